@@ -1,0 +1,1 @@
+console.log('deskpet-native demo: not built yet');

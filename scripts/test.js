@@ -1,0 +1,52 @@
+#!/usr/bin/env node
+// Runs every test: the C++ unit tests (ctest) of a CMake tree, then the Node
+// suites (every test/**/*.test.js) with node's own test runner.
+//   node scripts/test.js [--build-dir DIR] [--skip-cpp] [node --test options...]
+// DESKPET_NATIVE_DIR (see lib/index.js) picks the module folder the Node suites load.
+'use strict';
+const { spawnSync } = require('child_process');
+const fs = require('fs');
+const path = require('path');
+
+const root = path.resolve(__dirname, '..');
+
+function findTests(dir, out = []) {
+  for (const entry of fs.readdirSync(dir, { withFileTypes: true })) {
+    const full = path.join(dir, entry.name);
+    if (entry.isDirectory()) {
+      if (entry.name !== 'node_modules' && entry.name !== 'fixtures') findTests(full, out);
+    } else if (entry.name.endsWith('.test.js') || entry.name.endsWith('.test.mjs')) {
+      out.push(full);
+    }
+  }
+  return out.sort();
+}
+
+let buildDir = path.join(root, 'build', 'cmake');
+let skipCpp = false;
+const nodeArgs = [];
+const argv = process.argv.slice(2);
+for (let i = 0; i < argv.length; i++) {
+  if (argv[i] === '--build-dir') buildDir = path.resolve(argv[++i]);
+  else if (argv[i] === '--skip-cpp') skipCpp = true;
+  else nodeArgs.push(argv[i]);
+}
+
+let failed = false;
+if (!skipCpp) {
+  if (!fs.existsSync(path.join(buildDir, 'CTestTestfile.cmake'))) {
+    console.error(`deskpet-native: no CMake build in ${buildDir}; run "npm install" (or "npm run build") first.`);
+    process.exit(1);
+  }
+  const ctest = spawnSync('ctest', ['--test-dir', buildDir, '--output-on-failure', '--timeout', '600'], { stdio: 'inherit' });
+  if (ctest.status !== 0) failed = true;
+}
+
+const files = findTests(path.join(root, 'test'));
+if (files.length === 0) {
+  console.error('deskpet-native: no Node test files found under test/');
+  process.exit(1);
+}
+const node = spawnSync(process.execPath, ['--test', ...nodeArgs, ...files], { stdio: 'inherit', cwd: root });
+if (node.status !== 0) failed = true;
+process.exit(failed ? 1 : 0);
