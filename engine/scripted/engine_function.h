@@ -1,0 +1,37 @@
+// The thirteen engine functions, as an index for reply queues and log records.
+#ifndef DESKPET_SCRIPTED_ENGINE_FUNCTION_H
+#define DESKPET_SCRIPTED_ENGINE_FUNCTION_H
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace scripted {
+
+enum class EngineFunction : std::size_t {
+  InitDefault,
+  InitFromFile,
+  Route,
+  QuerySimilarity,
+  SemanticScore,
+  UpdateConfig,
+  GetConfig,
+  AddCorpus,
+  AddCorpusFromFile,
+  ClearUserCorpus,
+  GetCommandCount,
+  Destroy,
+  Version,
+};
+
+inline constexpr std::size_t kEngineFunctionCount = 13;
+
+// The exported name, e.g. "Norvik_Route".
+std::string_view functionName(EngineFunction fn);
+
+// The function with this exported name, if there is one.
+std::optional<EngineFunction> functionByName(std::string_view name);
+
+}  // namespace scripted
+
+#endif

@@ -1,0 +1,177 @@
+// The thirteen exported engine functions. Each one takes the engine lock,
+// records the call, takes its scripted entry and answers from it; before a
+// script is loaded every function answers 0 and writes nothing.
+#include <exception>
+#include <mutex>
+
+#include "norvik.h"
+#include "reply_writer.h"
+#include "scripted_engine.h"
+
+namespace {
+
+using scripted::CallRecord;
+using scripted::EngineFunction;
+using scripted::ReplyEntry;
+using scripted::ScriptedEngine;
+
+constexpr const char* kDefaultVersion = "scripted";
+
+// Runs one call under the engine lock. `describe` adds the call's arguments to
+// its log record; `answer` gets the entry (null for the default answer) and
+// returns the result. No exception leaves the library.
+template <typename Describe, typename Answer>
+int32_t scriptedCall(EngineFunction fn, Describe describe, Answer answer) noexcept {
+  try {
+    ScriptedEngine& engine = ScriptedEngine::instance();
+    std::lock_guard<std::mutex> lock(engine.mutex());
+    const ReplyEntry* entry = nullptr;
+    if (engine.hasScript()) {
+      CallRecord record(fn);
+      describe(record);
+      entry = engine.take(fn, record);
+    }
+    return answer(entry);
+  } catch (...) {
+    return scripted::kInternalFailure;
+  }
+}
+
+void noArguments(CallRecord&) {}
+
+int32_t codeOnly(const ReplyEntry* entry) { return entry ? entry->code.value_or(0) : 0; }
+
+int32_t replyCall(EngineFunction fn, const char* query, const int32_t* topK, char* outJson,
+                  int32_t capacity, uint32_t* outLength) noexcept {
+  return scriptedCall(
+      fn,
+      [&](CallRecord& record) {
+        if (fn != EngineFunction::GetConfig) record.addText("query", query);
+        if (topK != nullptr) record.addInteger("topK", *topK);
+        record.addInteger("capacity", capacity);
+        record.addPointee("outLengthIn", outLength);
+        record.addBufferZeroed(outJson, capacity);
+      },
+      [&](const ReplyEntry* entry) {
+        return entry ? scripted::writeReply(*entry, outJson, capacity, outLength) : 0;
+      });
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t Norvik_InitDefault(void) {
+  return scriptedCall(EngineFunction::InitDefault, noArguments, codeOnly);
+}
+
+int32_t Norvik_InitFromFile(const char* path) {
+  try {
+    ScriptedEngine& engine = ScriptedEngine::instance();
+    std::lock_guard<std::mutex> lock(engine.mutex());
+    if (engine.hasScript()) {
+      CallRecord record(EngineFunction::InitFromFile);
+      record.addText("path", path);
+      const int32_t code = codeOnly(engine.take(EngineFunction::InitFromFile, record));
+      if (code != 0) return code;  // the current script stays
+    }
+    return engine.load(path);
+  } catch (...) {
+    return scripted::kInternalFailure;
+  }
+}
+
+int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_t* outLength) {
+  return replyCall(EngineFunction::Route, query, nullptr, outJson, capacity, outLength);
+}
+
+int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, int32_t capacity,
+                               uint32_t* outLength) {
+  return replyCall(EngineFunction::QuerySimilarity, query, &topK, outJson, capacity, outLength);
+}
+
+int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw,
+                             int32_t* outCmdId) {
+  return scriptedCall(
+      EngineFunction::SemanticScore,
+      [&](CallRecord& record) {
+        record.addText("query", query);
+        record.addPointee("outScoreIn", outScore);
+        record.addPointee("outRawIn", outRaw);
+        record.addPointee("outCmdIdIn", outCmdId);
+      },
+      [&](const ReplyEntry* entry) {
+        if (entry == nullptr) return 0;
+        scripted::writeOut(entry->score, outScore);
+        scripted::writeOut(entry->raw, outRaw);
+        scripted::writeOut(entry->cmdId, outCmdId);
+        return entry->code.value_or(0);
+      });
+}
+
+int32_t Norvik_UpdateConfig(const char* configJson) {
+  return scriptedCall(
+      EngineFunction::UpdateConfig,
+      [&](CallRecord& record) { record.addText("configJson", configJson); }, codeOnly);
+}
+
+int32_t Norvik_GetConfig(char* outJson, int32_t capacity, uint32_t* outLength) {
+  return replyCall(EngineFunction::GetConfig, nullptr, nullptr, outJson, capacity, outLength);
+}
+
+int32_t Norvik_AddCorpus(const char* corpusJson, int32_t length, int32_t* outCount) {
+  return scriptedCall(
+      EngineFunction::AddCorpus,
+      [&](CallRecord& record) {
+        record.addText("corpusJson", corpusJson);
+        record.addInteger("length", length);
+        record.addPointee("outCountIn", outCount);
+      },
+      [&](const ReplyEntry* entry) {
+        if (entry == nullptr) return 0;
+        scripted::writeOut(entry->count, outCount);
+        return entry->code.value_or(0);
+      });
+}
+
+int32_t Norvik_AddCorpusFromFile(const char* path, int32_t* outCount) {
+  return scriptedCall(
+      EngineFunction::AddCorpusFromFile,
+      [&](CallRecord& record) {
+        record.addText("path", path);
+        record.addPointee("outCountIn", outCount);
+      },
+      [&](const ReplyEntry* entry) {
+        if (entry == nullptr) return 0;
+        scripted::writeOut(entry->count, outCount);
+        return entry->code.value_or(0);
+      });
+}
+
+int32_t Norvik_ClearUserCorpus(void) {
+  return scriptedCall(EngineFunction::ClearUserCorpus, noArguments, codeOnly);
+}
+
+int32_t Norvik_GetCommandCount(void) {
+  return scriptedCall(EngineFunction::GetCommandCount, noArguments, codeOnly);
+}
+
+int32_t Norvik_Destroy(void) {
+  return scriptedCall(EngineFunction::Destroy, noArguments, codeOnly);
+}
+
+const char* Norvik_Version(void) {
+  try {
+    ScriptedEngine& engine = ScriptedEngine::instance();
+    std::lock_guard<std::mutex> lock(engine.mutex());
+    if (!engine.hasScript()) return kDefaultVersion;
+    const ReplyEntry* entry = engine.take(EngineFunction::Version, CallRecord(EngineFunction::Version));
+    if (entry == nullptr || !entry->version) return kDefaultVersion;
+    if (entry->version->isNull) return nullptr;
+    return engine.keepText(entry->version->text);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // extern "C"
