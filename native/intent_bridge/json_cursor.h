@@ -1,0 +1,99 @@
+// Lenient forward-only reader over the JSON text that an engine call wrote into
+// a reply buffer. No operation fails or throws: malformed or truncated text
+// yields empty strings, zeros and missing members. Nothing is ever read at or
+// beyond the end of the reply.
+//
+// Plain C++ (no Node-API) so that it can be unit-tested on its own.
+#ifndef INTENT_BRIDGE_JSON_CURSOR_H
+#define INTENT_BRIDGE_JSON_CURSOR_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace intent_bridge {
+
+// The text of one engine reply: its first byte and its length in bytes, not
+// counting the NUL the engine writes after it.
+struct EngineReply {
+  const char* begin;
+  std::size_t length;
+};
+
+// Makes the reply over the first `reportedLength` bytes of a buffer of
+// `capacity` bytes. The engine reports the length itself; a length that does
+// not leave room for the terminating NUL inside the buffer is clamped to
+// capacity - 1 so that the reader never leaves the buffer.
+EngineReply clampedReply(const char* buffer, std::size_t capacity, std::uint32_t reportedLength);
+
+class JsonCursor {
+ public:
+  explicit JsonCursor(EngineReply reply) : position_(reply.begin), end_(reply.begin + reply.length) {}
+  JsonCursor(const char* position, const char* end) : position_(position), end_(end) {}
+
+  const char* position() const { return position_; }
+  const char* end() const { return end_; }
+  bool atEnd() const { return position_ >= end_; }
+  // The byte at the position; NUL at end (the byte is not read there).
+  char peek() const { return atEnd() ? '\0' : *position_; }
+  // Consumes one byte unless at end.
+  void advance() {
+    if (!atEnd()) ++position_;
+  }
+
+  void skipWhitespace();
+  // One quoted string, unescaped to UTF-8 bytes; empty (and nothing but
+  // whitespace consumed) when no quote stands at the position.
+  std::string readString();
+  // The number span at the position, converted as strtod does; 0 when nothing
+  // convertible stands there.
+  double readNumber();
+  // Consumes `word` when its bytes stand at the position.
+  bool takeLiteral(std::string_view word);
+  // Passes over one value of any kind.
+  void skipValue();
+  // Consumes an opening brace when one stands at the position.
+  bool enterObject();
+
+  // Walks the members of an object whose opening brace has been consumed, up
+  // to and including its closing brace, calling onMember(key) for each member
+  // with the position on the member's value. The handler reads the value or
+  // calls skipValue. A member that consumed nothing at all (for instance a
+  // stray ']', which is neither a key nor a value skipValue passes) has one
+  // byte consumed, so the walk always makes progress.
+  template <typename OnMember>
+  void walkMembers(OnMember&& onMember) {
+    while (!atEnd()) {
+      skipWhitespace();
+      if (atEnd()) return;
+      const char c = *position_;
+      if (c == '}') {
+        ++position_;
+        return;
+      }
+      if (c == ',') {
+        ++position_;
+        continue;
+      }
+      const char* const memberStart = position_;
+      const std::string key = readString();
+      skipWhitespace();
+      if (peek() == ':') ++position_;
+      onMember(static_cast<const std::string&>(key));
+      if (position_ == memberStart) ++position_;
+    }
+  }
+
+ private:
+  void skipBalanced(char open, char close);
+  void skipBareValue();
+  void appendEscapedCodePoint(std::string& out);
+
+  const char* position_;
+  const char* end_;
+};
+
+}  // namespace intent_bridge
+
+#endif  // INTENT_BRIDGE_JSON_CURSOR_H

@@ -1,0 +1,18 @@
+// The route call: one query to the engine's router, the reply buffer grown
+// once on request, and the reply read into a script object.
+#ifndef INTENT_BRIDGE_ROUTE_CALL_H
+#define INTENT_BRIDGE_ROUTE_CALL_H
+
+#include <napi.h>
+
+#include "json_cursor.h"
+
+namespace intent_bridge {
+
+// The route result: each known member of the reply's object, in the reply's
+// order; an empty object when the reply is not an object.
+Napi::Object buildRouteResult(Napi::Env env, EngineReply reply);
+
+}  // namespace intent_bridge
+
+#endif  // INTENT_BRIDGE_ROUTE_CALL_H

@@ -1,0 +1,33 @@
+// The handlers behind the thirteen script functions of intent_bridge, grouped
+// by the file that implements them.
+#ifndef INTENT_BRIDGE_ROUTER_HANDLERS_H
+#define INTENT_BRIDGE_ROUTER_HANDLERS_H
+
+#include "call_frame.h"
+
+namespace intent_bridge {
+
+// Engine lifecycle and corpus (lifecycle_and_corpus.cpp).
+napi_value handleInit(const CallArguments& args);
+napi_value handleInitFromFile(const CallArguments& args);
+napi_value handleAddCorpus(const CallArguments& args);
+napi_value handleAddCorpusFromFile(const CallArguments& args);
+napi_value handleClearUserCorpus(const CallArguments& args);
+napi_value handleGetCommandCount(const CallArguments& args);
+napi_value handleDestroy(const CallArguments& args);
+napi_value handleVersion(const CallArguments& args);
+
+// Routing (route_call.cpp).
+napi_value handleRoute(const CallArguments& args);
+
+// Similarity (similarity_queries.cpp).
+napi_value handleQuerySimilarity(const CallArguments& args);
+napi_value handleSemanticScore(const CallArguments& args);
+
+// Configuration (router_config.cpp).
+napi_value handleUpdateConfig(const CallArguments& args);
+napi_value handleGetConfig(const CallArguments& args);
+
+}  // namespace intent_bridge
+
+#endif  // INTENT_BRIDGE_ROUTER_HANDLERS_H

@@ -1,0 +1,18 @@
+// Similarity figures for a query: the engine's list of matches
+// (querySimilarity) and its semantic score (semanticScore).
+#ifndef INTENT_BRIDGE_SIMILARITY_QUERIES_H
+#define INTENT_BRIDGE_SIMILARITY_QUERIES_H
+
+#include <napi.h>
+
+#include "json_cursor.h"
+
+namespace intent_bridge {
+
+// { matches: [...] } from the first list in the reply: one object with `id`
+// and `similarity` (each when present) per object element, in order.
+Napi::Object buildSimilarityResult(Napi::Env env, EngineReply reply);
+
+}  // namespace intent_bridge
+
+#endif  // INTENT_BRIDGE_SIMILARITY_QUERIES_H
