@@ -1,0 +1,57 @@
+// Inverted index over the commands' texts (name, examples and the literal text of
+// their patterns). Each text is a TF-IDF vector of character unigrams and bigrams,
+// with inverse document frequencies learned from the corpus; a query is scored by
+// walking only the posting lists of its own features, so the cost follows the
+// number of texts that share a feature with the query, not the corpus size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "command.h"
+#include "text_features.h"
+
+namespace norvik {
+
+struct SimilarityHit {
+  uint32_t command = 0;      // position in the command list the index was built from
+  float similarity = 0.0f;   // cosine similarity with the command's closest text, in [0, 1]
+  float raw = 0.0f;          // un-normalised dot product with that text
+};
+
+class CommandIndex {
+ public:
+  CommandIndex() = default;
+  explicit CommandIndex(const std::vector<CommandPtr>& commands);
+
+  // The best `limit` commands sharing at least one feature with the query,
+  // highest similarity first (ties: lower command id first).
+  std::vector<SimilarityHit> search(const std::u32string& normalizedQuery, std::size_t limit) const;
+
+  std::size_t commandCount() const { return commandIds_.size(); }
+  std::size_t textCount() const { return textCommand_.size(); }
+  // Bytes held by the index structures (approximate: container capacities).
+  std::size_t memoryBytes() const;
+
+ private:
+  struct Posting {
+    uint32_t text;
+    float weight;  // of the feature in the text's unit vector
+  };
+
+  float weightOf(const WeightedFeature& feature, float idf) const;
+
+  std::unordered_map<FeatureKey, uint32_t> featureIds_;
+  std::vector<float> idf_;
+  std::vector<uint32_t> postingOffsets_;
+  std::vector<Posting> postings_;
+  std::vector<uint32_t> textCommand_;
+  std::vector<float> textNorm_;
+  std::vector<int32_t> commandIds_;
+  float unknownIdf_ = 1.0f;
+};
+
+}  // namespace norvik

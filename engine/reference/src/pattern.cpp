@@ -1,0 +1,139 @@
+#include "pattern.h"
+
+#include <algorithm>
+
+namespace norvik {
+
+namespace {
+
+bool appendLiteral(Pattern& pattern, const std::string& text) {
+  const NormalizedText normalized = normalizeText(text);
+  if (normalized.chars.empty()) return true;
+  if (!pattern.segments.empty() && !pattern.segments.back().isSlot) {
+    pattern.segments.back().literal += normalized.chars;
+  } else {
+    PatternSegment segment;
+    segment.literal = normalized.chars;
+    pattern.segments.push_back(std::move(segment));
+  }
+  pattern.literalLength += normalized.chars.size();
+  return true;
+}
+
+bool appendSlot(Pattern& pattern, const std::string& name, std::string& error) {
+  if (name.empty()) {
+    error = "empty slot name";
+    return false;
+  }
+  std::size_t slots = 0;
+  for (const PatternSegment& segment : pattern.segments) {
+    if (!segment.isSlot) continue;
+    ++slots;
+    if (segment.slotName == name) {
+      error = "duplicate slot name '" + name + "'";
+      return false;
+    }
+  }
+  if (slots >= kMaxSlots) {
+    error = "too many slots";
+    return false;
+  }
+  if (!pattern.segments.empty() && pattern.segments.back().isSlot) {
+    error = "two slots need literal text between them";
+    return false;
+  }
+  PatternSegment segment;
+  segment.isSlot = true;
+  segment.slotName = name;
+  pattern.segments.push_back(std::move(segment));
+  return true;
+}
+
+struct Matcher {
+  const Pattern& pattern;
+  const NormalizedText& query;
+  std::vector<std::pair<std::size_t, std::size_t>> captures;  // [begin, end) in chars
+
+  bool literalAt(const std::u32string& literal, std::size_t pos) const {
+    return pos + literal.size() <= query.size() &&
+           std::equal(literal.begin(), literal.end(), query.chars.begin() + static_cast<long>(pos));
+  }
+
+  bool match(std::size_t segmentIndex, std::size_t pos) {
+    if (segmentIndex == pattern.segments.size()) return pos == query.size();
+    const PatternSegment& segment = pattern.segments[segmentIndex];
+    if (!segment.isSlot) {
+      return literalAt(segment.literal, pos) && match(segmentIndex + 1, pos + segment.literal.size());
+    }
+    if (segmentIndex + 1 == pattern.segments.size()) {
+      if (pos >= query.size()) return false;
+      captures.emplace_back(pos, query.size());
+      return true;
+    }
+    // The next segment is a literal: try each place where it occurs.
+    const std::u32string& next = pattern.segments[segmentIndex + 1].literal;
+    for (std::size_t end = pos + 1; end + next.size() <= query.size(); ++end) {
+      if (!literalAt(next, end)) continue;
+      captures.emplace_back(pos, end);
+      if (match(segmentIndex + 1, end)) return true;
+      captures.pop_back();
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+std::optional<Pattern> parsePattern(const std::string& source, std::string& error) {
+  Pattern pattern;
+  pattern.source = source;
+  std::string literal;
+  std::size_t i = 0;
+  while (i < source.size()) {
+    const char c = source[i];
+    if (c == '}') {
+      error = "unbalanced '}'";
+      return std::nullopt;
+    }
+    if (c != '{') {
+      literal.push_back(c);
+      ++i;
+      continue;
+    }
+    const std::size_t close = source.find_first_of("{}", i + 1);
+    if (close == std::string::npos || source[close] != '}') {
+      error = "unbalanced '{'";
+      return std::nullopt;
+    }
+    appendLiteral(pattern, literal);
+    literal.clear();
+    if (!appendSlot(pattern, source.substr(i + 1, close - i - 1), error)) return std::nullopt;
+    i = close + 1;
+  }
+  appendLiteral(pattern, literal);
+  if (pattern.literalLength == 0) {
+    error = "a pattern needs literal text";
+    return std::nullopt;
+  }
+  return pattern;
+}
+
+std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query,
+                                       std::string_view original) {
+  if (query.size() == 0 || query.size() > kMaxPatternQueryLength) return std::nullopt;
+  if (query.size() < pattern.literalLength) return std::nullopt;
+  Matcher matcher{pattern, query, {}};
+  if (!matcher.match(0, 0)) return std::nullopt;
+  SlotValues values;
+  std::size_t captureIndex = 0;
+  for (const PatternSegment& segment : pattern.segments) {
+    if (!segment.isSlot) continue;
+    const auto [begin, end] = matcher.captures[captureIndex++];
+    const uint32_t byteBegin = query.byteBegin[begin];
+    const uint32_t byteEnd = query.byteEnd[end - 1];
+    values.emplace_back(segment.slotName, std::string(original.substr(byteBegin, byteEnd - byteBegin)));
+  }
+  return values;
+}
+
+}  // namespace norvik

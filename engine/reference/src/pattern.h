@@ -1,0 +1,42 @@
+// Templates such as "把音量调到{level}": literal text with named slots. A pattern
+// matches only when it covers the whole normalised query; each slot captures at
+// least one character, and its value is cut from the original (unnormalised) text.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "text_normalizer.h"
+
+namespace norvik {
+
+struct PatternSegment {
+  bool isSlot = false;
+  std::u32string literal;  // normalised literal text when !isSlot
+  std::string slotName;    // when isSlot
+};
+
+struct Pattern {
+  std::string source;
+  std::vector<PatternSegment> segments;
+  std::size_t literalLength = 0;  // total normalised literal characters
+};
+
+using SlotValues = std::vector<std::pair<std::string, std::string>>;
+
+// Parses a template. Fails (returns nullopt and sets error) on unbalanced braces,
+// empty or duplicate slot names, two slots without literal text between them, a
+// template without any literal text, or more than kMaxSlots slots.
+std::optional<Pattern> parsePattern(const std::string& source, std::string& error);
+
+constexpr std::size_t kMaxSlots = 4;
+// Longer queries are not tried against patterns (bounds backtracking work).
+constexpr std::size_t kMaxPatternQueryLength = 96;
+
+// Matches the whole query; on success returns the slot values in slot order.
+std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query,
+                                       std::string_view original);
+
+}  // namespace norvik
