@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "model_paths.h"
+#include "scratch_directory.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using llm_bridge::absoluteNormalPath;
+using llm_bridge::npuCacheDirectory;
+
+TEST(AbsoluteNormalPath, EmptyStaysEmpty) {
+    EXPECT_TRUE(absoluteNormalPath("").empty());
+}
+
+TEST(AbsoluteNormalPath, RelativePathsResolveAgainstTheWorkingDirectory) {
+    ScratchDirectory scratch;
+    fs::current_path(scratch.path());
+    EXPECT_EQ(absoluteNormalPath("models/qwen"), scratch.path() / "models" / "qwen");
+    EXPECT_EQ(absoluteNormalPath("./a/../models//qwen/."), (scratch.path() / "models" / "qwen" / "").lexically_normal());
+}
+
+TEST(AbsoluteNormalPath, AbsolutePathsAreOnlyNormalised) {
+    const fs::path root = fs::current_path().root_path();
+    EXPECT_EQ(absoluteNormalPath((root / "opt" / "x" / ".." / "models").string()), root / "opt" / "models");
+}
+
+TEST(NpuCacheDirectory, DefaultsToVlmCacheUnderTheWorkingDirectoryUnnormalised) {
+    ScratchDirectory scratch;
+    fs::current_path(scratch.path());
+    EXPECT_EQ(npuCacheDirectory(""), (fs::current_path() / "vlm_cache").string());
+}
+
+TEST(NpuCacheDirectory, GivenDirectoryIsMadeAbsoluteAndNormalised) {
+    ScratchDirectory scratch;
+    fs::current_path(scratch.path());
+    EXPECT_EQ(npuCacheDirectory("cache/../blobs/./npu"), (scratch.path() / "blobs" / "npu").string());
+}
+
+}  // namespace
