@@ -54,18 +54,13 @@ TEST(ModelLoading, InvalidJsonNamesTheFile) {
 TEST(ModelLoading, MembersOfTheWrongShapeAreRejected) {
     const std::pair<const char*, const char*> cases[] = {
         {"[]", "the top level must be an object"},
-        {R"({"devices": "CPU"})", "\"devices\" must be an array of strings"},
         {R"({"devices": ["CPU", 1]})", "\"devices\"[1] must be a string"},
-        {R"({"chat_template": 5})", "\"chat_template\" must be a string"},
-        {R"({"rules": {}})", "\"rules\" must be an array"},
         {R"({"rules": [{"prompt": "a", "reply": "b"}, "x"]})", "\"rules\"[1] must be an object"},
-        {R"({"rules": [{"reply": "b"}]})", "\"rules\"[0] has no \"prompt\""},
         {R"({"rules": [{"prompt": "a"}]})", "\"rules\"[0] has no \"reply\""},
         {R"({"rules": [{"prompt": "a", "reply": []}]})", "\"rules\"[0].reply must not be an empty array"},
         {R"({"rules": [{"prompt": "a", "reply": 3}]})", "\"rules\"[0].reply must be a string, an array of strings or null"},
         {R"({"default": ["x", false]})", "\"default\"[1] must be a string"},
         {R"({"scores_mismatch": "yes"})", "\"scores_mismatch\" must be true or false"},
-        {R"({"fail_load": 1})", "\"fail_load\" must be a string"},
         {R"({"log": ""})", "\"log\" must not be empty"},
     };
     for (const auto& [json, problem] : cases) {
