@@ -21,14 +21,6 @@ struct TextFeatures {
   std::vector<WeightedFeature> features;
 };
 
-std::u32string patternLiteralText(const Pattern& pattern) {
-  std::u32string text;
-  for (const PatternSegment& segment : pattern.segments) {
-    if (!segment.isSlot) text += segment.literal;
-  }
-  return text;
-}
-
 std::vector<std::u32string> textsOf(const Command& command) {
   std::vector<std::u32string> texts;
   auto add = [&texts](std::u32string text) {
@@ -37,8 +29,21 @@ std::vector<std::u32string> textsOf(const Command& command) {
   };
   add(normalizeText(command.name).chars);
   for (const std::string& example : command.examples) add(normalizeText(example).chars);
-  for (const Pattern& pattern : command.patterns) add(patternLiteralText(pattern));
   return texts;
+}
+
+uint64_t anchorKey(char32_t first, char32_t second) {
+  return (static_cast<uint64_t>(first) << 32) | static_cast<uint64_t>(second);
+}
+
+const std::u32string* longestLiteral(const Pattern& pattern) {
+  const std::u32string* longest = nullptr;
+  for (const PatternSegment& segment : pattern.segments) {
+    if (!segment.isSlot && (longest == nullptr || segment.literal.size() > longest->size())) {
+      longest = &segment.literal;
+    }
+  }
+  return longest;
 }
 
 // Per-thread scratch space for scoring, reused across queries.
@@ -78,6 +83,12 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
     for (const std::u32string& text : textsOf(*commands[c])) {
       texts.push_back({c, extractFeatures(text)});
     }
+    for (const Pattern& pattern : commands[c]->patterns) {
+      const std::u32string* literal = longestLiteral(pattern);
+      const uint64_t key = anchorKey((*literal)[0], literal->size() > 1 ? (*literal)[1] : 0);
+      std::vector<uint32_t>& anchored = patternAnchors_[key];
+      if (anchored.empty() || anchored.back() != c) anchored.push_back(c);
+    }
   }
   // Document frequencies and feature ids.
   std::vector<uint32_t> df;
@@ -116,10 +127,25 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   }
 }
 
-std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalizedQuery,
-                                                std::size_t limit) const {
+std::vector<uint32_t> CommandIndex::patternCommands(const std::u32string& query, std::size_t limit) const {
+  std::vector<uint32_t> found;
+  if (patternAnchors_.empty()) return found;
+  for (std::size_t i = 0; i < query.size() && found.size() < limit; ++i) {
+    for (const uint64_t key : {anchorKey(query[i], i + 1 < query.size() ? query[i + 1] : 0), anchorKey(query[i], 0)}) {
+      const auto it = patternAnchors_.find(key);
+      if (it == patternAnchors_.end()) continue;
+      for (uint32_t c : it->second) {
+        if (found.size() < limit && std::find(found.begin(), found.end(), c) == found.end()) found.push_back(c);
+      }
+    }
+  }
+  return found;
+}
+
+std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalizedQuery, std::size_t limit,
+                                                const std::vector<uint32_t>& include) const {
   std::vector<SimilarityHit> hits;
-  if (limit == 0 || normalizedQuery.empty() || textCommand_.empty()) return hits;
+  if ((limit == 0 && include.empty()) || normalizedQuery.empty() || textCommand_.empty()) return hits;
   Scratch& s = scratch();
   s.fit(textCommand_.size(), commandIds_.size());
 
@@ -154,6 +180,11 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   }
   s.touchedTexts.clear();
 
+  std::vector<SimilarityHit> included;
+  included.reserve(include.size());
+  for (uint32_t c : include) {
+    included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
+  }
   hits.reserve(s.touchedCommands.size());
   for (uint32_t c : s.touchedCommands) {
     hits.push_back({c, s.commandBest[c], s.commandRaw[c]});
@@ -170,11 +201,20 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
     hits.resize(limit);
   }
   std::sort(hits.begin(), hits.end(), better);
+  for (const SimilarityHit& extra : included) {
+    const bool listed = std::any_of(hits.begin(), hits.end(),
+                                    [&extra](const SimilarityHit& hit) { return hit.command == extra.command; });
+    if (!listed) hits.push_back(extra);
+  }
   return hits;
 }
 
 std::size_t CommandIndex::memoryBytes() const {
-  const std::size_t mapBytes =
+  std::size_t anchorBytes = patternAnchors_.bucket_count() * sizeof(void*);
+  for (const auto& entry : patternAnchors_) {
+    anchorBytes += sizeof(entry) + 2 * sizeof(void*) + entry.second.capacity() * sizeof(uint32_t);
+  }
+  const std::size_t mapBytes = anchorBytes +
       featureIds_.size() * (sizeof(FeatureKey) + sizeof(uint32_t) + 2 * sizeof(void*)) +
       featureIds_.bucket_count() * sizeof(void*);
   return mapBytes + idf_.capacity() * sizeof(float) + postingOffsets_.capacity() * sizeof(uint32_t) +

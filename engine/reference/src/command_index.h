@@ -1,5 +1,4 @@
-// Inverted index over the commands' texts (name, examples and the literal text of
-// their patterns). Each text is a TF-IDF vector of character unigrams and bigrams,
+// Inverted index over the commands' texts (their names and examples). Each text is a TF-IDF vector of character unigrams and bigrams,
 // with inverse document frequencies learned from the corpus; a query is scored by
 // walking only the posting lists of its own features, so the cost follows the
 // number of texts that share a feature with the query, not the corpus size.
@@ -28,8 +27,15 @@ class CommandIndex {
   explicit CommandIndex(const std::vector<CommandPtr>& commands);
 
   // The best `limit` commands sharing at least one feature with the query,
-  // highest similarity first (ties: lower command id first).
-  std::vector<SimilarityHit> search(const std::u32string& normalizedQuery, std::size_t limit) const;
+  // highest similarity first (ties: lower command id first). Commands listed in
+  // `include` are added after those when they are not among them (similarity 0
+  // when they share nothing with the query).
+  std::vector<SimilarityHit> search(const std::u32string& normalizedQuery, std::size_t limit,
+                                    const std::vector<uint32_t>& include = {}) const;
+
+  // Commands with a pattern whose longest literal part starts at some position of
+  // the query: the only ones whose patterns can match it. At most `limit`.
+  std::vector<uint32_t> patternCommands(const std::u32string& normalizedQuery, std::size_t limit) const;
 
   std::size_t commandCount() const { return commandIds_.size(); }
   std::size_t textCount() const { return textCommand_.size(); }
@@ -51,6 +57,8 @@ class CommandIndex {
   std::vector<uint32_t> textCommand_;
   std::vector<float> textNorm_;
   std::vector<int32_t> commandIds_;
+  // First one or two characters of each pattern's longest literal -> commands.
+  std::unordered_map<uint64_t, std::vector<uint32_t>> patternAnchors_;
   float unknownIdf_ = 1.0f;
 };
 

@@ -20,7 +20,50 @@ bool appendLiteral(Pattern& pattern, const std::string& text) {
   return true;
 }
 
-bool appendSlot(Pattern& pattern, const std::string& name, std::string& error) {
+bool isNumeral(char32_t cp) {
+  static const std::u32string kNumerals = U"0123456789零〇一二三四五六七八九十百千万两半";
+  return kNumerals.find(cp) != std::u32string::npos;
+}
+
+bool slotAccepts(SlotKind kind, const std::u32string& text, std::size_t begin, std::size_t end) {
+  switch (kind) {
+    case SlotKind::Number:
+      for (std::size_t i = begin; i < end; ++i) {
+        if (!isNumeral(text[i]) && text[i] != U'之' && text[i] != U'分' && text[i] != U'点') return false;
+      }
+      return isNumeral(text[begin]) || text[begin] == U'百';
+    case SlotKind::Time:
+      for (std::size_t i = begin; i < end; ++i) {
+        if (isNumeral(text[i])) return true;
+      }
+      return false;
+    case SlotKind::Any:
+      break;
+  }
+  return true;
+}
+
+bool parseSlotKind(const std::string& text, SlotKind& kind) {
+  if (text == "number") {
+    kind = SlotKind::Number;
+  } else if (text == "time") {
+    kind = SlotKind::Time;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool appendSlot(Pattern& pattern, std::string name, std::string& error) {
+  SlotKind kind = SlotKind::Any;
+  const std::size_t colon = name.find(':');
+  if (colon != std::string::npos) {
+    if (!parseSlotKind(name.substr(colon + 1), kind)) {
+      error = "unknown slot kind in '" + name + "'";
+      return false;
+    }
+    name.resize(colon);
+  }
   if (name.empty()) {
     error = "empty slot name";
     return false;
@@ -45,6 +88,7 @@ bool appendSlot(Pattern& pattern, const std::string& name, std::string& error) {
   PatternSegment segment;
   segment.isSlot = true;
   segment.slotName = name;
+  segment.kind = kind;
   pattern.segments.push_back(std::move(segment));
   return true;
 }
@@ -66,14 +110,14 @@ struct Matcher {
       return literalAt(segment.literal, pos) && match(segmentIndex + 1, pos + segment.literal.size());
     }
     if (segmentIndex + 1 == pattern.segments.size()) {
-      if (pos >= query.size()) return false;
+      if (pos >= query.size() || !slotAccepts(segment.kind, query.chars, pos, query.size())) return false;
       captures.emplace_back(pos, query.size());
       return true;
     }
     // The next segment is a literal: try each place where it occurs.
     const std::u32string& next = pattern.segments[segmentIndex + 1].literal;
     for (std::size_t end = pos + 1; end + next.size() <= query.size(); ++end) {
-      if (!literalAt(next, end)) continue;
+      if (!literalAt(next, end) || !slotAccepts(segment.kind, query.chars, pos, end)) continue;
       captures.emplace_back(pos, end);
       if (match(segmentIndex + 1, end)) return true;
       captures.pop_back();

@@ -12,10 +12,15 @@
 
 namespace norvik {
 
+// What a slot accepts: anything, a number ("50", "七十", "百分之二十"), or a time
+// or duration (text holding at least one numeral, e.g. "十分钟", "明早六点").
+enum class SlotKind { Any, Number, Time };
+
 struct PatternSegment {
   bool isSlot = false;
   std::u32string literal;  // normalised literal text when !isSlot
   std::string slotName;    // when isSlot
+  SlotKind kind = SlotKind::Any;
 };
 
 struct Pattern {
@@ -26,9 +31,9 @@ struct Pattern {
 
 using SlotValues = std::vector<std::pair<std::string, std::string>>;
 
-// Parses a template. Fails (returns nullopt and sets error) on unbalanced braces,
+// Parses a template; a slot is "{name}" or "{name:number}" / "{name:time}". Fails (returns nullopt and sets error) on unbalanced braces,
 // empty or duplicate slot names, two slots without literal text between them, a
-// template without any literal text, or more than kMaxSlots slots.
+// template without any literal text, an unknown slot kind, or more than kMaxSlots slots.
 std::optional<Pattern> parsePattern(const std::string& source, std::string& error);
 
 constexpr std::size_t kMaxSlots = 4;

@@ -9,8 +9,8 @@ namespace {
 
 // Words that join several steps into one request.
 const std::initializer_list<const char32_t*> kConnectives = {
-    U"然后", U"并且", U"而且", U"接着", U"同时", U"之后", U"以后", U"顺便", U"另外",
-    U"再帮", U"还有", U"如果", U"因为", U"所以", U"但是", U"不过", U"或者"};
+    U"然后", U"并且", U"而且", U"接着", U"同时", U"顺便", U"另外", U"再帮", U"再把",
+    U"再打开", U"再关", U"如果", U"因为", U"所以", U"但是", U"不过", U"或者"};
 
 // Question words and particles.
 const std::initializer_list<const char32_t*> kQuestionMarkers = {
@@ -29,7 +29,7 @@ const std::initializer_list<const char32_t*> kRequestVerbs = {
     U"打开", U"关闭", U"关掉", U"启动", U"运行", U"退出", U"设置", U"设个", U"调", U"帮我",
     U"给我", U"播放", U"放一", U"搜索", U"搜一", U"查", U"找", U"开启", U"开一下", U"切换",
     U"提醒", U"定个", U"截", U"锁", U"重启", U"关机", U"静音", U"暂停", U"下载", U"发送",
-    U"发给", U"翻译", U"新建", U"删除", U"清空", U"安装", U"卸载", U"连接", U"断开", U"把"};
+    U"发给", U"发个", U"发一", U"翻译", U"新建", U"删除", U"清空", U"安装", U"卸载", U"连接", U"断开", U"把"};
 
 std::size_t countOccurrences(const std::u32string& text, const char32_t* word) {
   const std::u32string needle(word);

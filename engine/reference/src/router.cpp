@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "query_signals.h"
 #include "text_normalizer.h"
@@ -12,9 +13,12 @@ namespace {
 
 // How many of the most similar commands are examined further (patterns, keywords).
 constexpr std::size_t kCandidateCount = 10;
+// Commands whose patterns are anchored in the query are examined too, up to this many.
+constexpr std::size_t kPatternCandidateCount = 32;
 // Ranking bonuses: a whole-query pattern match is strong evidence for a command,
 // its keywords in the query weaker evidence.
-constexpr double kPatternBonus = 0.35;
+constexpr double kPatternBonus = 0.2;
+constexpr double kPatternLiteralBonus = 0.3;
 constexpr double kKeywordBonus = 0.1;
 // A command that is resolved by the LLM or by chat needs at least this similarity
 // (or a pattern match) to claim the query.
@@ -36,11 +40,78 @@ double keywordCoverage(const Command& command, const std::u32string& query) {
   return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
 }
 
-void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, std::string_view raw) {
+// Politeness around a request that patterns need not spell out.
+const std::u32string kLeadingFillers[] = {U"麻烦你", U"你帮我", U"帮我", U"麻烦", U"请", U"帮忙"};
+const std::u32string kTrailingFillers[] = {U"可以吗", U"好吗", U"谢谢", U"吧", U"啊", U"呀", U"哦", U"嘛"};
+
+NormalizedText slice(const NormalizedText& text, std::size_t begin, std::size_t end) {
+  NormalizedText out;
+  out.chars = text.chars.substr(begin, end - begin);
+  out.byteBegin.assign(text.byteBegin.begin() + static_cast<long>(begin), text.byteBegin.begin() + static_cast<long>(end));
+  out.byteEnd.assign(text.byteEnd.begin() + static_cast<long>(begin), text.byteEnd.begin() + static_cast<long>(end));
+  return out;
+}
+
+// The query without a leading and a trailing filler word, or nothing when it has neither.
+std::optional<NormalizedText> withoutFillers(const NormalizedText& query) {
+  std::size_t begin = 0;
+  std::size_t end = query.size();
+  for (const std::u32string& filler : kLeadingFillers) {
+    if (query.chars.compare(0, filler.size(), filler) == 0 && filler.size() < end) {
+      begin = filler.size();
+      break;
+    }
+  }
+  for (const std::u32string& filler : kTrailingFillers) {
+    if (end - begin > filler.size() && query.chars.compare(end - filler.size(), filler.size(), filler) == 0) {
+      end -= filler.size();
+      break;
+    }
+  }
+  if (begin == 0 && end == query.size()) return std::nullopt;
+  return slice(query, begin, end);
+}
+
+// Among the command's patterns that match the whole query, takes the one with the
+// most literal text: "搜索一下{query}" is a better reading than "搜索{query}".
+void matchPatterns(RouteCandidate& candidate, const NormalizedText& query,
+                   const std::optional<NormalizedText>& trimmed, std::string_view raw) {
   for (const Pattern& pattern : candidate.command->patterns) {
-    if (auto slots = matchPattern(pattern, query, raw)) {
+    if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
+    auto slots = matchPattern(pattern, query, raw);
+    if (!slots && trimmed) slots = matchPattern(pattern, *trimmed, raw);
+    if (slots) {
       candidate.pattern = &pattern;
       candidate.slots = std::move(*slots);
+    }
+  }
+}
+
+bool slotNamesCommand(const SlotValues& slots, const Command& command) {
+  for (const auto& slot : slots) {
+    const std::u32string value = normalizeText(slot.second).chars;
+    if (value.size() < 2) continue;
+    for (const std::u32string& keyword : command.normalizedKeywords) {
+      if (keyword.size() < 2) continue;
+      // The keyword names the slot's content: it contains the value, or makes up
+      // at least half of it.
+      if (keyword.find(value) != std::u32string::npos) return true;
+      if (2 * keyword.size() >= value.size() && value.find(keyword) != std::u32string::npos) return true;
+    }
+  }
+  return false;
+}
+
+// A generic command whose slot captured what another candidate is specifically
+// about ("关掉{app}" reading "关掉声音") gives way to that candidate.
+void preferSpecific(std::vector<RouteCandidate>& candidates) {
+  if (candidates.empty() || candidates.front().pattern == nullptr) return;
+  for (std::size_t i = 1; i < candidates.size(); ++i) {
+    if (candidates[i].command->target == CommandTarget::Chat) continue;
+    if (slotNamesCommand(candidates.front().slots, *candidates[i].command)) {
+      candidates[i].namedBySlot = true;
+      std::rotate(candidates.begin(), candidates.begin() + static_cast<long>(i),
+                  candidates.begin() + static_cast<long>(i + 1));
       return;
     }
   }
@@ -49,19 +120,28 @@ void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, std::
 std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
                                            std::string_view raw, bool tryPatterns) {
   std::vector<RouteCandidate> candidates;
-  for (const SimilarityHit& hit : snapshot.index->search(query.chars, kCandidateCount)) {
+  const std::optional<NormalizedText> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
+  const std::vector<uint32_t> withPatterns =
+      tryPatterns ? snapshot.index->patternCommands(query.chars, kPatternCandidateCount) : std::vector<uint32_t>{};
+  for (const SimilarityHit& hit : snapshot.index->search(query.chars, kCandidateCount, withPatterns)) {
     RouteCandidate candidate;
     candidate.command = snapshot.active[hit.command].get();
     candidate.similarity = hit.similarity;
     candidate.raw = hit.raw;
     candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars);
-    if (tryPatterns) matchPatterns(candidate, query, raw);
-    candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage +
-                     (candidate.pattern != nullptr ? kPatternBonus : 0.0);
+    if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
+    candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
+    if (candidate.pattern != nullptr) {
+      // The more of the query the pattern spells out, the stronger the evidence.
+      const double literalShare = static_cast<double>(candidate.pattern->literalLength) /
+                                  static_cast<double>(std::max<std::size_t>(query.size(), 1));
+      candidate.rank += kPatternBonus + kPatternLiteralBonus * std::min(1.0, literalShare);
+    }
     candidates.push_back(std::move(candidate));
   }
   std::stable_sort(candidates.begin(), candidates.end(),
                    [](const RouteCandidate& a, const RouteCandidate& b) { return a.rank > b.rank; });
+  preferSpecific(candidates);
   return candidates;
 }
 
@@ -89,7 +169,8 @@ std::string describeMatch(const RouteCandidate& best) {
 
 // Decides the target once the scores are known; fills target, confidence, reasoning.
 void decide(RouteDecision& d, const QuerySignals& signals, double threshold) {
-  const bool claimed = d.hasMatch && (d.best.similarity >= kDelegateFloor || d.best.pattern != nullptr);
+  const bool claimed =
+      d.hasMatch && (d.best.similarity >= kDelegateFloor || d.best.pattern != nullptr || d.best.namedBySlot);
   if (d.hasMatch) {
     const CommandTarget kind = d.best.command->target;
     if (kind == CommandTarget::Local && !signals.multiStep && d.scores.combined >= threshold) {
@@ -135,12 +216,12 @@ RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query)
   d.scores.openEnded = signals.openEnded;
   if (!d.candidates.empty()) {
     const RouteCandidate& best = d.candidates.front();
-    d.hasMatch = best.similarity >= kMinReportedSimilarity || best.pattern != nullptr;
+    d.hasMatch = best.similarity >= kMinReportedSimilarity || best.pattern != nullptr || best.namedBySlot;
     if (d.hasMatch) {
       d.best = best;
       d.scores.semantic = best.similarity;
       d.scores.domainKeyword = best.keywordCoverage;
-      d.scores.entityMatch = best.pattern != nullptr ? 1.0 : 0.0;
+      d.scores.entityMatch = best.pattern != nullptr || best.namedBySlot ? 1.0 : 0.0;
     }
   }
   d.scores.combined = combine(d.scores, snapshot.config.weights);

@@ -29,6 +29,7 @@ struct RouteCandidate {
   double keywordCoverage = 0.0;
   const Pattern* pattern = nullptr;  // a pattern matching the whole query
   SlotValues slots;
+  bool namedBySlot = false;  // a generic command's slot named this command
   double rank = 0.0;
 };
 

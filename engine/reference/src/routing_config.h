@@ -24,7 +24,7 @@ struct Weights {
 };
 
 struct Config {
-  double localThreshold = 0.55;
+  double localThreshold = 0.40;
   bool verbose = false;
   Weights weights;
 };
