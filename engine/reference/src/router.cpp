@@ -73,17 +73,21 @@ std::optional<NormalizedText> withoutFillers(const NormalizedText& query) {
 }
 
 // Among the command's patterns that match the whole query, takes the one with the
-// most literal text: "搜索一下{query}" is a better reading than "搜索{query}".
+// most literal text: "搜索一下{query}" is a better reading than "搜索{query}". The
+// query without its fillers is tried first so that a trailing "吧" does not end
+// up inside a slot.
 void matchPatterns(RouteCandidate& candidate, const NormalizedText& query,
                    const std::optional<NormalizedText>& trimmed, std::string_view raw) {
-  for (const Pattern& pattern : candidate.command->patterns) {
-    if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
-    auto slots = matchPattern(pattern, query, raw);
-    if (!slots && trimmed) slots = matchPattern(pattern, *trimmed, raw);
-    if (slots) {
-      candidate.pattern = &pattern;
-      candidate.slots = std::move(*slots);
+  for (const NormalizedText* text : {trimmed ? &*trimmed : nullptr, &query}) {
+    if (text == nullptr) continue;
+    for (const Pattern& pattern : candidate.command->patterns) {
+      if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
+      if (auto slots = matchPattern(pattern, *text, raw)) {
+        candidate.pattern = &pattern;
+        candidate.slots = std::move(*slots);
+      }
     }
+    if (candidate.pattern != nullptr) return;
   }
 }
 

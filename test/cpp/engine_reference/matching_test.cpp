@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "command_index.h"
+#include "corpus_parser.h"
+#include "corpus_snapshot.h"
+#include "default_corpus.h"
+#include "router.h"
+
+namespace norvik {
+namespace {
+
+std::vector<CommandPtr> commandsFrom(const std::string& json) {
+  ParsedCorpus parsed;
+  std::string error;
+  EXPECT_EQ(parseCorpus(json, Config{}, parsed, error), kOk) << error;
+  return parsed.commands;
+}
+
+std::shared_ptr<CorpusSnapshot> defaultSnapshot() {
+  static const std::shared_ptr<CorpusSnapshot> snapshot = [] {
+    ParsedCorpus parsed;
+    std::string error;
+    EXPECT_EQ(parseCorpus(defaultCorpusJson(), Config{}, parsed, error), kOk) << error;
+    return makeSnapshot(parsed.config, parsed.commands, {});
+  }();
+  return snapshot;
+}
+
+TEST(CommandIndex, RanksByCosineSimilarityOverNamesAndExamples) {
+  const auto commands = commandsFrom(R"([
+    {"id": 7, "name": "打开蓝牙", "examples": ["开启蓝牙"]},
+    {"id": 3, "name": "关闭蓝牙", "examples": ["关掉蓝牙"]},
+    {"id": 5, "name": "查询天气", "examples": ["今天天气怎么样"]}])");
+  const CommandIndex index(commands);
+  EXPECT_EQ(index.commandCount(), 3u);
+  EXPECT_EQ(index.textCount(), 6u);
+
+  auto hits = index.search(U"开启蓝牙", 5);
+  ASSERT_EQ(hits.size(), 2u);  // the weather command shares nothing
+  EXPECT_EQ(commands[hits[0].command]->id, 7);
+  EXPECT_FLOAT_EQ(hits[0].similarity, 1.0f);
+  EXPECT_GT(hits[0].raw, 0.0f);
+  EXPECT_LT(hits[1].similarity, hits[0].similarity);
+
+  EXPECT_TRUE(index.search(U"随便说说", 5).empty());
+  EXPECT_TRUE(index.search(U"开启蓝牙", 0).empty());
+  EXPECT_EQ(index.search(U"蓝牙", 1).size(), 1u);
+}
+
+TEST(CommandIndex, BreaksTiesByIdAndAppendsIncludedCommands) {
+  const auto commands = commandsFrom(R"([
+    {"id": 9, "name": "蓝牙甲"}, {"id": 2, "name": "蓝牙乙"}, {"id": 4, "name": "天气"}])");
+  const CommandIndex index(commands);
+  const auto hits = index.search(U"蓝牙", 2, {2});
+  ASSERT_EQ(hits.size(), 3u);
+  EXPECT_EQ(commands[hits[0].command]->id, 2);
+  EXPECT_EQ(commands[hits[1].command]->id, 9);
+  EXPECT_EQ(commands[hits[2].command]->id, 4);
+  EXPECT_EQ(hits[2].similarity, 0.0f);
+}
+
+TEST(CorpusParser, RejectsInvalidContentAsAWhole) {
+  const char* bad[] = {
+      R"({"commands": [{"name": "x"}]})",                       // no id
+      R"([{"id": -1, "name": "x"}])",                           // reserved id
+      R"([{"id": 4294967296, "name": "x"}])",                   // not 32-bit
+      R"([{"id": 1.5, "name": "x"}])",
+      R"([{"id": 1, "name": 5}])",
+      R"([{"id": 1, "name": "！！"}])",                         // nothing left to match
+      R"([{"id": 1, "name": "a", "action": {"level": 5}}])",   // action values are strings
+      R"([{"id": 1, "name": "a", "examples": ["b", 3]}])",
+      R"([{"id": 1, "name": "a", "patterns": ["打开{app"]}])",
+      R"([{"id": 1, "name": "a", "target": "cloud"}])",
+      R"([{"id": 1, "name": "a"}, {"id": 1, "name": "b"}])",  // duplicate id
+      R"({"config": {"localThreshold": 2}, "commands": []})",
+      R"({"commands": {}})",
+      R"("commands")",
+      R"([{"id": 1, "name": "a"})",
+  };
+  for (const char* json : bad) {
+    ParsedCorpus parsed;
+    std::string error;
+    EXPECT_EQ(parseCorpus(json, Config{}, parsed, error), kFileOrJsonError) << json;
+    EXPECT_FALSE(error.empty()) << json;
+  }
+}
+
+TEST(CorpusParser, ReadsEveryMemberAndTheConfig) {
+  ParsedCorpus parsed;
+  std::string error;
+  ASSERT_EQ(parseCorpus(R"({"config": {"verbose": true}, "commands": [
+      {"id": 12, "name": "打开{x}", "examples": ["e"], "keywords": ["Ｋｅｙ"], "patterns": ["打开{app}"],
+       "action": {"type": "open_app", "app": "x"}, "target": "llm", "note": "ignored"}]})",
+                        Config{}, parsed, error),
+            kOk)
+      << error;
+  ASSERT_TRUE(parsed.hasConfig);
+  EXPECT_TRUE(parsed.config.verbose);
+  EXPECT_DOUBLE_EQ(parsed.config.localThreshold, Config{}.localThreshold);
+  ASSERT_EQ(parsed.commands.size(), 1u);
+  const Command& c = *parsed.commands[0];
+  EXPECT_EQ(c.id, 12);
+  EXPECT_EQ(c.target, CommandTarget::Llm);
+  EXPECT_EQ(c.patterns.size(), 1u);
+  EXPECT_EQ(c.normalizedKeywords, std::vector<std::u32string>{U"key"});
+  EXPECT_EQ(c.action, (ActionFields{{"type", "open_app"}, {"app", "x"}}));
+}
+
+TEST(DefaultCorpus, CoversTheDesktopPetAndNamesTheMediaCommands) {
+  const auto snapshot = defaultSnapshot();
+  EXPECT_GE(snapshot->active.size(), 80u);
+  std::set<std::string> llmNames;
+  for (const CommandPtr& command : snapshot->active) {
+    if (command->target == CommandTarget::Llm) llmNames.insert(command->name);
+  }
+  EXPECT_EQ(llmNames, (std::set<std::string>{"指定音乐指令", "播放指定音乐指令", "播放指定视频指令",
+                                               "搜索指定视频指令", "播放指定音乐或视频指令"}));
+}
+
+struct RouteCase {
+  const char* query;
+  CommandTarget target;
+  int32_t commandId;  // -1: no command expected
+};
+
+TEST(Router, RoutesTypicalRequestsOfTheDefaultCorpus) {
+  const RouteCase cases[] = {
+      {"打开计算器", CommandTarget::Local, 101},
+      {"帮我把wifi关掉", CommandTarget::Local, 402},
+      {"现在几点了？", CommandTarget::Local, 451},
+      {"开一下QQ", CommandTarget::Local, 109},  // the specific command beats "打开{app}"
+      {"我想听周杰伦的晴天", CommandTarget::Llm, 601},
+      {"你好呀", CommandTarget::Chat, 901},
+      {"为什么天空是蓝色的", CommandTarget::Chat, -2},
+      {"打开浏览器然后搜索天气", CommandTarget::Llm, -2},  // several steps
+      {"", CommandTarget::Chat, -1},
+  };
+  const auto snapshot = defaultSnapshot();
+  for (const RouteCase& c : cases) {
+    const RouteDecision d = routeQuery(*snapshot, c.query);
+    EXPECT_EQ(d.target, c.target) << c.query << ": " << d.reasoning;
+    if (c.commandId >= 0) {
+      ASSERT_TRUE(d.hasMatch) << c.query;
+      EXPECT_EQ(d.best.command->id, c.commandId) << c.query;
+    } else if (c.commandId == -1) {
+      EXPECT_FALSE(d.hasMatch) << c.query;
+    }
+    for (double score : {d.scores.semantic, d.scores.complexity, d.scores.domainKeyword, d.scores.openEnded,
+                         d.scores.entityMatch, d.confidence}) {
+      EXPECT_GE(score, 0.0) << c.query;
+      EXPECT_LE(score, 1.0) << c.query;
+    }
+  }
+}
+
+TEST(Router, PatternActionJoinsTheActionAndTheSlots) {
+  const auto snapshot = defaultSnapshot();
+  RouteDecision d = routeQuery(*snapshot, "把音量调到５０");
+  EXPECT_EQ(d.target, CommandTarget::Local);
+  ASSERT_TRUE(d.hasPatternAction);
+  EXPECT_EQ(d.patternAction, (ActionFields{{"type", "volume"}, {"op", "set"}, {"level", "５０"}}));
+  EXPECT_EQ(d.scores.entityMatch, 1.0);
+
+  d = routeQuery(*snapshot, "帮我打开 Visual Studio Code 吧");
+  ASSERT_TRUE(d.hasPatternAction) << d.reasoning;
+  EXPECT_EQ(d.patternAction, (ActionFields{{"type", "open_app"}, {"app", "Visual Studio Code"}}));
+
+  d = routeQuery(*snapshot, "打开计算器");
+  EXPECT_FALSE(d.hasPatternAction);  // a specific command without patterns
+}
+
+TEST(Router, ThresholdAndWeightsDecideLocalRuns) {
+  auto snapshot = std::make_shared<CorpusSnapshot>(*defaultSnapshot());
+  EXPECT_EQ(routeQuery(*snapshot, "锁屏").target, CommandTarget::Local);
+  snapshot->config.localThreshold = 1.0;
+  EXPECT_EQ(routeQuery(*snapshot, "锁屏").target, CommandTarget::Llm);
+  snapshot->config.localThreshold = 0.0;
+  snapshot->config.weights = Weights{0, 0, 0, 1, 0};  // only "not open-ended" counts
+  const RouteDecision d = routeQuery(*snapshot, "锁屏");
+  EXPECT_EQ(d.target, CommandTarget::Local);
+  EXPECT_DOUBLE_EQ(d.scores.combined, 1.0 - d.scores.openEnded);
+}
+
+TEST(Router, SurvivesInvalidUtf8AndHugeQueries) {
+  const auto snapshot = defaultSnapshot();
+  const RouteDecision d = routeQuery(*snapshot, "打开\xFF\xFE计算器\xE6\x89");
+  EXPECT_EQ(d.best.command->id, 101);
+  const std::string huge(200000, 'x');
+  EXPECT_NO_THROW(routeQuery(*snapshot, huge));
+}
+
+}  // namespace
+}  // namespace norvik

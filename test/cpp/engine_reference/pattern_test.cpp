@@ -1,0 +1,73 @@
+#include "pattern.h"
+
+#include <gtest/gtest.h>
+
+namespace norvik {
+namespace {
+
+Pattern parsed(const std::string& source) {
+  std::string error;
+  auto pattern = parsePattern(source, error);
+  EXPECT_TRUE(pattern.has_value()) << source << ": " << error;
+  return pattern.value_or(Pattern{});
+}
+
+std::optional<SlotValues> match(const std::string& source, const std::string& query) {
+  const Pattern pattern = parsed(source);
+  return matchPattern(pattern, normalizeText(query), query);
+}
+
+TEST(Pattern, RefusesMalformedTemplates) {
+  for (const char* bad : {"打开{app", "打开app}", "打开{}", "{a}{b}", "{app}", "把{x}和{x}", "{a}一{b}二{c}三{d}四{e}",
+                          "调到{level:colour}"}) {
+    std::string error;
+    EXPECT_FALSE(parsePattern(bad, error).has_value()) << bad;
+    EXPECT_FALSE(error.empty()) << bad;
+  }
+}
+
+TEST(Pattern, MatchesOnlyTheWholeNormalisedQuery) {
+  auto slots = match("打开{app}", "打开，计算器！");
+  ASSERT_TRUE(slots);
+  ASSERT_EQ(slots->size(), 1u);
+  EXPECT_EQ((*slots)[0], (std::pair<std::string, std::string>{"app", "计算器"}));
+  EXPECT_FALSE(match("打开{app}", "请打开计算器"));
+  EXPECT_FALSE(match("打开{app}", "打开"));  // a slot takes at least one character
+  EXPECT_TRUE(match("ＯＰＥＮ {app}", "open notepad"));
+}
+
+TEST(Pattern, SlotValuesComeFromTheOriginalText) {
+  auto slots = match("打开{app}", "打开 Visual Studio Code");
+  ASSERT_TRUE(slots);
+  EXPECT_EQ((*slots)[0].second, "Visual Studio Code");
+  slots = match("播放{singer}的{song}", "播放周杰伦的《晴天》");
+  ASSERT_TRUE(slots);
+  EXPECT_EQ((*slots)[0], (std::pair<std::string, std::string>{"singer", "周杰伦"}));
+  EXPECT_EQ((*slots)[1], (std::pair<std::string, std::string>{"song", "晴天"}));
+}
+
+TEST(Pattern, BacktracksOverRepeatedLiterals) {
+  auto slots = match("{time}提醒我{thing}", "明天提醒我提醒他开会");
+  ASSERT_TRUE(slots);
+  EXPECT_EQ((*slots)[0].second, "明天");
+  EXPECT_EQ((*slots)[1].second, "提醒他开会");
+  EXPECT_TRUE(match("把{a}的{b}给我", "把我的的书给我"));
+}
+
+TEST(Pattern, TypedSlotsAcceptOnlyTheirKind) {
+  EXPECT_TRUE(match("音量调到{level:number}", "音量调到50"));
+  EXPECT_TRUE(match("音量调到{level:number}", "音量调到百分之二十"));
+  EXPECT_TRUE(match("音量调到{level:number}", "音量调到七十"));
+  EXPECT_FALSE(match("音量调到{level:number}", "音量调到最大"));
+  auto slots = match("{time:time}后关机", "半小时后关机");
+  ASSERT_TRUE(slots);
+  EXPECT_EQ((*slots)[0], (std::pair<std::string, std::string>{"time", "半小时"}));
+  EXPECT_FALSE(match("{time:time}后关机", "然后关机"));
+}
+
+TEST(Pattern, IgnoresVeryLongQueries) {
+  EXPECT_FALSE(match("打开{app}", "打开" + std::string(kMaxPatternQueryLength * 3, 'a')));
+}
+
+}  // namespace
+}  // namespace norvik
