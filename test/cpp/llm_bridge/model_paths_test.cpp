@@ -20,7 +20,12 @@ TEST(AbsoluteNormalPath, RelativePathsResolveAgainstTheWorkingDirectory) {
     ScratchDirectory scratch;
     fs::current_path(scratch.path());
     EXPECT_EQ(absoluteNormalPath("models/qwen"), scratch.path() / "models" / "qwen");
+#ifdef _WIN32
+    // Windows makes a path absolute with GetFullPathNameW, which already drops the trailing "\.".
+    EXPECT_EQ(absoluteNormalPath("./a/../models//qwen/."), scratch.path() / "models" / "qwen");
+#else
     EXPECT_EQ(absoluteNormalPath("./a/../models//qwen/."), (scratch.path() / "models" / "qwen" / "").lexically_normal());
+#endif
 }
 
 TEST(AbsoluteNormalPath, AbsolutePathsAreOnlyNormalised) {
