@@ -38,8 +38,9 @@ test('a reply that does not fit is not retried; a length beyond the buffer is cl
   assert.throws(() => bridge.querySimilarity('q'), { message: 'Norvik_QuerySimilarity failed with code -4' });
   assert.strictEqual(session.calls('Norvik_QuerySimilarity').length, 1);
 
-  session = useReplies({ Norvik_QuerySimilarity: [{ json: '[{"id":1}', outLength: 100000 }] });
-  assert.deepStrictEqual(bridge.querySimilarity('q').matches[0], { id: 1 });
+  // An open list filling the whole buffer: only the clamp stops the reading at its end.
+  session = useReplies({ Norvik_QuerySimilarity: [{ json: '[{"id":1}'.padEnd(4095), outLength: 100000 }] });
+  assert.deepStrictEqual(bridge.querySimilarity('q').matches, [{ id: 1 }]);
 });
 
 test('semanticScore returns score, raw and cmdId, with -1 when the engine names no command', () => {
