@@ -148,7 +148,7 @@ test('relative model paths are resolved against the working directory and normal
   try {
     await inDirectory(model.root, async () => {
       let load = await lastLoadOf(model, 'model', 'CPU');
-      assert.equal(load.models_path, model.dir);
+      assert.equal(path.resolve(load.models_path), model.dir);
       load = await lastLoadOf(model, path.join('.', 'other', '..', 'model', '.'), 'CPU');
       assert.equal(path.resolve(load.models_path), model.dir);
       assert.equal(load.models_path.includes('..'), false);
