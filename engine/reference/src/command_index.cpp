@@ -15,6 +15,9 @@ constexpr float kBigramBoost = 1.6f;
 // text that the corpus has never seen lowers the similarity, but a long unseen
 // name (an app, a song) does not swamp the words around it.
 constexpr float kUnknownShare = 0.6f;
+// Postings walked per query before the remaining (most common) features are
+// looked up in the texts already reached instead.
+constexpr std::size_t kPostingBudget = 6000;
 
 struct TextFeatures {
   uint32_t command;
@@ -111,6 +114,9 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   std::vector<uint32_t> fill(postingOffsets_.begin(), postingOffsets_.end() - 1);
   textCommand_.reserve(texts.size());
   textNorm_.reserve(texts.size());
+  textOffsets_.reserve(texts.size() + 1);
+  textOffsets_.push_back(0);
+  textFeatures_.reserve(postings_.size());
   for (uint32_t t = 0; t < texts.size(); ++t) {
     float norm2 = 0.0f;
     for (const WeightedFeature& f : texts[t].features) {
@@ -118,13 +124,27 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
       norm2 += w * w;
     }
     const float norm = std::sqrt(norm2);
+    const std::size_t first = textFeatures_.size();
     for (const WeightedFeature& f : texts[t].features) {
       const uint32_t id = featureIds_[f.key];
-      postings_[fill[id]++] = {t, weightOf(f, idf_[id]) / norm};
+      const float weight = weightOf(f, idf_[id]) / norm;
+      postings_[fill[id]++] = {t, weight};
+      textFeatures_.push_back({id, weight});
     }
+    std::sort(textFeatures_.begin() + static_cast<long>(first), textFeatures_.end(),
+              [](const Posting& a, const Posting& b) { return a.text < b.text; });
+    textOffsets_.push_back(static_cast<uint32_t>(textFeatures_.size()));
     textCommand_.push_back(texts[t].command);
     textNorm_.push_back(norm);
   }
+}
+
+float CommandIndex::weightInText(uint32_t text, uint32_t feature) const {
+  const auto begin = textFeatures_.begin() + textOffsets_[text];
+  const auto end = textFeatures_.begin() + textOffsets_[text + 1];
+  const auto it = std::lower_bound(begin, end, feature,
+                                   [](const Posting& entry, uint32_t id) { return entry.text < id; });
+  return it != end && it->text == feature ? it->weight : 0.0f;
 }
 
 std::vector<uint32_t> CommandIndex::patternCommands(const std::u32string& query, std::size_t limit) const {
@@ -149,23 +169,43 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   Scratch& s = scratch();
   s.fit(textCommand_.size(), commandIds_.size());
 
+  // Known query features with their weights, rarest (shortest posting list) first.
+  struct QueryFeature {
+    uint32_t id;
+    float weight;
+    uint32_t postings;
+  };
+  std::vector<QueryFeature> known;
   float queryNorm2 = 0.0f;
   for (const WeightedFeature& f : extractFeatures(normalizedQuery)) {
     const auto it = featureIds_.find(f.key);
-    if (it == featureIds_.end()) {
-      const float w = weightOf(f, unknownIdf_);
-      queryNorm2 += w * w;
-      continue;
-    }
-    const float w = weightOf(f, idf_[it->second]);
+    const float w = weightOf(f, it == featureIds_.end() ? unknownIdf_ : idf_[it->second]);
     queryNorm2 += w * w;
-    for (uint32_t p = postingOffsets_[it->second]; p < postingOffsets_[it->second + 1]; ++p) {
-      const Posting& posting = postings_[p];
-      if (s.textScore[posting.text] == 0.0f) s.touchedTexts.push_back(posting.text);
-      s.textScore[posting.text] += w * posting.weight;
+    if (it != featureIds_.end()) {
+      known.push_back({it->second, w, postingOffsets_[it->second + 1] - postingOffsets_[it->second]});
     }
   }
   const float queryNorm = std::sqrt(queryNorm2);
+  std::sort(known.begin(), known.end(),
+            [](const QueryFeature& a, const QueryFeature& b) { return a.postings < b.postings; });
+
+  std::size_t walked = 0;
+  std::size_t firstDeferred = known.size();
+  for (std::size_t i = 0; i < known.size(); ++i) {
+    if (walked > 0 && walked + known[i].postings > kPostingBudget) {
+      firstDeferred = i;
+      break;
+    }
+    walked += known[i].postings;
+    for (uint32_t p = postingOffsets_[known[i].id]; p < postingOffsets_[known[i].id + 1]; ++p) {
+      const Posting& posting = postings_[p];
+      if (s.textScore[posting.text] == 0.0f) s.touchedTexts.push_back(posting.text);
+      s.textScore[posting.text] += known[i].weight * posting.weight;
+    }
+  }
+  for (std::size_t i = firstDeferred; i < known.size(); ++i) {
+    for (uint32_t t : s.touchedTexts) s.textScore[t] += known[i].weight * weightInText(t, known[i].id);
+  }
 
   for (uint32_t t : s.touchedTexts) {
     const float dot = s.textScore[t];
@@ -219,6 +259,7 @@ std::size_t CommandIndex::memoryBytes() const {
       featureIds_.bucket_count() * sizeof(void*);
   return mapBytes + idf_.capacity() * sizeof(float) + postingOffsets_.capacity() * sizeof(uint32_t) +
          postings_.capacity() * sizeof(Posting) + textCommand_.capacity() * sizeof(uint32_t) +
+         textOffsets_.capacity() * sizeof(uint32_t) + textFeatures_.capacity() * sizeof(Posting) +
          textNorm_.capacity() * sizeof(float) + commandIds_.capacity() * sizeof(int32_t);
 }
 

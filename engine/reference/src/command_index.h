@@ -1,7 +1,10 @@
 // Inverted index over the commands' texts (their names and examples). Each text is a TF-IDF vector of character unigrams and bigrams,
-// with inverse document frequencies learned from the corpus; a query is scored by
-// walking only the posting lists of its own features, so the cost follows the
-// number of texts that share a feature with the query, not the corpus size.
+// with inverse document frequencies learned from the corpus. A query walks the
+// posting lists of its rarest features first, up to a budget of postings; the
+// features left over (common characters found in thousands of texts) are then
+// looked up only in the texts already reached, in each text's own sorted feature
+// list. The cost follows the budget and the query, not the corpus size, and the
+// similarity of every text reached is exact.
 #pragma once
 
 #include <cstddef>
@@ -49,11 +52,15 @@ class CommandIndex {
   };
 
   float weightOf(const WeightedFeature& feature, float idf) const;
+  float weightInText(uint32_t text, uint32_t feature) const;
 
   std::unordered_map<FeatureKey, uint32_t> featureIds_;
   std::vector<float> idf_;
   std::vector<uint32_t> postingOffsets_;
   std::vector<Posting> postings_;
+  // Each text's features sorted by feature id, with their unit-vector weights.
+  std::vector<uint32_t> textOffsets_;
+  std::vector<Posting> textFeatures_;  // `text` holds the feature id here
   std::vector<uint32_t> textCommand_;
   std::vector<float> textNorm_;
   std::vector<int32_t> commandIds_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <string_view>
 
 namespace norvik {
 
@@ -32,7 +33,7 @@ const std::initializer_list<const char32_t*> kRequestVerbs = {
     U"发给", U"发个", U"发一", U"翻译", U"新建", U"删除", U"清空", U"安装", U"卸载", U"连接", U"断开", U"把"};
 
 std::size_t countOccurrences(const std::u32string& text, const char32_t* word) {
-  const std::u32string needle(word);
+  const std::u32string_view needle(word);
   std::size_t count = 0;
   for (std::size_t pos = text.find(needle); pos != std::u32string::npos;
        pos = text.find(needle, pos + needle.size())) {

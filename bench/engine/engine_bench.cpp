@@ -1,0 +1,86 @@
+// Prints route and similarity latency (median, p99), load time and memory per
+// command of the reference engine on synthetic corpora. Not a test: figures vary
+// with the machine.
+//   engine_bench [max-commands]   (default 100000)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "allocation_counter.h"
+#include "corpus_parser.h"
+#include "corpus_snapshot.h"
+#include "reply_format.h"
+#include "router.h"
+#include "synthetic_corpus.h"
+#include "text_normalizer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double microseconds(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
+
+struct Percentiles {
+  double median;
+  double p99;
+};
+
+Percentiles percentiles(std::vector<double> samples) {
+  std::sort(samples.begin(), samples.end());
+  return {samples[samples.size() / 2], samples[std::min(samples.size() - 1, samples.size() * 99 / 100)]};
+}
+
+template <typename Call>
+Percentiles timeEach(const std::vector<std::string>& queries, Call&& call) {
+  for (std::size_t i = 0; i < std::min<std::size_t>(queries.size(), 50); ++i) call(queries[i]);  // warm up
+  std::vector<double> samples;
+  samples.reserve(queries.size());
+  for (const std::string& query : queries) {
+    const auto start = Clock::now();
+    call(query);
+    samples.push_back(microseconds(Clock::now() - start));
+  }
+  return percentiles(std::move(samples));
+}
+
+void run(std::size_t commands) {
+  const bench::SyntheticCorpus corpus = bench::makeSyntheticCorpus(commands, 2000, 42u + static_cast<unsigned>(commands));
+  const std::size_t before = bench::liveHeapBytes();
+  const auto loadStart = Clock::now();
+  norvik::ParsedCorpus parsed;
+  std::string error;
+  if (norvik::parseCorpus(corpus.json, norvik::Config{}, parsed, error) != norvik::kOk) {
+    std::fprintf(stderr, "synthetic corpus rejected: %s\n", error.c_str());
+    std::exit(1);
+  }
+  std::shared_ptr<const norvik::CorpusSnapshot> snapshot =
+      norvik::makeSnapshot(parsed.config, std::move(parsed.commands), {});
+  const double loadMs = microseconds(Clock::now() - loadStart) / 1000.0;
+  const double bytesPerCommand = static_cast<double>(bench::liveHeapBytes() - before) / static_cast<double>(commands);
+
+  std::size_t sink = 0;
+  const Percentiles route = timeEach(corpus.queries, [&](const std::string& q) {
+    sink += norvik::writeRouteReply(norvik::routeQuery(*snapshot, q), false).size();
+  });
+  const Percentiles similarity = timeEach(corpus.queries, [&](const std::string& q) {
+    const auto hits = snapshot->index->search(norvik::normalizeText(q).chars, 5);
+    sink += norvik::writeSimilarityReply(*snapshot, hits).size();
+  });
+  std::printf("%9zu %10.1f %12.0f %10.1f %10.1f %10.1f %10.1f   (%zu)\n", commands, loadMs, bytesPerCommand,
+              route.median, route.p99, similarity.median, similarity.p99, sink % 10);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::size_t maxCommands = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
+  std::printf("reference engine on synthetic corpora: 3 examples per command, 2000 queries each\n");
+  std::printf("%9s %10s %12s %10s %10s %10s %10s\n", "commands", "load ms", "bytes/cmd", "route p50", "route p99",
+              "sim p50", "sim p99");
+  std::printf("%9s %10s %12s %10s %10s %10s %10s\n", "", "", "", "us", "us", "us", "us");
+  for (std::size_t commands = 100; commands <= maxCommands; commands *= 10) run(commands);
+  return 0;
+}
