@@ -6,26 +6,10 @@ const assert = require('node:assert/strict');
 const { llmBridge: llm } = require('../../lib');
 const { createScriptedModel, hexOf } = require('../support/scripted_model');
 
-const COMMAND_HEAD = '你是个智能体，请根据用户的问题，选择最满足用户需求的电脑指令。\n用户：';
-const AGENT_CUE = '\n智能体:';
-const MUSIC_HEAD = '你是个智能体，用户提出了播放歌曲的要求，请根据用户的问题，从中提取用户指定歌曲的歌名，歌手。\n用户：';
-const VIDEO_PLAY_HEAD = '你是个智能体，用户提出了播放视频的要求，请根据用户的问题，从中提取用户指定视频的演员，剧名，剧集。\n用户：';
-const VIDEO_SEARCH_HEAD = '你是个智能体，用户提出了搜索视频的要求，请根据用户的问题，从中提取用户指定视频的演员，剧名，剧集。\n用户：';
-const SINGER_CUE = '\n智能体:歌手为';
-const ACTOR_CUE = '\n智能体:演员为';
-
-const COMMAND_SETTINGS = {
-  apply_chat_template: { type: 'bool', value: false },
-  do_sample: { type: 'bool', value: false },
-  max_new_tokens: { type: 'size_t', value: 30 },
-  temperature: { type: 'float', value: 0 },
-  top_p: { type: 'float', value: 1 },
-};
-
-const commandPrompt = (user) => COMMAND_HEAD + user + AGENT_CUE;
-const musicPrompt = (user) => MUSIC_HEAD + user + SINGER_CUE;
-const videoPlayPrompt = (user) => VIDEO_PLAY_HEAD + user + ACTOR_CUE;
-const videoSearchPrompt = (user) => VIDEO_SEARCH_HEAD + user + ACTOR_CUE;
+const {
+  COMMAND_HEAD, AGENT_CUE, MUSIC_HEAD, VIDEO_PLAY_HEAD, VIDEO_SEARCH_HEAD, SINGER_CUE, ACTOR_CUE, COMMAND_SETTINGS,
+  commandPrompt, musicPrompt, videoPlayPrompt, videoSearchPrompt,
+} = require('./prompts');
 
 const MUSIC_SLOTS = '周杰伦，歌名为晴天';
 const VIDEO_PLAY_SLOTS = '孙俪，剧名为甄嬛传，剧集为第3集';

@@ -6,8 +6,7 @@ const assert = require('node:assert/strict');
 const { llmBridge: llm } = require('../../lib');
 const { createScriptedModel, chatTemplated, hexOf } = require('../support/scripted_model');
 
-const PERSONA_HEAD =
-  '你是豆豆，一只住在桌面上的可爱桌宠。请用简短、口语化、友好的中文回答用户，不超过两三句话。\n用户：';
+const { PERSONA_HEAD } = require('./prompts');
 
 // A model that answers the templated chat prompt for each user text.
 async function loadChatModel(replies) {

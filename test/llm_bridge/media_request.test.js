@@ -6,18 +6,7 @@ const assert = require('node:assert/strict');
 const { llmBridge: llm } = require('../../lib');
 const { createScriptedModel, hexOf } = require('../support/scripted_model');
 
-const MUSIC_HEAD = '你是个智能体，用户提出了播放歌曲的要求，请根据用户的问题，从中提取用户指定歌曲的歌名，歌手。\n用户：';
-const VIDEO_PLAY_HEAD = '你是个智能体，用户提出了播放视频的要求，请根据用户的问题，从中提取用户指定视频的演员，剧名，剧集。\n用户：';
-const SINGER_CUE = '\n智能体:歌手为';
-const ACTOR_CUE = '\n智能体:演员为';
-
-const COMMAND_SETTINGS = {
-  apply_chat_template: { type: 'bool', value: false },
-  do_sample: { type: 'bool', value: false },
-  max_new_tokens: { type: 'size_t', value: 30 },
-  temperature: { type: 'float', value: 0 },
-  top_p: { type: 'float', value: 1 },
-};
+const { MUSIC_HEAD, VIDEO_PLAY_HEAD, SINGER_CUE, ACTOR_CUE, COMMAND_SETTINGS } = require('./prompts');
 
 let model;
 test.before(async () => {
