@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds the Windows x86-64 modules (build.sh) and tests them under Wine with the
+# official Windows Node.js:
+#   1. the C++ test programs (ctest; each program runs under scripts/win/wine-run.sh),
+#   2. every Node suite (test/**/*.test.js) under node.exe, against build-win/out.
+# Both steps always run; the exit code is non-zero when either failed.
+#   scripts/win/test.sh [--no-build] [--no-cpp] [node --test options...]
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+cd "$DESKPET_ROOT"
+
+do_build=1
+run_cpp=1
+node_args=()
+for a in "$@"; do
+  case "$a" in
+    --no-build) do_build=0 ;;
+    --no-cpp) run_cpp=0 ;;
+    *) node_args+=("$a") ;;
+  esac
+done
+
+if [ "$do_build" = 1 ]; then
+  build_opts=()
+  [ "$run_cpp" = 1 ] || build_opts+=(--no-tests)
+  bash "$DESKPET_WIN_SCRIPTS/build.sh" "${build_opts[@]}" || exit 1
+fi
+
+deskpet_ensure_wine_prefix
+# One Wine server for the whole run, instead of one per program; stopped at exit.
+"$DESKPET_WINESERVER" -p
+trap '"$DESKPET_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+
+failed=0
+if [ "$run_cpp" = 1 ]; then
+  echo "== C++ test programs under Wine"
+  ctest --test-dir "$DESKPET_WIN_DIR/cmake" --output-on-failure --timeout 600 || failed=1
+fi
+
+# Windows node.exe cannot write to a pipe that Wine hands it from Linux (EBADF), so
+# the run writes to a file, which is printed afterwards.
+echo "== Node suites under Windows Node.js $DESKPET_NODE_WIN_VERSION (Wine)"
+log="$DESKPET_WIN_DIR/node-tests.log"
+DESKPET_NATIVE_DIR="$(deskpet_windows_path "$DESKPET_WIN_DIR/out")" \
+  "$DESKPET_WINE" "$DESKPET_NODE_EXE" scripts/test.js --skip-cpp "${node_args[@]}" > "$log" 2>&1
+node_status=$?
+cat "$log"
+[ "$node_status" = 0 ] || failed=1
+
+pass="$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
+fail="$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
+skipped="$(sed -n 's/^# skipped \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
+echo "Windows Node suites under Wine exited with $node_status"
+echo "windows: ${pass:-0} passed, ${fail:-0} failed, ${skipped:-0} skipped"
+exit "$failed"
