@@ -17,19 +17,20 @@ struct HandlerRecord {
 enum class ErrorKind { kError, kTypeError };
 
 // Throws a new error unless one is already pending: the first exception of a
-// call is the one the script sees.
-void throwNew(napi_env env, ErrorKind kind, const std::string& message) {
+// call is the one the script sees. Allocates nothing natively, so it is safe
+// inside a catch clause.
+void throwNew(napi_env env, ErrorKind kind, const char* message) noexcept {
   if (exceptionPending(env)) return;
   napi_value text = nullptr;
   napi_value error = nullptr;
-  napi_status status = napi_create_string_utf8(env, message.data(), message.size(), &text);
+  napi_status status = napi_create_string_utf8(env, message, NAPI_AUTO_LENGTH, &text);
   if (status == napi_ok) {
     status = kind == ErrorKind::kTypeError ? napi_create_type_error(env, nullptr, text, &error)
                                            : napi_create_error(env, nullptr, text, &error);
   }
   if (status == napi_ok && napi_throw(env, error) == napi_ok) return;
   // Creating the error object failed; let the host make a plain one.
-  napi_throw_error(env, nullptr, message.c_str());
+  napi_throw_error(env, nullptr, message);
 }
 
 // Turns the host's last Node-API error into a pending script exception, the
@@ -58,7 +59,7 @@ napi_value trampoline(napi_env env, napi_callback_info info) {
   } catch (const std::bad_alloc&) {
     throwNew(env, ErrorKind::kError, "intent_bridge: out of memory");
   } catch (const std::exception& e) {
-    throwNew(env, ErrorKind::kError, std::string("intent_bridge: ") + e.what());
+    throwNew(env, ErrorKind::kError, e.what());
   } catch (...) {
     throwNew(env, ErrorKind::kError, "intent_bridge: unknown native error");
   }
@@ -97,7 +98,7 @@ napi_value createHandlerFunction(napi_env env, Handler handler) {
   return function;
 }
 
-bool exceptionPending(napi_env env) {
+bool exceptionPending(napi_env env) noexcept {
   bool pending = false;
   return napi_is_exception_pending(env, &pending) != napi_ok || pending;
 }
@@ -113,7 +114,9 @@ std::optional<std::string> requireStringArgument(const CallArguments& args, cons
     throwNew(args.env, ErrorKind::kTypeError, message);
     return std::nullopt;
   }
-  return Napi::String(args.env, args.values[0]).Utf8Value();
+  std::string bytes = Napi::String(args.env, args.values[0]).Utf8Value();
+  if (exceptionPending(args.env)) return std::nullopt;  // the copy failed; the engine is not called
+  return bytes;
 }
 
 bool requireObjectArgument(const CallArguments& args, const char* message) {
@@ -125,7 +128,8 @@ bool requireObjectArgument(const CallArguments& args, const char* message) {
 }
 
 napi_value throwEngineError(napi_env env, const char* engineFunction, std::int32_t code) {
-  throwNew(env, ErrorKind::kError, std::string(engineFunction) + " failed with code " + std::to_string(code));
+  const std::string message = std::string(engineFunction) + " failed with code " + std::to_string(code);
+  throwNew(env, ErrorKind::kError, message.c_str());
   return undefinedValue(env);
 }
 

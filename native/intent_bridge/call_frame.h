@@ -48,7 +48,7 @@ napi_value trueOrEngineError(napi_env env, const char* engineFunction, std::int3
 napi_value undefinedValue(napi_env env);
 
 // Whether a script exception is pending in `env`.
-bool exceptionPending(napi_env env);
+bool exceptionPending(napi_env env) noexcept;
 
 }  // namespace intent_bridge
 
