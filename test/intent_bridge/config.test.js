@@ -2,10 +2,10 @@
 // updateConfig's JSON text and getConfig's reading of the engine's reply.
 const test = require('node:test');
 const assert = require('node:assert');
-const { bridge, useReplies } = require('./scripted_session');
+const { bridge, useReplies, hexToText } = require('./scripted_session');
 
 const sentTexts = (session) => session.calls('Norvik_UpdateConfig')
-  .map((c) => Buffer.from(c.configJson_hex, 'hex').toString('utf8'));
+  .map((c) => hexToText(c.configJson_hex));
 
 test('updateConfig writes the fixed keys in fixed order with "%f" numbers', () => {
   const withFunction = Object.assign(function config() {}, { verbose: true, weights: Object.assign(() => 0, { semantic: 3 }) });
