@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,10 +58,13 @@ TEST(EngineConcurrency, RoutesWhileUserCommandsChange) {
   }
   int32_t count = 0;
   ASSERT_EQ(Norvik_AddCorpus(corpus.c_str(), static_cast<int32_t>(corpus.size()), &count), 0);
-  while (sawUserCommand.load() == 0) std::this_thread::yield();
+  // Let the readers see the final snapshot with the user command (bounded wait).
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (sawUserCommand.load() == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
   stop = true;
   for (std::thread& t : readers) t.join();
 
+  EXPECT_GT(sawUserCommand.load(), 0);
   EXPECT_EQ(failures.load(), 0);
   EXPECT_EQ(Norvik_GetCommandCount(), base + 1);
   Norvik_Destroy();
