@@ -194,3 +194,21 @@ test('replies are cut to the 30-token bound of the command settings', async () =
     model.remove();
   }
 });
+
+test('a failing slot call rejects the whole request and discards the first reply', async () => {
+  const user = '我想听晴天';
+  const model = createScriptedModel({
+    rules: [
+      { prompt: commandPrompt(user), reply: '播放指定音乐指令' },
+      { prompt: musicPrompt(user), fail: 'NPU inference request failed' },
+    ],
+  });
+  await llm.loadModel(model.dir, 'CPU');
+  try {
+    await assert.rejects(llm.generate(user), (reason) => reason === 'Generation failed: NPU inference request failed');
+    assert.equal(model.generateEvents().length, 2);
+    assert.equal(llm.isModelLoaded(), true);
+  } finally {
+    model.remove();
+  }
+});

@@ -24,6 +24,9 @@ struct Reply {
 struct Rule {
     std::string prompt;
     Reply reply;
+    // When set, a call whose prompt matches this rule throws ov::Exception with
+    // this text instead of answering (so one call of several can fail).
+    std::optional<std::string> fail;
 };
 
 // The parsed contents of scripted_model.json, with every absent member

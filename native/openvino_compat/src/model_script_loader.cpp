@@ -145,9 +145,14 @@ private:
         if (item.get_object().get(rule) != simdjson::SUCCESS) invalid(where + " must be an object");
         element prompt;
         element reply;
+        element failure;
         if (rule.at_key("prompt").get(prompt) != simdjson::SUCCESS) invalid(where + " has no \"prompt\"");
-        if (rule.at_key("reply").get(reply) != simdjson::SUCCESS) invalid(where + " has no \"reply\"");
-        return Rule{readString(prompt, where + ".prompt"), readReply(reply, where + ".reply")};
+        const bool fails = rule.at_key("fail").get(failure) == simdjson::SUCCESS && !failure.is_null();
+        const bool replies = rule.at_key("reply").get(reply) == simdjson::SUCCESS;
+        if (!replies && !fails) invalid(where + " has no \"reply\"");
+        Rule result{readString(prompt, where + ".prompt"), replies ? readReply(reply, where + ".reply") : Reply{}, {}};
+        if (fails) result.fail = readString(failure, where + ".fail");
+        return result;
     }
 
     std::string fileText_;

@@ -86,7 +86,9 @@ void ScriptedModel::record(const std::string& line) const {
 
 const Reply& ScriptedModel::replyFor(const std::string& modelText) const {
     for (const Rule& rule : script_.rules) {
-        if (rule.prompt == modelText) return rule.reply;
+        if (rule.prompt != modelText) continue;
+        if (rule.fail) throw ov::Exception(*rule.fail);
+        return rule.reply;
     }
     return script_.defaultReply;
 }

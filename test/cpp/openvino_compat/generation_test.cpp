@@ -155,6 +155,19 @@ TEST(Generation, FailGenerateThrowsItsTextAndLeavesThePipelineUsable) {
     }
 }
 
+TEST(Generation, FailingRuleThrowsOnlyForItsPrompt) {
+    ModelDir model(R"({"rules": [{"prompt": "bad", "fail": "device lost"}, {"prompt": "ok", "reply": "fine"}]})");
+    LLMPipeline pipeline(model.path(), "CPU");
+    EXPECT_EQ(reply(pipeline, "ok", settings(false, false)), "fine");
+    try {
+        pipeline.generate("bad", settings(false, false));
+        ADD_FAILURE() << "no exception";
+    } catch (const ov::Exception& error) {
+        EXPECT_STREQ(error.what(), "device lost");
+    }
+    EXPECT_EQ(reply(pipeline, "ok", settings(false, false)), "fine");
+}
+
 TEST(Generation, ScoresMismatchMakesTheStringConversionThrow) {
     ModelDir model(R"({"scores_mismatch": true, "rules": [{"prompt": "silent", "reply": null}]})");
     LLMPipeline pipeline(model.path(), "CPU");
