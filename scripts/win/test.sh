@@ -30,6 +30,9 @@ deskpet_ensure_wine_prefix
 # One Wine server for the whole run, instead of one per program; stopped at exit.
 "$DESKPET_WINESERVER" -p
 trap '"$DESKPET_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+# The first program of a server session also starts Wine's own services, which can
+# take seconds; ctest gives a GoogleTest program 5 s to list its tests.
+"$DESKPET_WINE" cmd.exe /c exit >/dev/null 2>&1 || true
 
 failed=0
 if [ "$run_cpp" = 1 ]; then
