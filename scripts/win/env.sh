@@ -32,7 +32,7 @@ deskpet_windows_path() {
 # Creates the Wine prefix once and makes it report Windows 10, which Node 20 needs.
 # Serialised with a lock so that parallel test programs do not race to create it.
 deskpet_ensure_wine_prefix() {
-  mkdir -p "$(dirname "$WINEPREFIX")"
+  mkdir -p "$(dirname "$WINEPREFIX")" "$DESKPET_WIN_DIR"
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.deskpet-win10" ]; then

@@ -20,10 +20,18 @@ for a in "$@"; do
   esac
 done
 
+phase_start=$SECONDS
+timings=()
+phase_done() {
+  timings+=("$1 $((SECONDS - phase_start)) s;")
+  phase_start=$SECONDS
+}
+
 if [ "$do_build" = 1 ]; then
   build_opts=()
   [ "$run_cpp" = 1 ] || build_opts+=(--no-tests)
   bash "$DESKPET_WIN_SCRIPTS/build.sh" "${build_opts[@]}" || exit 1
+  phase_done "install and build:"
 fi
 
 deskpet_ensure_wine_prefix
@@ -33,11 +41,13 @@ trap '"$DESKPET_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 # The first program of a server session also starts Wine's own services, which can
 # take seconds; ctest gives a GoogleTest program 5 s to list its tests.
 "$DESKPET_WINE" cmd.exe /c exit >/dev/null 2>&1 || true
+phase_done "Wine prefix:"
 
 failed=0
 if [ "$run_cpp" = 1 ]; then
   echo "== C++ test programs under Wine"
   ctest --test-dir "$DESKPET_WIN_DIR/cmake" --output-on-failure --timeout 600 || failed=1
+  phase_done "C++ tests:"
 fi
 
 # Windows node.exe cannot write to a pipe that Wine hands it from Linux (EBADF), so
@@ -47,12 +57,14 @@ log="$DESKPET_WIN_DIR/node-tests.log"
 DESKPET_NATIVE_DIR="$(deskpet_windows_path "$DESKPET_WIN_DIR/out")" \
   "$DESKPET_WINE" "$DESKPET_NODE_EXE" scripts/test.js --skip-cpp "${node_args[@]}" > "$log" 2>&1
 node_status=$?
+phase_done "Node suites:"
 cat "$log"
 [ "$node_status" = 0 ] || failed=1
 
 pass="$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
 fail="$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
 skipped="$(sed -n 's/^# skipped \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
+echo "Time taken: ${timings[*]}"
 echo "Windows Node suites under Wine exited with $node_status"
 echo "windows: ${pass:-0} passed, ${fail:-0} failed, ${skipped:-0} skipped"
 exit "$failed"
