@@ -1,0 +1,27 @@
+// The one engine instance of a fuzz process: started once with the built-in
+// corpus, and put back into that state after every input so that inputs do not
+// depend on each other.
+#ifndef DESKPET_FUZZ_ENGINE_SESSION_H
+#define DESKPET_FUZZ_ENGINE_SESSION_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace deskpet_fuzz {
+
+// Starts the engine on first use; aborts when it cannot start.
+void ensureEngine();
+
+// Drops user commands and restores the configuration the engine started with.
+void restoreEngine();
+
+// The configuration text the engine reported right after it started.
+const std::string& startingConfigJson();
+
+// Aborts unless `condition` holds: the fuzzer reports it as a crash with the input.
+void require(bool condition, const char* what);
+
+}  // namespace deskpet_fuzz
+
+#endif  // DESKPET_FUZZ_ENGINE_SESSION_H
