@@ -32,7 +32,7 @@ if [ "$build_tests" = ON ]; then
   if [ ! -f "$gtest_prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
     cmake -S /usr/src/googletest -B "$DESKPET_WIN_DIR/googletest-build" \
       -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=OFF
+      -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -DCMAKE_INSTALL_MESSAGE=NEVER -DBUILD_GMOCK=ON
     cmake --build "$DESKPET_WIN_DIR/googletest-build" --parallel 2
     cmake --install "$DESKPET_WIN_DIR/googletest-build"
   fi
