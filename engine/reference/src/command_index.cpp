@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
+#include <utility>
 
 #include "text_normalizer.h"
 
@@ -18,6 +21,11 @@ constexpr float kUnknownShare = 0.6f;
 // Postings walked per query before the remaining (most common) features are
 // looked up in the texts already reached instead.
 constexpr std::size_t kPostingBudget = 6000;
+// Once some texts are reached, a feature found in more texts than this is not
+// walked: its list would reach thousands of texts that share nothing but a common
+// character with the query, and each of them would then need its remaining
+// features looked up. It is looked up in the texts already reached instead.
+constexpr std::size_t kLongPostingList = 1500;
 
 struct TextFeatures {
   uint32_t command;
@@ -49,6 +57,26 @@ const std::u32string* longestLiteral(const Pattern& pattern) {
   return longest;
 }
 
+// Texts with the best partial scores completed before the others are filtered
+// (plus two per requested command).
+constexpr std::size_t kCompletedFirst = 32;
+
+// The `limit`-th highest score among distinct commands, or -infinity when fewer
+// commands are listed (+infinity for a limit of 0: nothing beyond the included).
+float limitthBest(std::vector<std::pair<uint32_t, float>>& commandScores, std::size_t limit) {
+  if (limit == 0) return std::numeric_limits<float>::infinity();
+  std::sort(commandScores.begin(), commandScores.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second > b.second;
+  });
+  std::vector<float> best;
+  for (std::size_t i = 0; i < commandScores.size(); ++i) {
+    if (i == 0 || commandScores[i].first != commandScores[i - 1].first) best.push_back(commandScores[i].second);
+  }
+  if (best.size() < limit) return -std::numeric_limits<float>::infinity();
+  std::nth_element(best.begin(), best.begin() + static_cast<long>(limit - 1), best.end(), std::greater<float>());
+  return best[limit - 1];
+}
+
 // Per-thread scratch space for scoring, reused across queries.
 struct Scratch {
   std::vector<float> textScore;
@@ -56,12 +84,15 @@ struct Scratch {
   std::vector<float> commandBest;
   std::vector<float> commandRaw;
   std::vector<uint32_t> touchedCommands;
+  std::vector<uint8_t> commandIncluded;
+  std::vector<std::pair<float, uint32_t>> order;  // (partial score, text)
 
   void fit(std::size_t texts, std::size_t commands) {
     if (textScore.size() < texts) textScore.resize(texts, 0.0f);
     if (commandBest.size() < commands) {
       commandBest.resize(commands, -1.0f);
       commandRaw.resize(commands, 0.0f);
+      commandIncluded.resize(commands, 0);
     }
   }
 };
@@ -117,6 +148,7 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   textOffsets_.reserve(texts.size() + 1);
   textOffsets_.push_back(0);
   textFeatures_.reserve(postings_.size());
+  maxWeight_.assign(df.size(), 0.0f);
   for (uint32_t t = 0; t < texts.size(); ++t) {
     float norm2 = 0.0f;
     for (const WeightedFeature& f : texts[t].features) {
@@ -129,6 +161,7 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
       const uint32_t id = featureIds_[f.key];
       const float weight = weightOf(f, idf_[id]) / norm;
       postings_[fill[id]++] = {t, weight};
+      maxWeight_[id] = std::max(maxWeight_[id], weight);
       textFeatures_.push_back({id, weight});
     }
     std::sort(textFeatures_.begin() + static_cast<long>(first), textFeatures_.end(),
@@ -139,12 +172,68 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   }
 }
 
-float CommandIndex::weightInText(uint32_t text, uint32_t feature) const {
-  const auto begin = textFeatures_.begin() + textOffsets_[text];
+float CommandIndex::deferredDot(uint32_t text, const std::vector<QueryFeature>& byId) const {
+  // Both lists are sorted by feature id: one merge pass over the text's features.
+  float dot = 0.0f;
+  auto it = textFeatures_.begin() + textOffsets_[text];
   const auto end = textFeatures_.begin() + textOffsets_[text + 1];
-  const auto it = std::lower_bound(begin, end, feature,
-                                   [](const Posting& entry, uint32_t id) { return entry.text < id; });
-  return it != end && it->text == feature ? it->weight : 0.0f;
+  for (const QueryFeature& f : byId) {
+    while (it != end && it->text < f.id) ++it;
+    if (it == end) break;
+    if (it->text == f.id) dot += f.weight * it->weight;
+  }
+  return dot;
+}
+
+// The walk gave every touched text a partial score. Completing all of them costs a
+// lookup per text, and with thousands of texts per common character that was the
+// slow tail of large corpora. The deferred features can add at most `bound` to any
+// text, so the texts with the best partial scores are completed first; the
+// `limit`-th best command among them sets a bar, and a text whose partial score
+// plus `bound` stays below it cannot enter the result and is dropped. Texts of
+// included commands are always completed. The scores returned stay exact.
+void CommandIndex::addDeferred(std::vector<QueryFeature> deferred, std::size_t limit,
+                               const std::vector<uint32_t>& include) const {
+  Scratch& s = scratch();
+  std::sort(deferred.begin(), deferred.end(),
+            [](const QueryFeature& a, const QueryFeature& b) { return a.id < b.id; });
+  float bound = 0.0f;
+  float deferredNorm2 = 0.0f;
+  for (const QueryFeature& f : deferred) {
+    bound += f.weight * maxWeight_[f.id];
+    deferredNorm2 += f.weight * f.weight;
+  }
+  // Text vectors have unit length, so the deferred part is also bounded by its norm.
+  bound = std::min(bound, std::sqrt(deferredNorm2));
+  for (uint32_t c : include) s.commandIncluded[c] = 1;
+
+  s.order.clear();
+  for (uint32_t t : s.touchedTexts) s.order.emplace_back(s.textScore[t], t);
+  const std::size_t head = std::min(s.order.size(), kCompletedFirst + 2 * limit);
+  std::nth_element(s.order.begin(), s.order.begin() + static_cast<long>(head), s.order.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  s.touchedTexts.clear();
+  std::vector<std::pair<uint32_t, float>> bestOfCommand;  // (command, exact dot) of the head
+  bestOfCommand.reserve(head);
+  for (std::size_t i = 0; i < head; ++i) {
+    const uint32_t t = s.order[i].second;
+    s.textScore[t] += deferredDot(t, deferred);
+    s.touchedTexts.push_back(t);
+    bestOfCommand.emplace_back(textCommand_[t], s.textScore[t]);
+  }
+  const float bar = limitthBest(bestOfCommand, limit);
+  // Float sums in another order may differ in the last bits: keep a margin.
+  const float slack = 1e-5f * bar + 1e-6f;
+  for (std::size_t i = head; i < s.order.size(); ++i) {
+    const uint32_t t = s.order[i].second;
+    if (s.order[i].first + bound < bar - slack && !s.commandIncluded[textCommand_[t]]) {
+      s.textScore[t] = 0.0f;
+      continue;
+    }
+    s.textScore[t] += deferredDot(t, deferred);
+    s.touchedTexts.push_back(t);
+  }
+  for (uint32_t c : include) s.commandIncluded[c] = 0;
 }
 
 std::vector<uint32_t> CommandIndex::patternCommands(const std::u32string& query, std::size_t limit) const {
@@ -170,11 +259,6 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   s.fit(textCommand_.size(), commandIds_.size());
 
   // Known query features with their weights, rarest (shortest posting list) first.
-  struct QueryFeature {
-    uint32_t id;
-    float weight;
-    uint32_t postings;
-  };
   std::vector<QueryFeature> known;
   float queryNorm2 = 0.0f;
   for (const WeightedFeature& f : extractFeatures(normalizedQuery)) {
@@ -192,7 +276,7 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   std::size_t walked = 0;
   std::size_t firstDeferred = known.size();
   for (std::size_t i = 0; i < known.size(); ++i) {
-    if (walked > 0 && walked + known[i].postings > kPostingBudget) {
+    if (walked > 0 && (walked + known[i].postings > kPostingBudget || known[i].postings > kLongPostingList)) {
       firstDeferred = i;
       break;
     }
@@ -203,8 +287,9 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
       s.textScore[posting.text] += known[i].weight * posting.weight;
     }
   }
-  for (std::size_t i = firstDeferred; i < known.size(); ++i) {
-    for (uint32_t t : s.touchedTexts) s.textScore[t] += known[i].weight * weightInText(t, known[i].id);
+  if (firstDeferred < known.size()) {
+    addDeferred(std::vector<QueryFeature>(known.begin() + static_cast<long>(firstDeferred), known.end()), limit,
+                include);
   }
 
   for (uint32_t t : s.touchedTexts) {
@@ -257,7 +342,7 @@ std::size_t CommandIndex::memoryBytes() const {
   const std::size_t mapBytes = anchorBytes +
       featureIds_.size() * (sizeof(FeatureKey) + sizeof(uint32_t) + 2 * sizeof(void*)) +
       featureIds_.bucket_count() * sizeof(void*);
-  return mapBytes + idf_.capacity() * sizeof(float) + postingOffsets_.capacity() * sizeof(uint32_t) +
+  return mapBytes + idf_.capacity() * sizeof(float) + maxWeight_.capacity() * sizeof(float) + postingOffsets_.capacity() * sizeof(uint32_t) +
          postings_.capacity() * sizeof(Posting) + textCommand_.capacity() * sizeof(uint32_t) +
          textOffsets_.capacity() * sizeof(uint32_t) + textFeatures_.capacity() * sizeof(Posting) +
          textNorm_.capacity() * sizeof(float) + commandIds_.capacity() * sizeof(int32_t);

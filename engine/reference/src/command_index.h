@@ -3,8 +3,9 @@
 // posting lists of its rarest features first, up to a budget of postings; the
 // features left over (common characters found in thousands of texts) are then
 // looked up only in the texts already reached, in each text's own sorted feature
-// list. The cost follows the budget and the query, not the corpus size, and the
-// similarity of every text reached is exact.
+// list, and only in those whose partial score plus the most the left-over
+// features can add still reaches the result. The cost follows the budget and the
+// query, not the corpus size, and every similarity returned is exact.
 #pragma once
 
 #include <cstddef>
@@ -51,11 +52,22 @@ class CommandIndex {
     float weight;  // of the feature in the text's unit vector
   };
 
+  struct QueryFeature {
+    uint32_t id;
+    float weight;
+    uint32_t postings;
+  };
+
   float weightOf(const WeightedFeature& feature, float idf) const;
-  float weightInText(uint32_t text, uint32_t feature) const;
+  // Dot product of a text with query features sorted by id.
+  float deferredDot(uint32_t text, const std::vector<QueryFeature>& byId) const;
+  // Completes the scores of the texts reached (in the per-thread scratch) with the
+  // features that were not walked, skipping texts that cannot enter the result.
+  void addDeferred(std::vector<QueryFeature> deferred, std::size_t limit, const std::vector<uint32_t>& include) const;
 
   std::unordered_map<FeatureKey, uint32_t> featureIds_;
   std::vector<float> idf_;
+  std::vector<float> maxWeight_;  // highest unit-vector weight of each feature in any text
   std::vector<uint32_t> postingOffsets_;
   std::vector<Posting> postings_;
   // Each text's features sorted by feature id, with their unit-vector weights.

@@ -1,6 +1,7 @@
 #include "pattern.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace norvik {
 
@@ -25,6 +26,21 @@ bool isNumeral(char32_t cp) {
   return kNumerals.find(cp) != std::u32string::npos;
 }
 
+// Words that name a time or the speaker's own whereabouts, never a place to look up.
+const std::u32string_view kNotPlaceWords[] = {
+    U"今天", U"明天", U"后天", U"昨天", U"前天", U"大后天", U"现在", U"今晚", U"明晚", U"今早", U"明早",
+    U"早上", U"上午", U"中午", U"下午", U"晚上", U"夜里", U"周末", U"这周", U"下周", U"本周", U"星期",
+    U"礼拜", U"最近", U"未来", U"待会", U"等会", U"一会", U"天后", U"外面", U"这里", U"这边", U"那边",
+    U"本地", U"当地", U"附近", U"我们这", U"我这"};
+
+bool isPlace(const std::u32string& text, std::size_t begin, std::size_t end) {
+  const std::u32string_view value(text.data() + begin, end - begin);
+  for (const std::u32string_view word : kNotPlaceWords) {
+    if (value.find(word) != std::u32string_view::npos) return false;
+  }
+  return true;
+}
+
 bool slotAccepts(SlotKind kind, const std::u32string& text, std::size_t begin, std::size_t end) {
   switch (kind) {
     case SlotKind::Number:
@@ -37,6 +53,8 @@ bool slotAccepts(SlotKind kind, const std::u32string& text, std::size_t begin, s
         if (isNumeral(text[i])) return true;
       }
       return false;
+    case SlotKind::Place:
+      return isPlace(text, begin, end);
     case SlotKind::Any:
       break;
   }
@@ -48,6 +66,8 @@ bool parseSlotKind(const std::string& text, SlotKind& kind) {
     kind = SlotKind::Number;
   } else if (text == "time") {
     kind = SlotKind::Time;
+  } else if (text == "place") {
+    kind = SlotKind::Place;
   } else {
     return false;
   }

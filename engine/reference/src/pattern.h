@@ -12,9 +12,11 @@
 
 namespace norvik {
 
-// What a slot accepts: anything, a number ("50", "七十", "百分之二十"), or a time
-// or duration (text holding at least one numeral, e.g. "十分钟", "明早六点").
-enum class SlotKind { Any, Number, Time };
+// What a slot accepts: anything, a number ("50", "七十", "百分之二十"), a time
+// or duration (text holding at least one numeral, e.g. "十分钟", "明早六点"), or
+// a place (any text without a time word or a word such as "这里": in
+// "今天天气怎么样", "今天" is not a city).
+enum class SlotKind { Any, Number, Time, Place };
 
 struct PatternSegment {
   bool isSlot = false;
@@ -31,7 +33,7 @@ struct Pattern {
 
 using SlotValues = std::vector<std::pair<std::string, std::string>>;
 
-// Parses a template; a slot is "{name}" or "{name:number}" / "{name:time}". Fails (returns nullopt and sets error) on unbalanced braces,
+// Parses a template; a slot is "{name}" or "{name:number}" / "{name:time}" / "{name:place}". Fails (returns nullopt and sets error) on unbalanced braces,
 // empty or duplicate slot names, two slots without literal text between them, a
 // template without any literal text, an unknown slot kind, or more than kMaxSlots slots.
 std::optional<Pattern> parsePattern(const std::string& source, std::string& error);

@@ -7,6 +7,7 @@
 #include "corpus_snapshot.h"
 #include "default_corpus.h"
 #include "router.h"
+#include "utf8.h"
 
 namespace norvik {
 namespace {
@@ -59,6 +60,46 @@ TEST(CommandIndex, BreaksTiesByIdAndAppendsIncludedCommands) {
   EXPECT_EQ(commands[hits[1].command]->id, 9);
   EXPECT_EQ(commands[hits[2].command]->id, 4);
   EXPECT_EQ(hits[2].similarity, 0.0f);
+}
+
+// Every text shares the common characters 的 and 是, so their posting lists exceed
+// the walking budget and are looked up only in texts that can still make the
+// result. A search with a small limit must agree with one that completes every
+// text (a limit larger than the corpus).
+TEST(CommandIndex, SkippingHopelessTextsKeepsTheTopResultsExact) {
+  std::string json = "[";
+  for (int i = 0; i < 3000; ++i) {
+    const std::u32string a(1, static_cast<char32_t>(0x4E00 + i % 97));
+    const std::u32string b(1, static_cast<char32_t>(0x5E00 + i % 89));
+    const std::u32string c(1, static_cast<char32_t>(0x6E00 + i % 83));
+    json += (i ? "," : "") + std::string("{\"id\":") + std::to_string(i + 1) + ",\"name\":\"" +
+            toUtf8(a + U"的" + b + U"是" + c) + "\",\"examples\":[\"" + toUtf8(U"的" + b + c + U"是") + "\",\"" +
+            toUtf8(a + c + U"的是") + "\"]}";
+  }
+  json += "]";
+  const auto commands = commandsFrom(json);
+  const CommandIndex index(commands);
+  const std::u32string queries[] = {U"的是", U"是的", U"\u4E05的\u5E05是", U"的\u5E07\u6E07是的",
+                                    U"\u4E01\u6E02的是是", U"\u4E03的\u5E04"};
+  for (const std::u32string& query : queries) {
+    const auto all = index.search(query, 100000);
+    ASSERT_GE(all.size(), 10u);
+    for (std::size_t limit : {1u, 3u, 10u}) {
+      const auto top = index.search(query, limit);
+      ASSERT_EQ(top.size(), limit);
+      for (std::size_t i = 0; i < limit; ++i) {
+        EXPECT_EQ(top[i].command, all[i].command) << toUtf8(query) << " limit " << limit << " #" << i;
+        EXPECT_FLOAT_EQ(top[i].similarity, all[i].similarity);
+        EXPECT_FLOAT_EQ(top[i].raw, all[i].raw);
+      }
+    }
+    // An included command far down the list keeps its exact similarity.
+    const SimilarityHit& far = all[all.size() - 1];
+    const auto withFar = index.search(query, 2, {far.command});
+    ASSERT_EQ(withFar.size(), 3u);
+    EXPECT_EQ(withFar[2].command, far.command);
+    EXPECT_FLOAT_EQ(withFar[2].similarity, far.similarity);
+  }
 }
 
 TEST(CorpusParser, RejectsInvalidContentAsAWhole) {

@@ -65,6 +65,21 @@ TEST(Pattern, TypedSlotsAcceptOnlyTheirKind) {
   EXPECT_FALSE(match("{time:time}后关机", "然后关机"));
 }
 
+TEST(Pattern, PlaceSlotsRefuseTimeWordsAndHere) {
+  auto slots = match("{city:place}天气怎么样", "北京天气怎么样");
+  ASSERT_TRUE(slots);
+  EXPECT_EQ((*slots)[0], (std::pair<std::string, std::string>{"city", "北京"}));
+  for (const char* query : {"今天天气怎么样", "明天天气怎么样", "北京明天天气怎么样", "这周末天气怎么样",
+                            "外面天气怎么样", "现在天气怎么样"}) {
+    EXPECT_FALSE(match("{city:place}天气怎么样", query)) << query;
+  }
+  // The literal after the slot still finds the place before a time word.
+  slots = match("{city:place}明天会下雨吗", "北京明天会下雨吗");
+  ASSERT_TRUE(slots);
+  EXPECT_EQ((*slots)[0].second, "北京");
+  EXPECT_TRUE(match("{city:place}天气", "三亚天气"));  // a numeral alone is no time word
+}
+
 TEST(Pattern, IgnoresVeryLongQueries) {
   EXPECT_FALSE(match("打开{app}", "打开" + std::string(kMaxPatternQueryLength * 3, 'a')));
 }
