@@ -3,7 +3,8 @@
 # official Windows Node.js:
 #   1. the C++ test programs (ctest; each program runs under scripts/win/wine-run.sh),
 #   2. every Node suite (test/**/*.test.js) under node.exe, against build-win/out.
-# Both steps always run; the exit code is non-zero when either failed.
+# Both steps always run; the exit code is non-zero when either failed. The last line
+# counts both: "windows: N passed, N failed, N skipped".
 #   scripts/win/test.sh [--no-build] [--no-cpp] [node --test options...]
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
@@ -44,10 +45,20 @@ trap '"$DESKPET_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 phase_done "Wine prefix:"
 
 failed=0
+cpp_pass=0
+cpp_fail=0
 if [ "$run_cpp" = 1 ]; then
   echo "== C++ test programs under Wine"
-  ctest --test-dir "$DESKPET_WIN_DIR/cmake" --output-on-failure --timeout 600 || failed=1
+  cpp_log="$DESKPET_WIN_DIR/cpp-tests.log"
+  ctest --test-dir "$DESKPET_WIN_DIR/cmake" --output-on-failure --timeout 600 2>&1 | tee "$cpp_log"
+  [ "${PIPESTATUS[0]}" = 0 ] || failed=1
   phase_done "C++ tests:"
+  # "100% tests passed, 0 tests failed out of 126"
+  summary="$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$cpp_log" | tail -n 1)"
+  if [ -n "$summary" ]; then
+    cpp_fail="$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$summary")"
+    cpp_pass=$(( $(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary") - cpp_fail ))
+  fi
 fi
 
 # Windows node.exe cannot write to a pipe that Wine hands it from Linux (EBADF), so
@@ -65,6 +76,7 @@ pass="$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
 fail="$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
 skipped="$(sed -n 's/^# skipped \([0-9]*\)$/\1/p' "$log" | tail -n 1)"
 echo "Time taken: ${timings[*]}"
-echo "Windows Node suites under Wine exited with $node_status"
-echo "windows: ${pass:-0} passed, ${fail:-0} failed, ${skipped:-0} skipped"
+echo "C++ tests under Wine: $cpp_pass passed, $cpp_fail failed"
+echo "Node suites under Wine: ${pass:-0} passed, ${fail:-0} failed, ${skipped:-0} skipped (exit $node_status)"
+echo "windows: $((cpp_pass + ${pass:-0})) passed, $((cpp_fail + ${fail:-0})) failed, ${skipped:-0} skipped"
 exit "$failed"
