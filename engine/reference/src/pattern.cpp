@@ -34,6 +34,8 @@ const std::u32string_view kNotPlaceWords[] = {
     U"本地", U"当地", U"附近", U"我们这", U"我这"};
 
 bool isPlace(const std::u32string& text, std::size_t begin, std::size_t end) {
+  // A place name has two characters or more and no particle at its ends.
+  if (end - begin < 2 || text[begin] == U'的' || text[end - 1] == U'的') return false;
   const std::u32string_view value(text.data() + begin, end - begin);
   for (const std::u32string_view word : kNotPlaceWords) {
     if (value.find(word) != std::u32string_view::npos) return false;

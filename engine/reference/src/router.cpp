@@ -20,6 +20,13 @@ constexpr std::size_t kPatternCandidateCount = 32;
 constexpr double kPatternBonus = 0.2;
 constexpr double kPatternLiteralBonus = 0.3;
 constexpr double kKeywordBonus = 0.1;
+// A pattern's reading of the query displaces a better-ranked candidate when it
+// matches the pattern's literal text by this much more, and ranks at most this
+// much lower.
+constexpr double kLiteralLead = 0.1;
+constexpr double kReadingGap = 0.3;
+// Commands looked up by a slot value when no candidate is the one it names.
+constexpr std::size_t kSlotLookups = 3;
 // A command that is resolved by the LLM or by chat needs at least this similarity
 // (or a pattern match) to claim the query.
 constexpr double kDelegateFloor = 0.3;
@@ -106,16 +113,85 @@ bool slotNamesCommand(const SlotValues& slots, const Command& command) {
   return false;
 }
 
+std::u32string literalText(const Pattern& pattern) {
+  std::u32string text;
+  for (const PatternSegment& segment : pattern.segments) text += segment.literal;
+  return text;
+}
+
+// A pattern that reads the whole query is weighed against a better-ranked
+// candidate without one by comparing both on the pattern's literal text alone
+// (the query without what the slots captured). The pattern's command wins when
+// the other one matches that text at least as well as the whole query, so the
+// slot holds what the other command leaves out ("北京" in "北京明天会下雨吗"), or
+// when it matches the literal text clearly better and is not far behind, so the
+// words around the slots decide ("搜索" against "放一下" in
+// "搜索胡歌演的琅琊榜", where the title matches an example of the other).
+void preferPatternReading(std::vector<RouteCandidate>& candidates, const CommandIndex& index) {
+  if (candidates.size() < 2 || candidates.front().pattern != nullptr) return;
+  const auto reading = std::find_if(candidates.begin() + 1, candidates.end(),
+                                    [](const RouteCandidate& c) { return c.pattern != nullptr && !c.slots.empty(); });
+  if (reading == candidates.end() || slotNamesCommand(reading->slots, *candidates.front().command)) return;
+  const RouteCandidate& best = candidates.front();
+  double bestOnLiteral = 0.0;
+  double readingOnLiteral = 0.0;
+  for (const SimilarityHit& hit : index.search(literalText(*reading->pattern), 0, {best.position, reading->position})) {
+    if (hit.command == best.position) bestOnLiteral = hit.similarity;
+    if (hit.command == reading->position) readingOnLiteral = hit.similarity;
+  }
+  const bool slotIsLeftOut = bestOnLiteral >= best.similarity;
+  const bool wordsDecide = readingOnLiteral > bestOnLiteral + kLiteralLead && reading->rank + kReadingGap >= best.rank;
+  if (slotIsLeftOut || wordsDecide) std::rotate(candidates.begin(), reading, reading + 1);
+}
+
 // A generic command whose slot captured what another candidate is specifically
 // about ("关掉{app}" reading "关掉声音") gives way to that candidate.
-void preferSpecific(std::vector<RouteCandidate>& candidates) {
+void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapshot& snapshot,
+                    const NormalizedText& query) {
   if (candidates.empty() || candidates.front().pattern == nullptr) return;
+  const SlotValues& slots = candidates.front().slots;
   for (std::size_t i = 1; i < candidates.size(); ++i) {
-    if (candidates[i].command->target == CommandTarget::Chat) continue;
-    if (slotNamesCommand(candidates.front().slots, *candidates[i].command)) {
+    // A command with patterns of its own reads its details from slots too: it
+    // is no more specific ("电影" captured by a video search names no film).
+    if (candidates[i].command->target == CommandTarget::Chat || !candidates[i].command->patterns.empty()) continue;
+    if (slotNamesCommand(slots, *candidates[i].command)) {
       candidates[i].namedBySlot = true;
       std::rotate(candidates.begin(), candidates.begin() + static_cast<long>(i),
                   candidates.begin() + static_cast<long>(i + 1));
+      return;
+    }
+  }
+  // The named command may share too little with the whole query to be a
+  // candidate ("open qq" is one unknown word): look the slot values up. Found
+  // this way, it must do the same kind of thing as the generic command (open an
+  // app, not close it).
+  const auto type = [](const Command& command) -> const std::string* {
+    for (const auto& field : command.action) {
+      if (field.first == "type") return &field.second;
+    }
+    return nullptr;
+  };
+  const std::string* genericType = type(*candidates.front().command);
+  if (genericType == nullptr) return;
+  for (const auto& slot : slots) {
+    for (const SimilarityHit& hit : snapshot.index->search(normalizeText(slot.second).chars, kSlotLookups)) {
+      const Command& command = *snapshot.active[hit.command];
+      const std::string* commandType = type(command);
+      if (command.target == CommandTarget::Chat || !command.patterns.empty() || commandType == nullptr ||
+          *commandType != *genericType || !slotNamesCommand(slots, command)) {
+        continue;
+      }
+      RouteCandidate named;
+      named.command = &command;
+      named.position = hit.command;
+      for (const SimilarityHit& self : snapshot.index->search(query.chars, 0, {hit.command})) {
+        named.similarity = self.similarity;
+        named.raw = self.raw;
+      }
+      named.keywordCoverage = keywordCoverage(command, query.chars);
+      named.rank = named.similarity + kKeywordBonus * named.keywordCoverage;
+      named.namedBySlot = true;
+      candidates.insert(candidates.begin(), std::move(named));
       return;
     }
   }
@@ -130,6 +206,7 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
   for (const SimilarityHit& hit : snapshot.index->search(query.chars, kCandidateCount, withPatterns)) {
     RouteCandidate candidate;
     candidate.command = snapshot.active[hit.command].get();
+    candidate.position = hit.command;
     candidate.similarity = hit.similarity;
     candidate.raw = hit.raw;
     candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars);
@@ -145,7 +222,8 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
   }
   std::stable_sort(candidates.begin(), candidates.end(),
                    [](const RouteCandidate& a, const RouteCandidate& b) { return a.rank > b.rank; });
-  preferSpecific(candidates);
+  preferPatternReading(candidates, *snapshot.index);
+  preferSpecific(candidates, snapshot, query);
   return candidates;
 }
 

@@ -24,6 +24,7 @@ struct RouteScores {
 
 struct RouteCandidate {
   const Command* command = nullptr;
+  uint32_t position = 0;  // in the snapshot's active commands (and the index)
   double similarity = 0.0;
   double raw = 0.0;
   double keywordCoverage = 0.0;

@@ -212,6 +212,55 @@ TEST(Router, PatternActionJoinsTheActionAndTheSlots) {
   EXPECT_FALSE(d.hasPatternAction);  // a specific command without patterns
 }
 
+// Small corpus: a generic open/close pair with English patterns, specific apps
+// whose only link to "qq" / "wechat" is a keyword, and two video commands whose
+// verbs differ.
+std::shared_ptr<CorpusSnapshot> readingSnapshot() {
+  return makeSnapshot(Config{}, commandsFrom(R"([
+    {"id": 1, "name": "打开应用", "patterns": ["open {app}"], "action": {"type": "open_app"}},
+    {"id": 2, "name": "关闭应用", "patterns": ["close {app}"], "action": {"type": "close_app"}},
+    {"id": 3, "name": "打开QQ", "keywords": ["qq"], "action": {"type": "open_app", "app": "qq"}},
+    {"id": 4, "name": "打开微信", "keywords": ["wechat"], "action": {"type": "open_app", "app": "wechat"}},
+    {"id": 5, "name": "播放视频", "examples": ["放一下胡歌演的琅琊榜"], "target": "llm",
+     "action": {"type": "play_video"}},
+    {"id": 6, "name": "搜索视频", "examples": ["搜索一下赵丽颖演的电视剧"], "keywords": ["电视剧"], "target": "llm",
+     "patterns": ["搜索{actor}演的{kind}"], "action": {"type": "search_video"}}])"), {});
+}
+
+TEST(Router, SlotValuesFindTheCommandTheyNameOnlyForTheSameAction) {
+  const auto snapshot = readingSnapshot();
+  RouteDecision d = routeQuery(*snapshot, "ＯＰＥＮ　ＱＱ");
+  ASSERT_TRUE(d.hasMatch);
+  EXPECT_EQ(d.best.command->id, 3);
+  EXPECT_TRUE(d.best.namedBySlot);
+  // "wechat" names an open command, which a close request must not run.
+  d = routeQuery(*snapshot, "close wechat");
+  ASSERT_TRUE(d.hasMatch);
+  EXPECT_EQ(d.best.command->id, 2);
+  EXPECT_EQ(d.patternAction, (ActionFields{{"type", "close_app"}, {"app", "wechat"}}));
+}
+
+TEST(Router, WordsAroundTheSlotsDecideBetweenSimilarCommands) {
+  const auto snapshot = readingSnapshot();
+  RouteDecision d = routeQuery(*snapshot, "搜索胡歌演的琅琊榜");
+  ASSERT_TRUE(d.hasMatch);
+  EXPECT_EQ(d.best.command->id, 6) << d.reasoning;
+  EXPECT_EQ(d.patternAction, (ActionFields{{"type", "search_video"}, {"actor", "胡歌"}, {"kind", "琅琊榜"}}));
+  // "电视剧" captured by the search pattern is not a reason to switch commands.
+  d = routeQuery(*snapshot, "搜索胡歌演的电视剧");
+  EXPECT_EQ(d.best.command->id, 6) << d.reasoning;
+  d = routeQuery(*snapshot, "放一下胡歌演的琅琊榜");
+  EXPECT_EQ(d.best.command->id, 5) << d.reasoning;
+
+  const auto weather = defaultSnapshot();
+  d = routeQuery(*weather, "北京明天会下雨吗");
+  ASSERT_TRUE(d.hasPatternAction) << d.reasoning;
+  EXPECT_EQ(d.best.command->id, 458);
+  d = routeQuery(*weather, "今天天气怎么样");
+  EXPECT_EQ(d.best.command->id, 454);
+  EXPECT_FALSE(d.hasPatternAction);
+}
+
 TEST(Router, ThresholdAndWeightsDecideLocalRuns) {
   auto snapshot = std::make_shared<CorpusSnapshot>(*defaultSnapshot());
   EXPECT_EQ(routeQuery(*snapshot, "锁屏").target, CommandTarget::Local);

@@ -70,7 +70,7 @@ TEST(Pattern, PlaceSlotsRefuseTimeWordsAndHere) {
   ASSERT_TRUE(slots);
   EXPECT_EQ((*slots)[0], (std::pair<std::string, std::string>{"city", "北京"}));
   for (const char* query : {"今天天气怎么样", "明天天气怎么样", "北京明天天气怎么样", "这周末天气怎么样",
-                            "外面天气怎么样", "现在天气怎么样"}) {
+                            "外面天气怎么样", "现在天气怎么样", "的天气怎么样", "京天气怎么样"}) {
     EXPECT_FALSE(match("{city:place}天气怎么样", query)) << query;
   }
   // The literal after the slot still finds the place before a time word.
