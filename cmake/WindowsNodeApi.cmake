@@ -14,8 +14,8 @@ if(NOT MINGW)
   message(FATAL_ERROR "The Windows build of deskpet-native supports the MinGW-w64 toolchain "
                       "only (cmake/toolchain-mingw-w64.cmake).")
 endif()
-if(CMAKE_VERSION VERSION_LESS 3.19)
-  message(FATAL_ERROR "The Windows build of deskpet-native needs CMake 3.19 or later.")
+if(CMAKE_VERSION VERSION_LESS 3.21)
+  message(FATAL_ERROR "The Windows build of deskpet-native needs CMake 3.21 or later.")
 endif()
 
 if(NOT DESKPET_MINGW_DLLTOOL)
