@@ -7,7 +7,8 @@
 
 #include "argument_messages.h"
 #include "norvik.h"
-#include "reply_objects.h"
+#include "napi_reply_sink.h"
+#include "route_reply.h"
 #include "router_handlers.h"
 #include "zeroed_buffer.h"
 
@@ -16,37 +17,6 @@ namespace intent_bridge {
 namespace {
 
 constexpr std::int32_t kFirstRouteCapacity = 8192;
-
-// null for the word null; an object with id, similarity and name for an
-// object; otherwise nothing is set and the value stays for the outer walk.
-void readMatchedCommand(Napi::Env env, JsonCursor& cursor, Napi::Object result) {
-  if (cursor.takeLiteral("null")) {
-    result.Set("matchedCommand", env.Null());
-    return;
-  }
-  if (!cursor.enterObject()) return;
-  Napi::Object command = Napi::Object::New(env);
-  cursor.walkMembers([&](const std::string& key) {
-    if (key == "id") command.Set("id", Napi::Number::New(env, cursor.readNumber()));
-    else if (key == "similarity") command.Set("similarity", Napi::Number::New(env, cursor.readNumber()));
-    else if (key == "name") command.Set("name", scriptString(env, cursor.readString()));
-    else cursor.skipValue();
-  });
-  result.Set("matchedCommand", command);
-}
-
-// null for the word null; an object of strings for an object; otherwise
-// nothing is set.
-void readPatternAction(Napi::Env env, JsonCursor& cursor, Napi::Object result) {
-  if (cursor.takeLiteral("null")) {
-    result.Set("patternAction", env.Null());
-    return;
-  }
-  if (!cursor.enterObject()) return;
-  Napi::Object action = Napi::Object::New(env);
-  readStringMembersInto(action, cursor);
-  result.Set("patternAction", action);
-}
 
 // The second engine call after BufferTooSmall, with a buffer of exactly the
 // reported length plus one. A length whose buffer size does not fit the
@@ -62,19 +32,8 @@ std::int32_t routeWithRoomFor(const std::string& query, ZeroedBuffer& buffer, st
 }  // namespace
 
 Napi::Object buildRouteResult(Napi::Env env, EngineReply reply) {
-  Napi::Object result = Napi::Object::New(env);
-  JsonCursor cursor(reply);
-  if (!cursor.enterObject()) return result;
-  cursor.walkMembers([&](const std::string& key) {
-    if (key == "target") result.Set("target", scriptString(env, cursor.readString()));
-    else if (key == "confidence") result.Set("confidence", Napi::Number::New(env, cursor.readNumber()));
-    else if (key == "reasoning") result.Set("reasoning", scriptString(env, cursor.readString()));
-    else if (key == "scores") result.Set("scores", readNumberMembers(env, cursor));
-    else if (key == "matchedCommand") readMatchedCommand(env, cursor, result);
-    else if (key == "patternAction") readPatternAction(env, cursor, result);
-    else cursor.skipValue();
-  });
-  return result;
+  NapiReplySink sink(env);
+  return readRouteReply(sink, reply);
 }
 
 napi_value handleRoute(const CallArguments& args) {

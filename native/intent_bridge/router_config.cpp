@@ -5,8 +5,9 @@
 #include <cstdint>
 
 #include "argument_messages.h"
+#include "config_reply.h"
+#include "napi_reply_sink.h"
 #include "norvik.h"
-#include "reply_objects.h"
 #include "router_handlers.h"
 
 namespace intent_bridge {
@@ -92,24 +93,8 @@ std::string buildConfigJson(Napi::Object config) {
 }
 
 Napi::Object parseConfigReply(Napi::Env env, EngineReply reply) {
-  Napi::Object result = Napi::Object::New(env);
-  JsonCursor cursor(reply);
-  if (!cursor.enterObject()) return result;
-  cursor.walkMembers([&](const std::string& key) {
-    if (key == "localThreshold") {
-      result.Set("localThreshold", Napi::Number::New(env, cursor.readNumber()));
-    } else if (key == "verbose") {
-      // Anything but the word true reads as false; "false" is consumed too.
-      const bool verbose = cursor.takeLiteral("true");
-      if (!verbose) cursor.takeLiteral("false");
-      result.Set("verbose", Napi::Boolean::New(env, verbose));
-    } else if (key == "weights") {
-      result.Set("weights", readNumberMembers(env, cursor));
-    } else {
-      cursor.skipValue();
-    }
-  });
-  return result;
+  NapiReplySink sink(env);
+  return readConfigReply(sink, reply);
 }
 
 napi_value handleUpdateConfig(const CallArguments& args) {

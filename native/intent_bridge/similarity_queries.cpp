@@ -4,8 +4,10 @@
 #include <string>
 
 #include "argument_messages.h"
+#include "napi_reply_sink.h"
 #include "norvik.h"
 #include "router_handlers.h"
+#include "similarity_reply.h"
 
 namespace intent_bridge {
 
@@ -24,57 +26,11 @@ std::int32_t requestedTopK(const CallArguments& args) {
   return Napi::Number(args.env, args.values[1]).Int32Value();
 }
 
-// The first '[' of the reply, searched up to the reply's end or a NUL byte,
-// wherever it stands (also inside a string); null when there is none.
-const char* findListStart(EngineReply reply) {
-  for (std::size_t i = 0; i < reply.length && reply.begin[i] != '\0'; ++i) {
-    if (reply.begin[i] == '[') return reply.begin + i;
-  }
-  return nullptr;
-}
-
-// One element object; its opening brace has been consumed. An element cut off
-// by the end of the reply keeps what was read.
-Napi::Object readMatch(Napi::Env env, JsonCursor& cursor) {
-  Napi::Object match = Napi::Object::New(env);
-  cursor.walkMembers([&](const std::string& key) {
-    if (key == "id") match.Set("id", Napi::Number::New(env, cursor.readNumber()));
-    else if (key == "similarity") match.Set("similarity", Napi::Number::New(env, cursor.readNumber()));
-    else cursor.skipValue();
-  });
-  return match;
-}
-
 }  // namespace
 
 Napi::Object buildSimilarityResult(Napi::Env env, EngineReply reply) {
-  Napi::Object result = Napi::Object::New(env);
-  Napi::Array matches = Napi::Array::New(env);
-  if (const char* open = findListStart(reply)) {
-    JsonCursor cursor(open + 1, reply.begin + reply.length);
-    std::uint32_t index = 0;
-    while (!cursor.atEnd()) {
-      cursor.skipWhitespace();
-      if (cursor.atEnd() || cursor.peek() == ']') break;
-      const char c = cursor.peek();
-      if (c == ',') {
-        cursor.advance();
-        continue;
-      }
-      if (c == '{') {
-        cursor.advance();
-        matches.Set(index++, readMatch(env, cursor));
-        continue;
-      }
-      // Anything else (a number, a string, a bare word) is not a match: pass
-      // over the value, or over this byte when it starts none.
-      const char* const before = cursor.position();
-      cursor.skipValue();
-      if (cursor.position() == before) cursor.advance();
-    }
-  }
-  result.Set("matches", matches);
-  return result;
+  NapiReplySink sink(env);
+  return readSimilarityReply(sink, reply);
 }
 
 napi_value handleQuerySimilarity(const CallArguments& args) {

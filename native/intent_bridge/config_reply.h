@@ -1,0 +1,38 @@
+// Reading of the engine's configuration reply: localThreshold, verbose and
+// weights as the reply holds them, in the reply's order, with no defaults.
+// Built through a sink (see reply_members.h).
+#ifndef INTENT_BRIDGE_CONFIG_REPLY_H
+#define INTENT_BRIDGE_CONFIG_REPLY_H
+
+#include <string>
+
+#include "json_cursor.h"
+#include "reply_members.h"
+
+namespace intent_bridge {
+
+template <typename Sink>
+typename Sink::Object readConfigReply(Sink& sink, EngineReply reply) {
+  typename Sink::Object result = sink.newObject();
+  JsonCursor cursor(reply);
+  if (!cursor.enterObject()) return result;
+  cursor.walkMembers([&](const std::string& key) {
+    if (key == "localThreshold") {
+      sink.setNumber(result, "localThreshold", cursor.readNumber());
+    } else if (key == "verbose") {
+      // Anything but the word true reads as false; "false" is consumed too.
+      const bool verbose = cursor.takeLiteral("true");
+      if (!verbose) cursor.takeLiteral("false");
+      sink.setBoolean(result, "verbose", verbose);
+    } else if (key == "weights") {
+      sink.setObject(result, "weights", readNumberMembers(sink, cursor));
+    } else {
+      cursor.skipValue();
+    }
+  });
+  return result;
+}
+
+}  // namespace intent_bridge
+
+#endif  // INTENT_BRIDGE_CONFIG_REPLY_H
