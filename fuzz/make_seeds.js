@@ -92,6 +92,24 @@ writeCorpus('json_cursor', replies.flatMap((text, i) => {
   return [Buffer.concat([Buffer.from(ops), utf8(text), integralBytes(ops.length, 0, 12)])];
 }));
 
+// Reply readers: text + [reported length, 4 bytes, when the mode is 1] + mode (last byte).
+// Mode 0: the length is the text's; 1: a reported length; 2: no room for the NUL.
+function replySeeds(texts) {
+  return texts.flatMap((text, i) => [
+    Buffer.concat([utf8(text), Buffer.from([0])]),
+    Buffer.concat([utf8(text), integralBytes([0, 3, 0xffffffff, 100000][i % 4], 0, 0xffffffff), Buffer.from([1])]),
+    Buffer.concat([utf8(text), Buffer.from([2])]),
+  ]);
+}
+const routeReplies = [replies[0], replies[1], replies[6], replies[7], replies[8], replies[10],
+  '{"target":null,"confidence":"0.5","scores":5,"matchedCommand":"x","patternAction":1}',
+  '{"scores":[1]],"target":"after stray bracket"}', '{"target":"a" "confidence" 1 "target":"b"}'];
+writeCorpus('route_reply', replySeeds(routeReplies));
+writeCorpus('similarity_reply', replySeeds([replies[2], replies[3], '{"matches":[]}', '"[" [{"id":2}]',
+  `[${'{"id":1},'.repeat(200)}]`, '[3, "s", bare, {"id":4}, [5], {"id":6', '{}']));
+writeCorpus('config_reply', replySeeds([replies[4], replies[5], '{"verbose":false "weights":7}',
+  '{"weights":{"semantic":0.7,"any":1},"verbose":true,"localThreshold":1e-3}', ' x{}', '{"localThreshold":']));
+
 // Engine route: query + small capacity (2 bytes) + verbose flag (last byte).
 const queries = [
   ...every(7, examples), '把音量调到50', '明天早上七点提醒我开会', '播放周杰伦的晴天吧', '你觉得今天天气怎么样？',

@@ -1,7 +1,5 @@
 #include "engine_session.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "norvik.h"
@@ -19,12 +17,6 @@ std::string readConfig() {
 }
 
 }  // namespace
-
-void require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "fuzz check failed: %s\n", what);
-  std::abort();
-}
 
 void ensureEngine() {
   static const bool started = [] {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "fuzz_check.h"
+
 namespace deskpet_fuzz {
 
 // Starts the engine on first use; aborts when it cannot start.
@@ -18,9 +20,6 @@ void restoreEngine();
 
 // The configuration text the engine reported right after it started.
 const std::string& startingConfigJson();
-
-// Aborts unless `condition` holds: the fuzzer reports it as a crash with the input.
-void require(bool condition, const char* what);
 
 }  // namespace deskpet_fuzz
 
