@@ -119,13 +119,27 @@ struct Matcher {
   const Pattern& pattern;
   const NormalizedText& query;
   std::vector<std::pair<std::size_t, std::size_t>> captures;  // [begin, end) in chars
+  // (segment, position) states already known to lead to no match. Without them
+  // a pattern whose literals recur in the query is tried again from the same
+  // state for every way of reaching it: the work grew with the query length to
+  // the power of the slot count (seconds per pattern at 96 characters).
+  std::vector<bool> failed = std::vector<bool>((pattern.segments.size() + 1) * (query.size() + 1), false);
 
   bool literalAt(const std::u32string& literal, std::size_t pos) const {
     return pos + literal.size() <= query.size() &&
            std::equal(literal.begin(), literal.end(), query.chars.begin() + static_cast<long>(pos));
   }
 
+  // The same search as tryMatch, never repeated from a state that failed.
   bool match(std::size_t segmentIndex, std::size_t pos) {
+    const std::size_t state = segmentIndex * (query.size() + 1) + pos;
+    if (failed[state]) return false;
+    if (tryMatch(segmentIndex, pos)) return true;
+    failed[state] = true;
+    return false;
+  }
+
+  bool tryMatch(std::size_t segmentIndex, std::size_t pos) {
     if (segmentIndex == pattern.segments.size()) return pos == query.size();
     const PatternSegment& segment = pattern.segments[segmentIndex];
     if (!segment.isSlot) {

@@ -54,6 +54,22 @@ TEST(Pattern, BacktracksOverRepeatedLiterals) {
   EXPECT_TRUE(match("把{a}的{b}给我", "把我的的书给我"));
 }
 
+// Four slots whose literals recur all through a query of the longest length
+// tried: every way of splitting it fails, which once took seconds per pattern
+// and made a corpus of such patterns stall every route call. The answers are
+// those of the plain search.
+TEST(Pattern, FailsFastWhenEverySplitOfARepetitiveQueryFails) {
+  const std::string query(kMaxPatternQueryLength, 'a');
+  for (int round = 0; round < 200; ++round) EXPECT_FALSE(match("{a}aaa{b}a{c}a{d}b", query));
+  auto slots = match("{a}aaa{b}a{c}a{d}", std::string(20, 'a'));
+  ASSERT_TRUE(slots);
+  EXPECT_EQ(*slots, (SlotValues{{"a", "a"}, {"b", "a"}, {"c", "a"}, {"d", std::string(12, 'a')}}));
+  EXPECT_FALSE(match("{n:number}分{m:number}分钟", "一分二分三分四分五分钟六"));
+  slots = match("{n:number}分{m:number}分钟", "一分二分三分四分五分钟");
+  ASSERT_TRUE(slots);
+  EXPECT_EQ((*slots)[1].second, "二分三分四分五");
+}
+
 TEST(Pattern, TypedSlotsAcceptOnlyTheirKind) {
   EXPECT_TRUE(match("音量调到{level:number}", "音量调到50"));
   EXPECT_TRUE(match("音量调到{level:number}", "音量调到百分之二十"));
