@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "occurrences.h"
 #include "query_signals.h"
 #include "text_normalizer.h"
 
@@ -37,11 +38,13 @@ double keywordCoverage(const Command& command, const std::u32string& query) {
   if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
   std::vector<bool> covered(query.size(), false);
   for (const std::u32string& keyword : command.normalizedKeywords) {
-    for (std::size_t pos = query.find(keyword); pos != std::u32string::npos;
-         pos = query.find(keyword, pos + 1)) {
-      std::fill(covered.begin() + static_cast<long>(pos),
-                covered.begin() + static_cast<long>(pos + keyword.size()), true);
-    }
+    // Occurrences come in increasing order: each position is marked once.
+    std::size_t markedTo = 0;
+    forEachOccurrence(query, keyword, [&](std::size_t pos) {
+      const std::size_t end = pos + keyword.size();
+      for (std::size_t i = std::max(pos, markedTo); i < end; ++i) covered[i] = true;
+      markedTo = std::max(markedTo, end);
+    });
   }
   const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), true));
   return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));

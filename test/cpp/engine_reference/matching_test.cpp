@@ -6,6 +6,7 @@
 #include "corpus_parser.h"
 #include "corpus_snapshot.h"
 #include "default_corpus.h"
+#include "occurrences.h"
 #include "router.h"
 #include "utf8.h"
 
@@ -271,6 +272,35 @@ TEST(Router, ThresholdAndWeightsDecideLocalRuns) {
   const RouteDecision d = routeQuery(*snapshot, "锁屏");
   EXPECT_EQ(d.target, CommandTarget::Local);
   EXPECT_DOUBLE_EQ(d.scores.combined, 1.0 - d.scores.openEnded);
+}
+
+// The keyword search finds what repeated find() finds, overlaps included, in
+// one pass; a long periodic keyword in a long query once took
+// length(query) x length(keyword) steps per route.
+TEST(Occurrences, FindsEveryOverlappingOccurrenceLikeRepeatedFind) {
+  const std::u32string texts[] = {U"", U"a", U"aaaaaa", U"abababab", U"打开打开打打开", U"aabaabaaab", U"xyz"};
+  const std::u32string words[] = {U"a", U"aa", U"aaa", U"aba", U"打开", U"打打开", U"aab", U"aabaab", U"xyzw"};
+  for (const auto& text : texts) {
+    for (const auto& word : words) {
+      std::vector<std::size_t> expected;
+      for (std::size_t pos = text.find(word); pos != std::u32string::npos; pos = text.find(word, pos + 1)) {
+        expected.push_back(pos);
+      }
+      std::vector<std::size_t> found;
+      forEachOccurrence(text, word, [&](std::size_t pos) { found.push_back(pos); });
+      EXPECT_EQ(found, expected) << toUtf8(word) << " in " << toUtf8(text);
+    }
+  }
+}
+
+TEST(Router, KeywordCoverageOfALongKeywordInALongQuery) {
+  const std::u32string keyword(20000, U'啊');
+  const auto snapshot = makeSnapshot(Config{}, commandsFrom(
+      "[{\"id\":5,\"name\":\"啊啊打开\",\"keywords\":[\"" + toUtf8(keyword) + "\"],\"patterns\":[\"啊啊{x}\"]}]"), {});
+  const RouteDecision d = routeQuery(*snapshot, toUtf8(std::u32string(400000, U'啊')));
+  ASSERT_TRUE(d.hasMatch);
+  EXPECT_EQ(d.best.command->id, 5);
+  EXPECT_DOUBLE_EQ(d.best.keywordCoverage, 1.0);
 }
 
 TEST(Router, SurvivesInvalidUtf8AndHugeQueries) {
