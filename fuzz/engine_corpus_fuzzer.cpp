@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider input(data, size);
   // Mostly the whole text; sometimes a shorter length, or a negative one.
   const std::uint8_t lengthMode = input.ConsumeIntegral<std::uint8_t>();
-  const std::string query = input.ConsumeRandomLengthString(64);
+  // Up to past the longest query that patterns are tried on (96 characters).
+  const std::string query = input.ConsumeRandomLengthString(128);
   const std::string text = input.ConsumeRemainingBytesAsString();
   std::int32_t length = static_cast<std::int32_t>(text.size());
   if (lengthMode % 8 == 1) length = static_cast<std::int32_t>(lengthMode / 8 % (text.size() + 1));

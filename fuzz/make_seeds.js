@@ -153,10 +153,16 @@ const corpusTexts = [
   '[', '{"commands":{}}', '[' + '['.repeat(2000) + ']'.repeat(2000) + ']', '[]', '',
 ];
 const corpusQueries = ['用画图打开我的文件', '把三和五十画出来', '明早六点提醒我喝水', '替换计算器', 'a\\b'];
-writeCorpus('engine_corpus', corpusTexts.flatMap((text, i) => [
+// Patterns whose literals recur all through the query: every split fails
+// (matching once took seconds per pattern here).
+const repetitive = JSON.stringify([{ id: 9100, name: 'aaaa', examples: ['aaaaaaaa'], keywords: ['a'.repeat(40)],
+  patterns: Array.from({ length: 20 }, (_, i) => `{a}aaa{b}a{c}a{d}b${String.fromCharCode(0x4e00 + i)}`) }]);
+corpusTexts.push(repetitive);
+writeCorpus('engine_corpus', [Buffer.concat([randomLengthString('a'.repeat(96)), utf8(repetitive), Buffer.from([0])]),
+  ...corpusTexts.flatMap((text, i) => [
   Buffer.concat([randomLengthString(corpusQueries[i % corpusQueries.length]), utf8(text), Buffer.from([0])]),
   Buffer.concat([randomLengthString(corpusQueries[(i + 1) % corpusQueries.length]), utf8(text), Buffer.from([1 + 8 * (i + 3)])]),
-]));
+])]);
 
 // Dictionaries: JSON tokens, the corpus's words for queries.
 const jsonTokens = ['{', '}', '[', ']', ':', ',', '"', '\\"', '\\\\', '\\u', '\\u0000', '\\ud83d\\ude00', 'null', 'true',
