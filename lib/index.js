@@ -11,10 +11,14 @@ const path = require('path');
 
 const packageRoot = path.resolve(__dirname, '..');
 
+// Resolved once, when this file is first required, so that a later change of
+// the working directory cannot redirect a relative DESKPET_NATIVE_DIR.
+const resolvedNativeDir = process.env.DESKPET_NATIVE_DIR
+  ? path.resolve(process.env.DESKPET_NATIVE_DIR)
+  : path.join(packageRoot, 'build');
+
 function nativeDir() {
-  return process.env.DESKPET_NATIVE_DIR
-    ? path.resolve(process.env.DESKPET_NATIVE_DIR)
-    : path.join(packageRoot, 'build');
+  return resolvedNativeDir;
 }
 
 function modulePath(variant, file) {
