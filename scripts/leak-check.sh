@@ -26,7 +26,9 @@ if [ "${1:-}" = "--skip-build" ]; then
 fi
 rounds="${1:-1000}"
 few=$(( rounds / 10 > 0 ? rounds / 10 : 1 ))
-out_dir=build-asan/out
+# Absolute: llm_bridge switches the working directory while it loads a model,
+# and worker threads resolve the module folder when they start.
+out_dir="$PWD/build-asan/out"
 reports=build-asan/leak-reports
 driver=test/hardening/leaks/leak_driver.js
 parser=test/hardening/leaks/lsan_report.js

@@ -14,7 +14,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=build-asan/cmake
-out_dir=build-asan/out
+# Absolute: llm_bridge switches the working directory while it loads a model,
+# and worker threads resolve the module folder when they start.
+out_dir="$PWD/build-asan/out"
 
 if [ "${1:-}" != "--skip-build" ]; then
   node scripts/build.js --build-dir "$build_dir" --output-dir "$out_dir" -- \

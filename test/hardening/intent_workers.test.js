@@ -9,10 +9,12 @@ const assert = require('node:assert/strict');
 const path = require('path');
 const { once } = require('events');
 const { Worker } = require('worker_threads');
-const { intentBridge: bridge } = require('../../lib');
+const { intentBridge: bridge, nativeDir } = require('../../lib');
 
 const LIB = path.resolve(__dirname, '..', '..', 'lib');
 const WORKER = path.join(__dirname, 'workers', 'intent_worker.js');
+// Resolved before any load can switch the working directory.
+const NATIVE_DIR = nativeDir();
 
 const USER_COMMANDS = [
   { id: 90001, name: '打开小猪佩奇播放器', examples: ['打开小猪佩奇播放器', '启动佩奇播放器'], keywords: ['小猪佩奇'],
@@ -25,6 +27,7 @@ const QUERIES = ['打开记事本', '把音量调到50', '播放周杰伦的晴�
 
 async function runWorkers(roles, shared) {
   const workers = roles.map((role) => new Worker(WORKER, {
+    env: { ...process.env, DESKPET_NATIVE_DIR: NATIVE_DIR },
     workerData: { lib: LIB, role, queries: QUERIES, userQuery: '打开小猪佩奇播放器', userCorpus: JSON.stringify(USER_COMMANDS),
       userIds: USER_COMMANDS.map((c) => c.id), toleratedErrors: [], ...shared(role) },
   }));

@@ -13,12 +13,14 @@ const os = require('os');
 const path = require('path');
 const { once } = require('events');
 const { Worker } = require('worker_threads');
-const { llmBridge: llm } = require('../../lib');
+const { llmBridge: llm, nativeDir } = require('../../lib');
 const { createScriptedModel } = require('../support/scripted_model');
 const { commandPrompt, musicPrompt } = require('../llm_bridge/prompts');
 
 const LIB = path.resolve(__dirname, '..', '..', 'lib');
 const WORKER = path.join(__dirname, 'workers', 'llm_worker.js');
+// Resolved before any load can switch the working directory.
+const NATIVE_DIR = nativeDir();
 const MUSIC_COMMAND = '播放指定音乐指令';
 const NOT_LOADED = 'Model is not loaded. Call loadModel() first.';
 
@@ -38,8 +40,13 @@ function sharedLogModels() {
   };
 }
 
+// The module folder goes to the workers as an absolute path: a load elsewhere in
+// the process switches the working directory while a worker may be resolving it.
 function startWorker(workerData) {
-  return new Worker(WORKER, { workerData: { lib: LIB, ...workerData } });
+  return new Worker(WORKER, {
+    workerData: { lib: LIB, ...workerData },
+    env: { ...process.env, DESKPET_NATIVE_DIR: NATIVE_DIR },
+  });
 }
 
 async function outcomesOf(worker) {
@@ -120,9 +127,10 @@ test('loads, unloads and requests from four workers at once stay whole and seria
 
 test('workers terminated in the middle of their requests leave the model usable', { timeout: 300000 }, async () => {
   const models = sharedLogModels();
+  let workers = [];
   try {
     await llm.loadModel(models.dirs[0], 'CPU');
-    const workers = [5, 6, 7].map((id) => startWorker({ id, endless: true, modelDirs: models.dirs }));
+    workers = [5, 6, 7].map((id) => startWorker({ id, endless: true, modelDirs: models.dirs }));
     await Promise.all(workers.map((w) => once(w, 'message')));
     const codes = await Promise.all(workers.map((w) => w.terminate()));
     assert.deepEqual(codes, [1, 1, 1]);
@@ -134,6 +142,8 @@ test('workers terminated in the middle of their requests leave the model usable'
     assert.equal(events[events.length - 1].prompt, musicPrompt('after'));
     assert.equal(events[events.length - 2].prompt, commandPrompt('after'));
   } finally {
+    // Endless workers must not outlive a failed test.
+    await Promise.all(workers.map((w) => w.terminate()));
     llm.unloadModel();
     models.remove();
   }

@@ -147,7 +147,7 @@ async function llmRounds() {
 async function releaseAfterTeardown(model) {
   const llm = lib.llmBridge;
   const worker = new Worker(`require(${JSON.stringify(require.resolve('../../../lib'))}).llmBridge.isModelLoaded();`,
-    { eval: true });
+    { eval: true, env: { ...process.env, DESKPET_NATIVE_DIR: lib.nativeDir() } });
   await once(worker, 'exit');
   await llm.loadModel(model.dir, 'CPU');
   llm.unloadModel();
