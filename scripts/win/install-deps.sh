@@ -9,17 +9,8 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
-packages=(g++-mingw-w64-x86-64-posix wine64 cmake libgtest-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-  echo "Installing: ${missing[*]}"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$(dirname "${BASH_SOURCE[0]}")/../install-system-deps.sh" \
+  g++-mingw-w64-x86-64-posix wine64 cmake libgtest-dev
 
 version_file="$DESKPET_NODE_WIN_DIR/VERSION"
 if [ ! -f "$DESKPET_NODE_EXE" ] || [ "$(cat "$version_file" 2>/dev/null)" != "$DESKPET_NODE_WIN_VERSION" ]; then
