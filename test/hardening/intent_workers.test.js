@@ -32,8 +32,11 @@ async function runWorkers(roles, shared) {
       userIds: USER_COMMANDS.map((c) => c.id), toleratedErrors: [], ...shared(role) },
   }));
   const reports = await Promise.all(workers.map(async (worker) => {
+    // Both listeners first: a worker that ends while the parent is busy has its
+    // last message and its exit delivered in one go.
+    const exited = once(worker, 'exit');
     const [report] = await once(worker, 'message');
-    await once(worker, 'exit');
+    await exited;
     return report;
   }));
   for (const report of reports) assert.deepEqual(report.violations, []);

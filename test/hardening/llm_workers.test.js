@@ -50,9 +50,12 @@ function startWorker(workerData) {
 }
 
 async function outcomesOf(worker) {
+  // Both listeners first: a worker that ends while the parent is busy has its
+  // last message and its exit delivered in one go.
+  const exited = once(worker, 'exit');
   const [message] = await once(worker, 'message');
+  await exited;
   assert.equal(message.error, undefined, message.error);
-  await once(worker, 'exit');
   return message.outcomes;
 }
 
