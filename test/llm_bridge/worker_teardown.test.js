@@ -33,12 +33,15 @@ test('a pipeline is only forgotten once a worker that loaded the module has exit
       eval: true,
       workerData: { lib: path.resolve(__dirname, '..', '..', 'lib'), dir: shared.dir },
     });
+    // Listen for the exit before awaiting the message: a worker that ends while
+    // this thread is busy has both delivered in one go.
+    const exited = once(worker, 'exit');
     const [message] = await once(worker, 'message');
     assert.deepEqual(message, {
       loaded: true,
       exports: ['loadModel', 'generate', 'generateWithMediaType', 'chat', 'isModelLoaded', 'unloadModel'],
     });
-    await once(worker, 'exit');
+    await exited;
 
     // The model loaded by the worker belongs to the process and is still there.
     assert.equal(llm.isModelLoaded(), true);
