@@ -79,13 +79,14 @@ test('model paths and devices that cannot work are rejected with the load prefix
   }
 });
 
+// Kept under the 32 767 characters a Windows path may have.
 test('a very long NPU cache directory is passed on as it is', async () => {
   const model = createScriptedModel({ default: 'ok' });
   try {
-    const cache = path.join(model.root, 'c'.repeat(200), '..', 'd'.repeat(50000));
+    const cache = path.join(model.root, 'c'.repeat(200), '..', 'd'.repeat(20000));
     assert.equal(await llm.loadModel(model.dir, 'NPU', cache), true);
     const [load] = model.loadEvents();
-    assert.equal(load.properties.CACHE_DIR.value, path.join(model.root, 'd'.repeat(50000)));
+    assert.equal(load.properties.CACHE_DIR.value, path.join(model.root, 'd'.repeat(20000)));
     assert.equal(await llm.chat('hi'), 'ok');
   } finally {
     model.remove();
