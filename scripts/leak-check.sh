@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Leak check of both modules and both engines under LeakSanitizer.
 #
-#   scripts/leak-check.sh [--skip-build] [rounds]     (default 1000 rounds)
+#   scripts/leak-check.sh [--skip-build] [rounds]     (default 2000 rounds)
 #
 # test/hardening/leaks/leak_driver.js calls every function of llm_bridge and
 # intent_bridge (on the reference and on the scripted engine), on their success
@@ -24,7 +24,7 @@ if [ "${1:-}" = "--skip-build" ]; then
   skip_build=yes
   shift
 fi
-rounds="${1:-1000}"
+rounds="${1:-2000}"
 few=$(( rounds / 10 > 0 ? rounds / 10 : 1 ))
 # Absolute: llm_bridge switches the working directory while it loads a model,
 # and worker threads resolve the module folder when they start.
