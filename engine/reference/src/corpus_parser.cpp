@@ -6,6 +6,7 @@
 #include <limits>
 #include <unordered_set>
 
+#include "json_document.h"
 #include "simdjson.h"
 
 namespace norvik {
@@ -155,12 +156,8 @@ ResultCode readCommands(const array& list, ParsedCorpus& out, std::string& error
 ResultCode parseCorpus(std::string_view json, const Config& base, ParsedCorpus& out,
                        std::string& error) {
   simdjson::dom::parser parser;
-  const simdjson::padded_string padded(json.data(), json.size());
   element root;
-  if (parser.parse(padded).get(root) != simdjson::SUCCESS) {
-    error = "malformed JSON";
-    return kFileOrJsonError;
-  }
+  if (const ResultCode code = parseJsonDocument(json, parser, root, error); code != kOk) return code;
   ParsedCorpus parsed;
   parsed.config = base;
   array list;

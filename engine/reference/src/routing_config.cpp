@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "json_writer.h"
+#include "json_document.h"
 #include "simdjson.h"
 
 namespace norvik {
@@ -100,12 +101,8 @@ ResultCode applyConfigObject(const element& value, const Config& base, Config& o
 ResultCode applyConfigText(std::string_view json, const Config& base, Config& out,
                            std::string& error) {
   simdjson::dom::parser parser;
-  const simdjson::padded_string padded(json.data(), json.size());
   element root;
-  if (parser.parse(padded).get(root) != simdjson::SUCCESS) {
-    error = "malformed JSON";
-    return kFileOrJsonError;
-  }
+  if (const ResultCode code = parseJsonDocument(json, parser, root, error); code != kOk) return code;
   return applyConfigObject(root, base, out, error);
 }
 
