@@ -16,10 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto result = intent_bridge::readConfigReply(sink, input.reply);
   require(sink.misuses == 0, "the reader uses the sink as Node-API allows");
   for (const auto& [key, value] : result->members) {
-    if (key == "localThreshold") require(value->kind == RecordedKind::Number, "localThreshold is a number");
-    else if (key == "verbose") require(value->kind == RecordedKind::Boolean, "verbose is a boolean");
-    else if (key == "weights") requireMembersOfKind(*value, RecordedKind::Number, "weights hold numbers");
-    else require(false, "only the three configuration members are built");
+    if (key == "localThreshold")
+      require(value->kind == RecordedKind::Number, "localThreshold is a number");
+    else if (key == "verbose")
+      require(value->kind == RecordedKind::Boolean, "verbose is a boolean");
+    else if (key == "weights")
+      requireMembersOfKind(*value, RecordedKind::Number, "weights hold numbers");
+    else
+      require(false, "only the three configuration members are built");
   }
   return 0;
 }

@@ -44,7 +44,8 @@ std::string similarityReply(const std::string& query, std::int32_t topK) {
   if (code == NORVIK_BUFFER_TOO_SMALL) {
     require(length >= 4096, "BufferTooSmall only when the reply does not fit");
     buffer.assign(static_cast<std::size_t>(length) + 1, '\0');
-    code = Norvik_QuerySimilarity(query.c_str(), topK, buffer.data(), static_cast<std::int32_t>(buffer.size()), &length);
+    code =
+        Norvik_QuerySimilarity(query.c_str(), topK, buffer.data(), static_cast<std::int32_t>(buffer.size()), &length);
   }
   require(code == 0, "Norvik_QuerySimilarity succeeds on an initialised engine");
   return deskpet_fuzz::checkedReplyText(buffer.data(), static_cast<std::int32_t>(buffer.size()), length);

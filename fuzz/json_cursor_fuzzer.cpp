@@ -59,13 +59,19 @@ void readValueForKey(CheckedCursor& cursor, const std::string& key, int depth) {
       require(text.size() <= static_cast<std::size_t>(cursor.checkedPosition(before) - before));
       break;
     }
-    case 1: cursor->readNumber(); break;
+    case 1:
+      cursor->readNumber();
+      break;
     case 2:
       // Nested objects the way the route builder reads scores or matchedCommand.
       if (depth < 3 && cursor->enterObject()) readMembers(cursor, depth + 1);
       break;
-    case 3: cursor->takeLiteral(kLiterals[key.size() % 3]); break;
-    default: cursor->skipValue(); break;
+    case 3:
+      cursor->takeLiteral(kLiterals[key.size() % 3]);
+      break;
+    default:
+      cursor->skipValue();
+      break;
   }
   cursor.checkedPosition(before);
 }
@@ -79,13 +85,17 @@ void readMembers(CheckedCursor& cursor, int depth) {
 void runOperation(CheckedCursor& cursor, std::uint8_t op) {
   const char* before = cursor->position();
   switch (op % 7) {
-    case 0: cursor->skipWhitespace(); break;
+    case 0:
+      cursor->skipWhitespace();
+      break;
     case 1: {
       const std::string text = cursor->readString();
       require(text.size() <= static_cast<std::size_t>(cursor.checkedPosition(before) - before));
       break;
     }
-    case 2: cursor->readNumber(); break;
+    case 2:
+      cursor->readNumber();
+      break;
     case 3: {
       const char* word = kLiterals[(op / 7) % 3];
       const bool taken = cursor->takeLiteral(word);
@@ -93,9 +103,15 @@ void runOperation(CheckedCursor& cursor, std::uint8_t op) {
       if (taken) require(cursor.checkedPosition(before) - before >= static_cast<std::ptrdiff_t>(std::strlen(word)));
       break;
     }
-    case 4: cursor->skipValue(); break;
-    case 5: cursor->enterObject(); break;
-    default: readMembers(cursor, 0); break;
+    case 4:
+      cursor->skipValue();
+      break;
+    case 5:
+      cursor->enterObject();
+      break;
+    default:
+      readMembers(cursor, 0);
+      break;
   }
   cursor.checkedPosition(before);
 }

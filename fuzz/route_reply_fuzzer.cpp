@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(inner->kind == (field == "name" ? RecordedKind::String : RecordedKind::Number), "matchedCommand kinds");
       }
     } else if (key == "patternAction") {
-      if (value->kind != RecordedKind::Null) requireMembersOfKind(*value, RecordedKind::String, "patternAction holds strings");
+      if (value->kind != RecordedKind::Null)
+        requireMembersOfKind(*value, RecordedKind::String, "patternAction holds strings");
     } else {
       require(false, "only the six route members are built");
     }

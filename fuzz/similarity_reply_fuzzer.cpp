@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(matches.elements.size() <= input.reply.length, "no more elements than bytes");
   for (const auto& element : matches.elements) {
     requireMembersOfKind(*element, RecordedKind::Number, "elements hold numbers");
-    for (const auto& member : element->members) require(isOneOf(member.first, {"id", "similarity"}), "id and similarity only");
+    for (const auto& member : element->members)
+      require(isOneOf(member.first, {"id", "similarity"}), "id and similarity only");
   }
   return 0;
 }

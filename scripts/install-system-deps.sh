@@ -10,7 +10,7 @@ set -euo pipefail
 if [ "$#" -gt 0 ]; then
   packages=("$@")
 else
-  packages=(cmake g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev)
+  packages=(cmake g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format)
 fi
 
 missing=()

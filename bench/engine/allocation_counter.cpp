@@ -28,19 +28,39 @@ void release(void* pointer) {
 }  // namespace
 
 namespace bench {
-std::size_t liveHeapBytes() { return live.load(); }
+std::size_t liveHeapBytes() {
+  return live.load();
+}
 }  // namespace bench
 
 void* operator new(std::size_t size) {
   if (void* p = allocate(size)) return p;
   throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return allocate(size);
+}
+void operator delete(void* p) noexcept {
+  release(p);
+}
+void operator delete[](void* p) noexcept {
+  release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  release(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  release(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  release(p);
+}

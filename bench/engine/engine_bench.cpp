@@ -21,7 +21,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double microseconds(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
+double microseconds(Clock::duration d) {
+  return std::chrono::duration<double, std::micro>(d).count();
+}
 
 struct Percentiles {
   double median;
@@ -47,7 +49,8 @@ Percentiles timeEach(const std::vector<std::string>& queries, Call&& call) {
 }
 
 void run(std::size_t commands) {
-  const bench::SyntheticCorpus corpus = bench::makeSyntheticCorpus(commands, 2000, 42u + static_cast<unsigned>(commands));
+  const bench::SyntheticCorpus corpus =
+      bench::makeSyntheticCorpus(commands, 2000, 42u + static_cast<unsigned>(commands));
   const std::size_t before = bench::liveHeapBytes();
   const auto loadStart = Clock::now();
   norvik::ParsedCorpus parsed;

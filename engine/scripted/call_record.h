@@ -1,7 +1,6 @@
 // One log line: a JSON object that describes a call as it arrived, with "fn"
 // first and then the arguments and out-parameter values in the order added.
-#ifndef DESKPET_SCRIPTED_CALL_RECORD_H
-#define DESKPET_SCRIPTED_CALL_RECORD_H
+#pragma once
 
 #include <cstdint>
 #include <filesystem>
@@ -54,5 +53,3 @@ class CallRecord {
 void appendToLog(const std::filesystem::path& logPath, const CallRecord& record);
 
 }  // namespace scripted
-
-#endif

@@ -6,10 +6,9 @@ namespace scripted {
 namespace {
 
 constexpr std::array<std::string_view, kEngineFunctionCount> kNames = {
-    "Norvik_InitDefault",     "Norvik_InitFromFile",    "Norvik_Route",
-    "Norvik_QuerySimilarity", "Norvik_SemanticScore",   "Norvik_UpdateConfig",
-    "Norvik_GetConfig",       "Norvik_AddCorpus",       "Norvik_AddCorpusFromFile",
-    "Norvik_ClearUserCorpus", "Norvik_GetCommandCount", "Norvik_Destroy",
+    "Norvik_InitDefault",       "Norvik_InitFromFile",    "Norvik_Route",           "Norvik_QuerySimilarity",
+    "Norvik_SemanticScore",     "Norvik_UpdateConfig",    "Norvik_GetConfig",       "Norvik_AddCorpus",
+    "Norvik_AddCorpusFromFile", "Norvik_ClearUserCorpus", "Norvik_GetCommandCount", "Norvik_Destroy",
     "Norvik_Version",
 };
 

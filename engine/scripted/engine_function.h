@@ -1,6 +1,5 @@
 // The thirteen engine functions, as an index for reply queues and log records.
-#ifndef DESKPET_SCRIPTED_ENGINE_FUNCTION_H
-#define DESKPET_SCRIPTED_ENGINE_FUNCTION_H
+#pragma once
 
 #include <cstddef>
 #include <optional>
@@ -33,5 +32,3 @@ std::string_view functionName(EngineFunction fn);
 std::optional<EngineFunction> functionByName(std::string_view name);
 
 }  // namespace scripted
-
-#endif

@@ -39,10 +39,12 @@ int32_t scriptedCall(EngineFunction fn, Describe describe, Answer answer) noexce
 
 void noArguments(CallRecord&) {}
 
-int32_t codeOnly(const ReplyEntry* entry) { return entry ? entry->code.value_or(0) : 0; }
+int32_t codeOnly(const ReplyEntry* entry) {
+  return entry ? entry->code.value_or(0) : 0;
+}
 
-int32_t replyCall(EngineFunction fn, const char* query, const int32_t* topK, char* outJson,
-                  int32_t capacity, uint32_t* outLength) noexcept {
+int32_t replyCall(EngineFunction fn, const char* query, const int32_t* topK, char* outJson, int32_t capacity,
+                  uint32_t* outLength) noexcept {
   return scriptedCall(
       fn,
       [&](CallRecord& record) {
@@ -52,9 +54,7 @@ int32_t replyCall(EngineFunction fn, const char* query, const int32_t* topK, cha
         record.addPointee("outLengthIn", outLength);
         record.addBufferZeroed(outJson, capacity);
       },
-      [&](const ReplyEntry* entry) {
-        return entry ? scripted::writeReply(*entry, outJson, capacity, outLength) : 0;
-      });
+      [&](const ReplyEntry* entry) { return entry ? scripted::writeReply(*entry, outJson, capacity, outLength) : 0; });
 }
 
 }  // namespace
@@ -85,13 +85,11 @@ int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_
   return replyCall(EngineFunction::Route, query, nullptr, outJson, capacity, outLength);
 }
 
-int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, int32_t capacity,
-                               uint32_t* outLength) {
+int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, int32_t capacity, uint32_t* outLength) {
   return replyCall(EngineFunction::QuerySimilarity, query, &topK, outJson, capacity, outLength);
 }
 
-int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw,
-                             int32_t* outCmdId) {
+int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw, int32_t* outCmdId) {
   return scriptedCall(
       EngineFunction::SemanticScore,
       [&](CallRecord& record) {
@@ -111,8 +109,7 @@ int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw
 
 int32_t Norvik_UpdateConfig(const char* configJson) {
   return scriptedCall(
-      EngineFunction::UpdateConfig,
-      [&](CallRecord& record) { record.addText("configJson", configJson); }, codeOnly);
+      EngineFunction::UpdateConfig, [&](CallRecord& record) { record.addText("configJson", configJson); }, codeOnly);
 }
 
 int32_t Norvik_GetConfig(char* outJson, int32_t capacity, uint32_t* outLength) {

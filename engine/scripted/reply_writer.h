@@ -1,8 +1,7 @@
 // Applies a scripted entry to the caller's reply buffer and out-parameters.
 // Nothing is ever written outside the caller's buffer, and null pointers are
 // skipped.
-#ifndef DESKPET_SCRIPTED_REPLY_WRITER_H
-#define DESKPET_SCRIPTED_REPLY_WRITER_H
+#pragma once
 
 #include <cstdint>
 #include <optional>
@@ -30,5 +29,3 @@ void writeOut(const std::optional<T>& value, T* out) {
 }
 
 }  // namespace scripted
-
-#endif

@@ -1,7 +1,6 @@
 // A loaded script: where calls are logged and, per engine function, the queue
 // of entries that answers its calls.
-#ifndef DESKPET_SCRIPTED_SCRIPT_H
-#define DESKPET_SCRIPTED_SCRIPT_H
+#pragma once
 
 #include <array>
 #include <cstddef>
@@ -56,5 +55,3 @@ struct Script {
 };
 
 }  // namespace scripted
-
-#endif

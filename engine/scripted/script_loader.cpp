@@ -44,22 +44,20 @@ std::optional<std::string> readFile(const fs::path& path, Problem& problem) {
   return text;
 }
 
-bool readInteger(element value, int64_t low, int64_t high, std::string_view what,
-                 int64_t& out, Problem& problem) {
+bool readInteger(element value, int64_t low, int64_t high, std::string_view what, int64_t& out, Problem& problem) {
   int64_t number = 0;
   if (value.get_int64().get(number) != simdjson::SUCCESS || number < low || number > high) {
-    return problem.fail(std::string(what) + " must be an integer from " + std::to_string(low) +
-                        " to " + std::to_string(high));
+    return problem.fail(std::string(what) + " must be an integer from " + std::to_string(low) + " to " +
+                        std::to_string(high));
   }
   out = number;
   return true;
 }
 
-bool readInt32(element value, std::string_view what, std::optional<int32_t>& out,
-               Problem& problem) {
+bool readInt32(element value, std::string_view what, std::optional<int32_t>& out, Problem& problem) {
   int64_t number = 0;
-  if (!readInteger(value, std::numeric_limits<int32_t>::min(),
-                   std::numeric_limits<int32_t>::max(), what, number, problem)) {
+  if (!readInteger(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), what, number,
+                   problem)) {
     return false;
   }
   out = static_cast<int32_t>(number);
@@ -70,16 +68,15 @@ bool readInt32(element value, std::string_view what, std::optional<int32_t>& out
 // that a script can write -1 for the largest length.
 bool readLength(element value, std::optional<uint32_t>& out, Problem& problem) {
   int64_t number = 0;
-  if (!readInteger(value, std::numeric_limits<int32_t>::min(),
-                   std::numeric_limits<uint32_t>::max(), "outLength", number, problem)) {
+  if (!readInteger(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<uint32_t>::max(), "outLength",
+                   number, problem)) {
     return false;
   }
   out = static_cast<uint32_t>(number);
   return true;
 }
 
-bool readDouble(element value, std::string_view what, std::optional<double>& out,
-                Problem& problem) {
+bool readDouble(element value, std::string_view what, std::optional<double>& out, Problem& problem) {
   double number = 0;
   if (value.get_double().get(number) != simdjson::SUCCESS) {
     return problem.fail(std::string(what) + " must be a number");
@@ -88,8 +85,7 @@ bool readDouble(element value, std::string_view what, std::optional<double>& out
   return true;
 }
 
-bool readText(element value, std::string_view what, std::optional<std::string>& out,
-              Problem& problem) {
+bool readText(element value, std::string_view what, std::optional<std::string>& out, Problem& problem) {
   std::string_view text;
   if (value.get_string().get(text) != simdjson::SUCCESS) {
     return problem.fail(std::string(what) + " must be a string");

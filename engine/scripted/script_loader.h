@@ -1,7 +1,6 @@
 // Reads a script file: a JSON object with an optional "log" path and optional
 // "replies", which maps engine function names to lists of entries.
-#ifndef DESKPET_SCRIPTED_SCRIPT_LOADER_H
-#define DESKPET_SCRIPTED_SCRIPT_LOADER_H
+#pragma once
 
 #include <optional>
 #include <string>
@@ -21,5 +20,3 @@ struct LoadResult {
 LoadResult loadScript(const char* path);
 
 }  // namespace scripted
-
-#endif

@@ -21,8 +21,8 @@ int32_t ScriptedEngine::load(const char* path) {
   LoadResult result = loadScript(path);
   if (!result.script) {
     // The script's author needs to know why; the caller only sees the code.
-    std::fprintf(stderr, "scripted norvik: cannot use script %s: %s\n",
-                 path != nullptr ? path : "(null)", result.error.c_str());
+    std::fprintf(stderr, "scripted norvik: cannot use script %s: %s\n", path != nullptr ? path : "(null)",
+                 result.error.c_str());
     return kScriptUnreadable;
   }
   script_ = std::move(result.script);

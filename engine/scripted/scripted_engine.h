@@ -1,7 +1,6 @@
 // The one engine instance: the loaded script, the lock that serialises every
 // call, and the version texts handed out.
-#ifndef DESKPET_SCRIPTED_SCRIPTED_ENGINE_H
-#define DESKPET_SCRIPTED_SCRIPTED_ENGINE_H
+#pragma once
 
 #include <cstdint>
 #include <mutex>
@@ -49,5 +48,3 @@ class ScriptedEngine {
 };
 
 }  // namespace scripted
-
-#endif

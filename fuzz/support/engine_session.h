@@ -1,8 +1,7 @@
 // The one engine instance of a fuzz process: started once with the built-in
 // corpus, and put back into that state after every input so that inputs do not
 // depend on each other.
-#ifndef DESKPET_FUZZ_ENGINE_SESSION_H
-#define DESKPET_FUZZ_ENGINE_SESSION_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -22,5 +21,3 @@ void restoreEngine();
 const std::string& startingConfigJson();
 
 }  // namespace deskpet_fuzz
-
-#endif  // DESKPET_FUZZ_ENGINE_SESSION_H

@@ -1,7 +1,6 @@
 // The check of every fuzz target: a condition that does not hold aborts the
 // run, which libFuzzer reports as a crash with the input that caused it.
-#ifndef DESKPET_FUZZ_CHECK_H
-#define DESKPET_FUZZ_CHECK_H
+#pragma once
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,5 +14,3 @@ inline void require(bool condition, const char* what) {
 }
 
 }  // namespace deskpet_fuzz
-
-#endif  // DESKPET_FUZZ_CHECK_H

@@ -1,7 +1,6 @@
 // Checks on what a reply reader recorded: the members an object may have and
 // the kinds of their values.
-#ifndef DESKPET_FUZZ_RECORDED_SHAPE_H
-#define DESKPET_FUZZ_RECORDED_SHAPE_H
+#pragma once
 
 #include <initializer_list>
 #include <string>
@@ -28,5 +27,3 @@ inline void requireMembersOfKind(const RecordedNode& object, RecordedKind kind, 
 }
 
 }  // namespace deskpet_fuzz
-
-#endif  // DESKPET_FUZZ_RECORDED_SHAPE_H

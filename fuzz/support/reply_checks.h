@@ -1,8 +1,7 @@
 // What every reply of the reference engine must be, whatever the query or
 // corpus: NUL-terminated JSON text of the reported length, valid UTF-8, with
 // the members and value ranges that intent_bridge and its callers rely on.
-#ifndef DESKPET_FUZZ_REPLY_CHECKS_H
-#define DESKPET_FUZZ_REPLY_CHECKS_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -29,5 +28,3 @@ void checkConfigReply(const std::string& json);
 bool isValidJson(const std::string& json);
 
 }  // namespace deskpet_fuzz
-
-#endif  // DESKPET_FUZZ_REPLY_CHECKS_H

@@ -3,8 +3,7 @@
 // anything (an engine that lies). The buffer is a heap block of exactly its
 // capacity, so reading past it is caught; the reply is what the module reads,
 // clamped as the module clamps it.
-#ifndef DESKPET_FUZZ_REPLY_INPUT_H
-#define DESKPET_FUZZ_REPLY_INPUT_H
+#pragma once
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -43,5 +42,3 @@ inline ReplyInput makeReplyInput(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace deskpet_fuzz
-
-#endif  // DESKPET_FUZZ_REPLY_INPUT_H

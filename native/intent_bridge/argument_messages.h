@@ -1,6 +1,5 @@
 // TypeError texts of the argument tests, shared by the handlers.
-#ifndef INTENT_BRIDGE_ARGUMENT_MESSAGES_H
-#define INTENT_BRIDGE_ARGUMENT_MESSAGES_H
+#pragma once
 
 namespace intent_bridge {
 
@@ -10,5 +9,3 @@ inline constexpr char kExpectedJsonCorpus[] = "Expected string argument (json co
 inline constexpr char kExpectedConfig[] = "Expected object argument (config)";
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_ARGUMENT_MESSAGES_H

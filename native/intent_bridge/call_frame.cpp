@@ -35,7 +35,9 @@ void throwNew(napi_env env, ErrorKind kind, const char* message) noexcept {
 
 // Turns the host's last Node-API error into a pending script exception, the
 // same way node-addon-api does for the value helpers.
-void raiseLastNodeApiError(napi_env env) { Napi::Error::New(env).ThrowAsJavaScriptException(); }
+void raiseLastNodeApiError(napi_env env) {
+  Napi::Error::New(env).ThrowAsJavaScriptException();
+}
 
 napi_value runHandler(napi_env env, napi_callback_info info) {
   CallArguments args;
@@ -72,7 +74,9 @@ bool firstArgumentHasType(const CallArguments& args, bool (*accepts)(napi_valuet
   return napi_typeof(args.env, args.values[0], &type) == napi_ok && accepts(type);
 }
 
-void freeHandlerRecord(napi_env /*env*/, void* data, void* /*hint*/) { delete static_cast<HandlerRecord*>(data); }
+void freeHandlerRecord(napi_env /*env*/, void* data, void* /*hint*/) {
+  delete static_cast<HandlerRecord*>(data);
+}
 
 }  // namespace
 

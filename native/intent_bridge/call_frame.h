@@ -1,8 +1,7 @@
 // The frame every exported function of intent_bridge shares: how a handler is
 // bound to a nameless script function, how its first argument is tested and
 // converted, and how engine failures reach the script.
-#ifndef INTENT_BRIDGE_CALL_FRAME_H
-#define INTENT_BRIDGE_CALL_FRAME_H
+#pragma once
 
 #include <node_api.h>
 
@@ -51,5 +50,3 @@ napi_value undefinedValue(napi_env env);
 bool exceptionPending(napi_env env) noexcept;
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_CALL_FRAME_H

@@ -1,8 +1,7 @@
 // Reading of the engine's configuration reply: localThreshold, verbose and
 // weights as the reply holds them, in the reply's order, with no defaults.
 // Built through a sink (see reply_members.h).
-#ifndef INTENT_BRIDGE_CONFIG_REPLY_H
-#define INTENT_BRIDGE_CONFIG_REPLY_H
+#pragma once
 
 #include <string>
 
@@ -34,5 +33,3 @@ typename Sink::Object readConfigReply(Sink& sink, EngineReply reply) {
 }
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_CONFIG_REPLY_H

@@ -8,19 +8,25 @@ namespace intent_bridge {
 
 namespace {
 
-bool isJsonWhitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isJsonWhitespace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Whitespace that strtod itself skips before a number (the C locale's isspace).
-bool isLeadingSpaceForStrtod(char c) { return isJsonWhitespace(c) || c == '\v' || c == '\f'; }
+bool isLeadingSpaceForStrtod(char c) {
+  return isJsonWhitespace(c) || c == '\v' || c == '\f';
+}
 
 // Every byte strtod can accept after leading whitespace: signs, digits, the
 // decimal point, exponent and hexadecimal letters, and the letters, digits,
 // underscores and parentheses of the infinity and NaN forms.
 bool mayBelongToStrtodSpan(char c) {
-  return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '+' ||
-         c == '-' || c == '_' || c == '(' || c == ')';
+  return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '+' || c == '-' ||
+         c == '_' || c == '(' || c == ')';
 }
 
 void appendUtf8(std::string& out, unsigned long cp) {
@@ -79,11 +85,21 @@ std::string JsonCursor::readString() {
     }
     ++position_;  // the backslash
     switch (*position_) {
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
-      case 'u': appendEscapedCodePoint(out); continue;
-      default: out += *position_; break;  // '"', '\\', '/', 'b', 'f' and any other byte stand for themselves
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'u':
+        appendEscapedCodePoint(out);
+        continue;
+      default:
+        out += *position_;
+        break;  // '"', '\\', '/', 'b', 'f' and any other byte stand for themselves
     }
     ++position_;
   }
@@ -135,8 +151,10 @@ void JsonCursor::skipBalanced(char open, char close) {
   std::size_t depth = 1;
   while (!atEnd() && depth > 0) {
     const char c = *position_++;
-    if (c == open) ++depth;
-    else if (c == close) --depth;
+    if (c == open)
+      ++depth;
+    else if (c == close)
+      --depth;
   }
 }
 
@@ -152,10 +170,17 @@ void JsonCursor::skipValue() {
   skipWhitespace();
   if (atEnd()) return;
   switch (*position_) {
-    case '"': readString(); return;
-    case '{': skipBalanced('{', '}'); return;
-    case '[': skipBalanced('[', ']'); return;
-    default: break;
+    case '"':
+      readString();
+      return;
+    case '{':
+      skipBalanced('{', '}');
+      return;
+    case '[':
+      skipBalanced('[', ']');
+      return;
+    default:
+      break;
   }
   // The literal tests consume only on a match, and skip no whitespace here
   // since none is left.

@@ -4,8 +4,7 @@
 // beyond the end of the reply.
 //
 // Plain C++ (no Node-API) so that it can be unit-tested on its own.
-#ifndef INTENT_BRIDGE_JSON_CURSOR_H
-#define INTENT_BRIDGE_JSON_CURSOR_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -95,5 +94,3 @@ class JsonCursor {
 };
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_JSON_CURSOR_H

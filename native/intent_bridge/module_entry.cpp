@@ -49,4 +49,6 @@ napi_value registerRouterExports(napi_env env, napi_value exports) {
 
 // Defines napi_register_module_v1 and node_api_module_get_api_version_v1
 // (which answers the Node-API version the module is built for, 8).
-NAPI_MODULE_INIT() { return intent_bridge::registerRouterExports(env, exports); }
+NAPI_MODULE_INIT() {
+  return intent_bridge::registerRouterExports(env, exports);
+}

@@ -1,8 +1,7 @@
 // The sink (see reply_members.h) through which the module's reply readers make
 // script values with Node-API. A failing Node-API call leaves a pending script
 // exception and the reading goes on; the script sees it when the call returns.
-#ifndef INTENT_BRIDGE_NAPI_REPLY_SINK_H
-#define INTENT_BRIDGE_NAPI_REPLY_SINK_H
+#pragma once
 
 #include <napi.h>
 
@@ -37,5 +36,3 @@ class NapiReplySink {
 };
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_NAPI_REPLY_SINK_H

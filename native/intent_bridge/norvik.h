@@ -10,13 +10,13 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  if defined(NORVIK_BUILDING_LIBRARY)
-#    define NORVIK_API __declspec(dllexport)
-#  else
-#    define NORVIK_API __declspec(dllimport)
-#  endif
+#if defined(NORVIK_BUILDING_LIBRARY)
+#define NORVIK_API __declspec(dllexport)
 #else
-#  define NORVIK_API __attribute__((visibility("default")))
+#define NORVIK_API __declspec(dllimport)
+#endif
+#else
+#define NORVIK_API __attribute__((visibility("default")))
 #endif
 
 #ifdef __cplusplus
@@ -30,12 +30,10 @@ extern "C" {
 NORVIK_API int32_t Norvik_InitDefault(void);
 NORVIK_API int32_t Norvik_InitFromFile(const char* path);
 
-NORVIK_API int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity,
-                                uint32_t* outLength);
-NORVIK_API int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson,
-                                          int32_t capacity, uint32_t* outLength);
-NORVIK_API int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw,
-                                        int32_t* outCmdId);
+NORVIK_API int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_t* outLength);
+NORVIK_API int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, int32_t capacity,
+                                          uint32_t* outLength);
+NORVIK_API int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw, int32_t* outCmdId);
 
 NORVIK_API int32_t Norvik_UpdateConfig(const char* configJson);
 NORVIK_API int32_t Norvik_GetConfig(char* outJson, int32_t capacity, uint32_t* outLength);

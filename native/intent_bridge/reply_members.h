@@ -18,8 +18,7 @@
 //
 // This file holds the two member readers the route, similarity and
 // configuration readers share.
-#ifndef INTENT_BRIDGE_REPLY_MEMBERS_H
-#define INTENT_BRIDGE_REPLY_MEMBERS_H
+#pragma once
 
 #include <string>
 
@@ -47,5 +46,3 @@ void readStringMembersInto(Sink& sink, typename Sink::Object& target, JsonCursor
 }
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_REPLY_MEMBERS_H

@@ -1,7 +1,6 @@
 // The route call: one query to the engine's router, the reply buffer grown
 // once on request, and the reply read into a script object.
-#ifndef INTENT_BRIDGE_ROUTE_CALL_H
-#define INTENT_BRIDGE_ROUTE_CALL_H
+#pragma once
 
 #include <napi.h>
 
@@ -14,5 +13,3 @@ namespace intent_bridge {
 Napi::Object buildRouteResult(Napi::Env env, EngineReply reply);
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_ROUTE_CALL_H

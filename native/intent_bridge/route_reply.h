@@ -1,8 +1,7 @@
 // Reading of the engine's route reply into the route result: each known member
 // of the reply's object, in the reply's order; an empty object when the reply
 // is not an object. Built through a sink (see reply_members.h).
-#ifndef INTENT_BRIDGE_ROUTE_REPLY_H
-#define INTENT_BRIDGE_ROUTE_REPLY_H
+#pragma once
 
 #include <string>
 
@@ -24,10 +23,14 @@ void readMatchedCommand(Sink& sink, JsonCursor& cursor, typename Sink::Object& r
   if (!cursor.enterObject()) return;
   typename Sink::Object command = sink.newObject();
   cursor.walkMembers([&](const std::string& key) {
-    if (key == "id") sink.setNumber(command, "id", cursor.readNumber());
-    else if (key == "similarity") sink.setNumber(command, "similarity", cursor.readNumber());
-    else if (key == "name") sink.setString(command, "name", cursor.readString());
-    else cursor.skipValue();
+    if (key == "id")
+      sink.setNumber(command, "id", cursor.readNumber());
+    else if (key == "similarity")
+      sink.setNumber(command, "similarity", cursor.readNumber());
+    else if (key == "name")
+      sink.setString(command, "name", cursor.readString());
+    else
+      cursor.skipValue();
   });
   sink.setObject(result, "matchedCommand", command);
 }
@@ -54,17 +57,22 @@ typename Sink::Object readRouteReply(Sink& sink, EngineReply reply) {
   JsonCursor cursor(reply);
   if (!cursor.enterObject()) return result;
   cursor.walkMembers([&](const std::string& key) {
-    if (key == "target") sink.setString(result, "target", cursor.readString());
-    else if (key == "confidence") sink.setNumber(result, "confidence", cursor.readNumber());
-    else if (key == "reasoning") sink.setString(result, "reasoning", cursor.readString());
-    else if (key == "scores") sink.setObject(result, "scores", readNumberMembers(sink, cursor));
-    else if (key == "matchedCommand") route_reply::readMatchedCommand(sink, cursor, result);
-    else if (key == "patternAction") route_reply::readPatternAction(sink, cursor, result);
-    else cursor.skipValue();
+    if (key == "target")
+      sink.setString(result, "target", cursor.readString());
+    else if (key == "confidence")
+      sink.setNumber(result, "confidence", cursor.readNumber());
+    else if (key == "reasoning")
+      sink.setString(result, "reasoning", cursor.readString());
+    else if (key == "scores")
+      sink.setObject(result, "scores", readNumberMembers(sink, cursor));
+    else if (key == "matchedCommand")
+      route_reply::readMatchedCommand(sink, cursor, result);
+    else if (key == "patternAction")
+      route_reply::readPatternAction(sink, cursor, result);
+    else
+      cursor.skipValue();
   });
   return result;
 }
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_ROUTE_REPLY_H

@@ -19,7 +19,9 @@ constexpr std::int32_t kConfigCapacity = 1024;
 // Weight keys in the order they are always written.
 constexpr const char* kWeightKeys[] = {"semantic", "complexity", "domainKeyword", "openEnded", "entityMatch"};
 
-bool isObjectLike(const Napi::Value& value) { return value.IsObject() || value.IsFunction(); }
+bool isObjectLike(const Napi::Value& value) {
+  return value.IsObject() || value.IsFunction();
+}
 
 // The property `name` of `object` when it is present and `accepts` its value.
 template <typename Accepts>
@@ -80,7 +82,8 @@ std::string buildConfigJson(Napi::Object config) {
     members.beginMember("localThreshold");
     appendFixedSix(text, value.As<Napi::Number>().DoubleValue());
   }
-  if (takeProperty(config, "verbose", [](const Napi::Value& v) { return v.IsBoolean(); }, value)) {
+  if (takeProperty(
+          config, "verbose", [](const Napi::Value& v) { return v.IsBoolean(); }, value)) {
     members.beginMember("verbose");
     text += value.As<Napi::Boolean>().Value() ? "true" : "false";
   }

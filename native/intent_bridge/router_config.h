@@ -1,7 +1,6 @@
 // The engine's routing configuration: written as JSON text by a fixed-key
 // writer (updateConfig) and read back by a fixed-key scanner (getConfig).
-#ifndef INTENT_BRIDGE_ROUTER_CONFIG_H
-#define INTENT_BRIDGE_ROUTER_CONFIG_H
+#pragma once
 
 #include <napi.h>
 
@@ -25,5 +24,3 @@ Napi::Object parseConfigReply(Napi::Env env, EngineReply reply);
 void appendFixedSix(std::string& text, double value);
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_ROUTER_CONFIG_H

@@ -1,7 +1,6 @@
 // The handlers behind the thirteen script functions of intent_bridge, grouped
 // by the file that implements them.
-#ifndef INTENT_BRIDGE_ROUTER_HANDLERS_H
-#define INTENT_BRIDGE_ROUTER_HANDLERS_H
+#pragma once
 
 #include "call_frame.h"
 
@@ -29,5 +28,3 @@ napi_value handleUpdateConfig(const CallArguments& args);
 napi_value handleGetConfig(const CallArguments& args);
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_ROUTER_HANDLERS_H

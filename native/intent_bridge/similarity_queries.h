@@ -1,7 +1,6 @@
 // Similarity figures for a query: the engine's list of matches
 // (querySimilarity) and its semantic score (semanticScore).
-#ifndef INTENT_BRIDGE_SIMILARITY_QUERIES_H
-#define INTENT_BRIDGE_SIMILARITY_QUERIES_H
+#pragma once
 
 #include <napi.h>
 
@@ -14,5 +13,3 @@ namespace intent_bridge {
 Napi::Object buildSimilarityResult(Napi::Env env, EngineReply reply);
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_SIMILARITY_QUERIES_H

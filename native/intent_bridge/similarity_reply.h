@@ -1,8 +1,7 @@
 // Reading of the engine's similarity reply: { matches: [...] } from the first
 // list in the reply, one object with `id` and `similarity` (each when present)
 // per object element, in order. Built through a sink (see reply_members.h).
-#ifndef INTENT_BRIDGE_SIMILARITY_REPLY_H
-#define INTENT_BRIDGE_SIMILARITY_REPLY_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -30,9 +29,12 @@ template <typename Sink>
 typename Sink::Object readMatch(Sink& sink, JsonCursor& cursor) {
   typename Sink::Object match = sink.newObject();
   cursor.walkMembers([&](const std::string& key) {
-    if (key == "id") sink.setNumber(match, "id", cursor.readNumber());
-    else if (key == "similarity") sink.setNumber(match, "similarity", cursor.readNumber());
-    else cursor.skipValue();
+    if (key == "id")
+      sink.setNumber(match, "id", cursor.readNumber());
+    else if (key == "similarity")
+      sink.setNumber(match, "similarity", cursor.readNumber());
+    else
+      cursor.skipValue();
   });
   return match;
 }
@@ -71,5 +73,3 @@ typename Sink::Object readSimilarityReply(Sink& sink, EngineReply reply) {
 }
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_SIMILARITY_REPLY_H

@@ -1,7 +1,6 @@
 // A heap byte buffer whose bytes start as zero and that can be resized keeping
 // its contents, reporting allocation failure instead of throwing.
-#ifndef INTENT_BRIDGE_ZEROED_BUFFER_H
-#define INTENT_BRIDGE_ZEROED_BUFFER_H
+#pragma once
 
 #include <cstddef>
 #include <cstdlib>
@@ -38,5 +37,3 @@ class ZeroedBuffer {
 };
 
 }  // namespace intent_bridge
-
-#endif  // INTENT_BRIDGE_ZEROED_BUFFER_H

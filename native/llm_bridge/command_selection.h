@@ -13,16 +13,15 @@ inline constexpr GenerationSettings CommandSettings{30, 0.0f, 1.0f, false, false
 
 // The three slot prompts that ask for the details of a media request.
 enum class MediaSlotKind {
-    Music,        // song title and singer
-    VideoPlay,    // actor, title and episode of a video to play
-    VideoSearch,  // actor, title and episode of a video to search for
+  Music,        // song title and singer
+  VideoPlay,    // actor, title and episode of a video to play
+  VideoSearch,  // actor, title and episode of a video to search for
 };
 
 // Asks the model for the details of a media request: the kind's head, the user's
 // own text and the kind's cue, with CommandSettings. Returns the reply unchanged
 // (the model's continuation of the cue, without the cue).
-std::string extractMediaSlots(ov::genai::LLMPipeline& pipeline, const std::string& userPrompt,
-                              MediaSlotKind kind);
+std::string extractMediaSlots(ov::genai::LLMPipeline& pipeline, const std::string& userPrompt, MediaSlotKind kind);
 
 // Names the computer command that best meets the user's request. For the media
 // commands the result is the reply of a second call that extracts the details; for

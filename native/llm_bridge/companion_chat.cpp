@@ -7,15 +7,15 @@
 namespace llm_bridge {
 
 std::string replyAsCompanion(const std::string& userPrompt) {
-    ov::genai::LLMPipeline& pipeline = *llmState().pipeline.load();
+  ov::genai::LLMPipeline& pipeline = *llmState().pipeline.load();
 
-    std::string prompt;
-    prompt.reserve(prompts::PersonaPromptHead.size() + userPrompt.size());
-    prompt.append(prompts::PersonaPromptHead).append(userPrompt);
+  std::string prompt;
+  prompt.reserve(prompts::PersonaPromptHead.size() + userPrompt.size());
+  prompt.append(prompts::PersonaPromptHead).append(userPrompt);
 
-    std::string reply = generateText(pipeline, prompt, ChatSettings);
-    trimWhitespace(reply);
-    return reply;
+  std::string reply = generateText(pipeline, prompt, ChatSettings);
+  trimWhitespace(reply);
+  return reply;
 }
 
 }  // namespace llm_bridge

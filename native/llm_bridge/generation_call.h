@@ -10,11 +10,11 @@ namespace llm_bridge {
 // The generation settings of one model call. Every other generation parameter
 // keeps the pipeline's default.
 struct GenerationSettings {
-    std::int32_t maxNewTokens;
-    float temperature;
-    float topP;
-    bool doSample;
-    bool applyChatTemplate;
+  std::int32_t maxNewTokens;
+  float temperature;
+  float topP;
+  bool doSample;
+  bool applyChatTemplate;
 };
 
 // The settings as the library expects them: exactly the keys "max_new_tokens"

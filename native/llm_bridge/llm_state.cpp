@@ -9,7 +9,7 @@ LlmState processState;
 }  // namespace
 
 LlmState& llmState() {
-    return processState;
+  return processState;
 }
 
 }  // namespace llm_bridge

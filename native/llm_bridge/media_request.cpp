@@ -6,10 +6,10 @@
 namespace llm_bridge {
 
 std::string extractMediaRequest(const std::string& userPrompt, const std::string& mediaType) {
-    ov::genai::LLMPipeline& pipeline = *llmState().pipeline.load();
-    if (mediaType == "music") return extractMediaSlots(pipeline, userPrompt, MediaSlotKind::Music);
-    if (mediaType == "video") return extractMediaSlots(pipeline, userPrompt, MediaSlotKind::VideoPlay);
-    return std::string();
+  ov::genai::LLMPipeline& pipeline = *llmState().pipeline.load();
+  if (mediaType == "music") return extractMediaSlots(pipeline, userPrompt, MediaSlotKind::Music);
+  if (mediaType == "video") return extractMediaSlots(pipeline, userPrompt, MediaSlotKind::VideoPlay);
+  return std::string();
 }
 
 }  // namespace llm_bridge

@@ -9,8 +9,7 @@ namespace llm_bridge {
 // model loaded. `cacheDir` (may be empty) only matters for the NPU. Throws on any
 // failure: std::filesystem::filesystem_error from the path steps, or whatever the
 // pipeline constructor throws. The caller holds llmState().mutex.
-void loadPipeline(const std::string& modelPath, const std::string& device,
-                  const std::string& cacheDir);
+void loadPipeline(const std::string& modelPath, const std::string& device, const std::string& cacheDir);
 
 // Forgets the loaded model, destroying it unless an environment has already been
 // torn down. Does nothing when no model is loaded. The caller holds

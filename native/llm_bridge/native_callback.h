@@ -18,15 +18,15 @@ void throwUnlessPending(napi_env env, const char* message) noexcept;
 // it becomes a pending script Error instead.
 template <ScriptHandler Handler>
 napi_value nativeCallback(napi_env env, napi_callback_info info) noexcept {
-    try {
-        const Napi::CallbackInfo callbackInfo(env, info);
-        return Handler(callbackInfo);
-    } catch (const std::exception& error) {
-        throwUnlessPending(env, error.what());
-    } catch (...) {
-        throwUnlessPending(env, "unknown C++ exception");
-    }
-    return nullptr;
+  try {
+    const Napi::CallbackInfo callbackInfo(env, info);
+    return Handler(callbackInfo);
+  } catch (const std::exception& error) {
+    throwUnlessPending(env, error.what());
+  } catch (...) {
+    throwUnlessPending(env, "unknown C++ exception");
+  }
+  return nullptr;
 }
 
 }  // namespace llm_bridge

@@ -12,8 +12,8 @@ namespace llm_bridge {
 // The rejection texts of a frame whose work throws: `prefix` followed by what()
 // for a std::exception, `unknown` for anything else.
 struct FailureTexts {
-    const char* prefix;
-    const char* unknown;
+  const char* prefix;
+  const char* unknown;
 };
 
 // A Promise already rejected with `reason`, a script string.
@@ -29,16 +29,16 @@ void rejectWithFailure(ScriptPromise& promise, const FailureTexts& texts, const 
 // run and the pending script exception is left for the host.
 template <typename Work>
 Napi::Value runPromiseFrame(Napi::Env env, const FailureTexts& texts, Work&& work) noexcept {
-    ScriptPromise promise(env);
-    if (!promise.created()) return Napi::Value();
-    try {
-        std::forward<Work>(work)(promise);
-    } catch (const std::exception& error) {
-        rejectWithFailure(promise, texts, error.what());
-    } catch (...) {
-        promise.rejectWithText(texts.unknown);
-    }
-    return promise.value();
+  ScriptPromise promise(env);
+  if (!promise.created()) return Napi::Value();
+  try {
+    std::forward<Work>(work)(promise);
+  } catch (const std::exception& error) {
+    rejectWithFailure(promise, texts, error.what());
+  } catch (...) {
+    promise.rejectWithText(texts.unknown);
+  }
+  return promise.value();
 }
 
 }  // namespace llm_bridge

@@ -31,72 +31,72 @@ constexpr FailureTexts ChatFailure{"Chat failed: ", "Chat failed: unknown C++ ex
 // with its text; rejects when no model is loaded.
 template <typename Pipeline>
 void answerFromModel(ScriptPromise& promise, Pipeline&& pipeline) {
-    LlmState& state = llmState();
-    const std::lock_guard<std::mutex> lock(state.mutex);
-    if (state.pipeline.load() == nullptr) {
-        promise.rejectWithText(ModelNotLoaded);
-        return;
-    }
-    promise.resolveWithText(pipeline());
+  LlmState& state = llmState();
+  const std::lock_guard<std::mutex> lock(state.mutex);
+  if (state.pipeline.load() == nullptr) {
+    promise.rejectWithText(ModelNotLoaded);
+    return;
+  }
+  promise.resolveWithText(pipeline());
 }
 
 }  // namespace
 
 Napi::Value loadModel(const Napi::CallbackInfo& info) {
-    const Napi::Env env = info.Env();
-    if (!hasStringArguments(info, 2)) return rejectedPromise(env, LoadModelUsage);
-    return runPromiseFrame(env, LoadFailure, [&info](ScriptPromise& promise) {
-        std::string modelPath;
-        std::string device;
-        std::string cacheDir;  // a third argument that is not a string counts as absent
-        if (!readUtf8(info[0], modelPath) || !readUtf8(info[1], device)) return;
-        if (isStringArgument(info, 2) && !readUtf8(info[2], cacheDir)) return;
+  const Napi::Env env = info.Env();
+  if (!hasStringArguments(info, 2)) return rejectedPromise(env, LoadModelUsage);
+  return runPromiseFrame(env, LoadFailure, [&info](ScriptPromise& promise) {
+    std::string modelPath;
+    std::string device;
+    std::string cacheDir;  // a third argument that is not a string counts as absent
+    if (!readUtf8(info[0], modelPath) || !readUtf8(info[1], device)) return;
+    if (isStringArgument(info, 2) && !readUtf8(info[2], cacheDir)) return;
 
-        const std::lock_guard<std::mutex> lock(llmState().mutex);
-        loadPipeline(modelPath, device, cacheDir);
-        promise.resolveWithBoolean(true);
-    });
+    const std::lock_guard<std::mutex> lock(llmState().mutex);
+    loadPipeline(modelPath, device, cacheDir);
+    promise.resolveWithBoolean(true);
+  });
 }
 
 Napi::Value generate(const Napi::CallbackInfo& info) {
-    const Napi::Env env = info.Env();
-    if (!hasStringArguments(info, 1)) return rejectedPromise(env, GenerateUsage);
-    return runPromiseFrame(env, GenerationFailure, [&info](ScriptPromise& promise) {
-        std::string userPrompt;
-        if (!readUtf8(info[0], userPrompt)) return;
-        answerFromModel(promise, [&userPrompt] { return selectCommand(userPrompt); });
-    });
+  const Napi::Env env = info.Env();
+  if (!hasStringArguments(info, 1)) return rejectedPromise(env, GenerateUsage);
+  return runPromiseFrame(env, GenerationFailure, [&info](ScriptPromise& promise) {
+    std::string userPrompt;
+    if (!readUtf8(info[0], userPrompt)) return;
+    answerFromModel(promise, [&userPrompt] { return selectCommand(userPrompt); });
+  });
 }
 
 Napi::Value generateWithMediaType(const Napi::CallbackInfo& info) {
-    const Napi::Env env = info.Env();
-    if (!hasStringArguments(info, 2)) return rejectedPromise(env, GenerateWithMediaTypeUsage);
-    return runPromiseFrame(env, GenerationFailure, [&info](ScriptPromise& promise) {
-        std::string userPrompt;
-        std::string mediaType;
-        if (!readUtf8(info[0], userPrompt) || !readUtf8(info[1], mediaType)) return;
-        answerFromModel(promise, [&] { return extractMediaRequest(userPrompt, mediaType); });
-    });
+  const Napi::Env env = info.Env();
+  if (!hasStringArguments(info, 2)) return rejectedPromise(env, GenerateWithMediaTypeUsage);
+  return runPromiseFrame(env, GenerationFailure, [&info](ScriptPromise& promise) {
+    std::string userPrompt;
+    std::string mediaType;
+    if (!readUtf8(info[0], userPrompt) || !readUtf8(info[1], mediaType)) return;
+    answerFromModel(promise, [&] { return extractMediaRequest(userPrompt, mediaType); });
+  });
 }
 
 Napi::Value chat(const Napi::CallbackInfo& info) {
-    const Napi::Env env = info.Env();
-    if (!hasStringArguments(info, 1)) return rejectedPromise(env, ChatUsage);
-    return runPromiseFrame(env, ChatFailure, [&info](ScriptPromise& promise) {
-        std::string userPrompt;
-        if (!readUtf8(info[0], userPrompt)) return;
-        answerFromModel(promise, [&userPrompt] { return replyAsCompanion(userPrompt); });
-    });
+  const Napi::Env env = info.Env();
+  if (!hasStringArguments(info, 1)) return rejectedPromise(env, ChatUsage);
+  return runPromiseFrame(env, ChatFailure, [&info](ScriptPromise& promise) {
+    std::string userPrompt;
+    if (!readUtf8(info[0], userPrompt)) return;
+    answerFromModel(promise, [&userPrompt] { return replyAsCompanion(userPrompt); });
+  });
 }
 
 Napi::Value isModelLoaded(const Napi::CallbackInfo& info) {
-    return Napi::Boolean::New(info.Env(), llmState().pipeline.load() != nullptr);
+  return Napi::Boolean::New(info.Env(), llmState().pipeline.load() != nullptr);
 }
 
 Napi::Value unloadModel(const Napi::CallbackInfo& info) {
-    const std::lock_guard<std::mutex> lock(llmState().mutex);
-    releasePipeline();
-    return info.Env().Undefined();
+  const std::lock_guard<std::mutex> lock(llmState().mutex);
+  releasePipeline();
+  return info.Env().Undefined();
 }
 
 }  // namespace llm_bridge::script

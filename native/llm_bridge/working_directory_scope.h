@@ -15,19 +15,19 @@ namespace llm_bridge {
 // Existence tests treat a missing path (or one with a missing parent) as "not a
 // directory"; any other filesystem failure throws std::filesystem::filesystem_error.
 class WorkingDirectoryScope {
-public:
-    explicit WorkingDirectoryScope(const std::filesystem::path& location);
-    ~WorkingDirectoryScope();
+ public:
+  explicit WorkingDirectoryScope(const std::filesystem::path& location);
+  ~WorkingDirectoryScope();
 
-    WorkingDirectoryScope(const WorkingDirectoryScope&) = delete;
-    WorkingDirectoryScope& operator=(const WorkingDirectoryScope&) = delete;
+  WorkingDirectoryScope(const WorkingDirectoryScope&) = delete;
+  WorkingDirectoryScope& operator=(const WorkingDirectoryScope&) = delete;
 
-    // Whether the working directory was switched on entry.
-    bool switched() const noexcept { return switched_; }
+  // Whether the working directory was switched on entry.
+  bool switched() const noexcept { return switched_; }
 
-private:
-    std::filesystem::path previous_;
-    bool switched_ = false;
+ private:
+  std::filesystem::path previous_;
+  bool switched_ = false;
 };
 
 // The directory a scope for `location` switches to, or an empty path when it would

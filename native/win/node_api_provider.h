@@ -4,8 +4,7 @@
 // when the host is an unrenamed node.exe: hosts that embed Node (Electron and the
 // like) carry Node-API in libnode.dll or in an executable of another name. These
 // helpers find the real provider among the modules that are already loaded.
-#ifndef DESKPET_NODE_API_PROVIDER_H
-#define DESKPET_NODE_API_PROVIDER_H
+#pragma once
 
 #include <windows.h>
 
@@ -20,5 +19,3 @@ bool isNodeHostImportName(const char* dllName);
 HMODULE nodeApiProviderModule();
 
 }  // namespace deskpet::win
-
-#endif  // DESKPET_NODE_API_PROVIDER_H

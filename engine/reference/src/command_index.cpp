@@ -65,9 +65,8 @@ constexpr std::size_t kCompletedFirst = 32;
 // commands are listed (+infinity for a limit of 0: nothing beyond the included).
 float limitthBest(std::vector<std::pair<uint32_t, float>>& commandScores, std::size_t limit) {
   if (limit == 0) return std::numeric_limits<float>::infinity();
-  std::sort(commandScores.begin(), commandScores.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second > b.second;
-  });
+  std::sort(commandScores.begin(), commandScores.end(),
+            [](const auto& a, const auto& b) { return a.first != b.first ? a.first < b.first : a.second > b.second; });
   std::vector<float> best;
   for (std::size_t i = 0; i < commandScores.size(); ++i) {
     if (i == 0 || commandScores[i].first != commandScores[i - 1].first) best.push_back(commandScores[i].second);
@@ -195,8 +194,7 @@ float CommandIndex::deferredDot(uint32_t text, const std::vector<QueryFeature>& 
 void CommandIndex::addDeferred(std::vector<QueryFeature> deferred, std::size_t limit,
                                const std::vector<uint32_t>& include) const {
   Scratch& s = scratch();
-  std::sort(deferred.begin(), deferred.end(),
-            [](const QueryFeature& a, const QueryFeature& b) { return a.id < b.id; });
+  std::sort(deferred.begin(), deferred.end(), [](const QueryFeature& a, const QueryFeature& b) { return a.id < b.id; });
   float bound = 0.0f;
   float deferredNorm2 = 0.0f;
   for (const QueryFeature& f : deferred) {
@@ -340,12 +338,13 @@ std::size_t CommandIndex::memoryBytes() const {
     anchorBytes += sizeof(entry) + 2 * sizeof(void*) + entry.second.capacity() * sizeof(uint32_t);
   }
   const std::size_t mapBytes = anchorBytes +
-      featureIds_.size() * (sizeof(FeatureKey) + sizeof(uint32_t) + 2 * sizeof(void*)) +
-      featureIds_.bucket_count() * sizeof(void*);
-  return mapBytes + idf_.capacity() * sizeof(float) + maxWeight_.capacity() * sizeof(float) + postingOffsets_.capacity() * sizeof(uint32_t) +
-         postings_.capacity() * sizeof(Posting) + textCommand_.capacity() * sizeof(uint32_t) +
-         textOffsets_.capacity() * sizeof(uint32_t) + textFeatures_.capacity() * sizeof(Posting) +
-         textNorm_.capacity() * sizeof(float) + commandIds_.capacity() * sizeof(int32_t);
+                               featureIds_.size() * (sizeof(FeatureKey) + sizeof(uint32_t) + 2 * sizeof(void*)) +
+                               featureIds_.bucket_count() * sizeof(void*);
+  return mapBytes + idf_.capacity() * sizeof(float) + maxWeight_.capacity() * sizeof(float) +
+         postingOffsets_.capacity() * sizeof(uint32_t) + postings_.capacity() * sizeof(Posting) +
+         textCommand_.capacity() * sizeof(uint32_t) + textOffsets_.capacity() * sizeof(uint32_t) +
+         textFeatures_.capacity() * sizeof(Posting) + textNorm_.capacity() * sizeof(float) +
+         commandIds_.capacity() * sizeof(int32_t);
 }
 
 }  // namespace norvik

@@ -1,11 +1,9 @@
-// Inverted index over the commands' texts (their names and examples). Each text is a TF-IDF vector of character unigrams and bigrams,
-// with inverse document frequencies learned from the corpus. A query walks the
-// posting lists of its rarest features first, up to a budget of postings; the
-// features left over (common characters found in thousands of texts) are then
-// looked up only in the texts already reached, in each text's own sorted feature
-// list, and only in those whose partial score plus the most the left-over
-// features can add still reaches the result. The cost follows the budget and the
-// query, not the corpus size, and every similarity returned is exact.
+// Inverted index over the commands' texts (their names and examples). Each text is a TF-IDF vector of character
+// unigrams and bigrams, with inverse document frequencies learned from the corpus. A query walks the posting lists of
+// its rarest features first, up to a budget of postings; the features left over (common characters found in thousands
+// of texts) are then looked up only in the texts already reached, in each text's own sorted feature list, and only in
+// those whose partial score plus the most the left-over features can add still reaches the result. The cost follows the
+// budget and the query, not the corpus size, and every similarity returned is exact.
 #pragma once
 
 #include <cstddef>
@@ -20,9 +18,9 @@
 namespace norvik {
 
 struct SimilarityHit {
-  uint32_t command = 0;      // position in the command list the index was built from
-  float similarity = 0.0f;   // cosine similarity with the command's closest text, in [0, 1]
-  float raw = 0.0f;          // un-normalised dot product with that text
+  uint32_t command = 0;     // position in the command list the index was built from
+  float similarity = 0.0f;  // cosine similarity with the command's closest text, in [0, 1]
+  float raw = 0.0f;         // un-normalised dot product with that text
 };
 
 class CommandIndex {

@@ -42,8 +42,8 @@ struct CommandReader {
 
   bool readId(const element& value, Command& command) {
     int64_t id = 0;
-    if (value.get_int64().get(id) != simdjson::SUCCESS ||
-        id < std::numeric_limits<int32_t>::min() || id > std::numeric_limits<int32_t>::max()) {
+    if (value.get_int64().get(id) != simdjson::SUCCESS || id < std::numeric_limits<int32_t>::min() ||
+        id > std::numeric_limits<int32_t>::max()) {
       return fail("id must be a 32-bit integer");
     }
     if (id == -1) return fail("id -1 is reserved for 'no command'");
@@ -153,8 +153,7 @@ ResultCode readCommands(const array& list, ParsedCorpus& out, std::string& error
 
 }  // namespace
 
-ResultCode parseCorpus(std::string_view json, const Config& base, ParsedCorpus& out,
-                       std::string& error) {
+ResultCode parseCorpus(std::string_view json, const Config& base, ParsedCorpus& out, std::string& error) {
   simdjson::dom::parser parser;
   element root;
   if (const ResultCode code = parseJsonDocument(json, parser, root, error); code != kOk) return code;

@@ -21,8 +21,7 @@ struct ParsedCorpus {
 
 // Returns kOk or kFileOrJsonError (malformed JSON, invalid content, duplicate ids
 // within the text); `error` then says what was wrong.
-ResultCode parseCorpus(std::string_view json, const Config& base, ParsedCorpus& out,
-                       std::string& error);
+ResultCode parseCorpus(std::string_view json, const Config& base, ParsedCorpus& out, std::string& error);
 
 // Reads a whole file given by a UTF-8 path. Returns false when it cannot be read.
 bool readFileBytes(const char* utf8Path, std::string& out);

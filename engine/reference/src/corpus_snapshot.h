@@ -14,14 +14,13 @@ namespace norvik {
 
 struct CorpusSnapshot {
   Config config;
-  std::vector<CommandPtr> base;    // from InitDefault / InitFromFile
-  std::vector<CommandPtr> user;    // added by AddCorpus*, in order of first addition
-  std::vector<CommandPtr> active;  // base commands not replaced by a user command, then user ones
+  std::vector<CommandPtr> base;               // from InitDefault / InitFromFile
+  std::vector<CommandPtr> user;               // added by AddCorpus*, in order of first addition
+  std::vector<CommandPtr> active;             // base commands not replaced by a user command, then user ones
   std::shared_ptr<const CommandIndex> index;  // built over `active`
 };
 
 // Builds the snapshot for the given layers (computes `active` and the index).
-std::shared_ptr<CorpusSnapshot> makeSnapshot(Config config, std::vector<CommandPtr> base,
-                                             std::vector<CommandPtr> user);
+std::shared_ptr<CorpusSnapshot> makeSnapshot(Config config, std::vector<CommandPtr> base, std::vector<CommandPtr> user);
 
 }  // namespace norvik

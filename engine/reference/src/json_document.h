@@ -11,8 +11,8 @@ namespace norvik {
 
 // Parses `json` with `parser` into `root`, which stays valid as long as `parser`
 // does. Malformed JSON (or invalid UTF-8) is a file-or-JSON error.
-inline ResultCode parseJsonDocument(std::string_view json, simdjson::dom::parser& parser,
-                                    simdjson::dom::element& root, std::string& error) {
+inline ResultCode parseJsonDocument(std::string_view json, simdjson::dom::parser& parser, simdjson::dom::element& root,
+                                    std::string& error) {
   const simdjson::padded_string padded(json.data(), json.size());
   if (parser.parse(padded).get(root) != simdjson::SUCCESS) {
     error = "malformed JSON";

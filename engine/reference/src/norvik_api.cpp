@@ -76,8 +76,7 @@ int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_
   });
 }
 
-int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, int32_t capacity,
-                               uint32_t* outLength) {
+int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, int32_t capacity, uint32_t* outLength) {
   return guarded([=]() -> int32_t {
     if (query == nullptr || !validBuffer(outJson, capacity, outLength)) return kInvalidArgument;
     const auto snapshot = theEngine().snapshot();
@@ -162,6 +161,8 @@ int32_t Norvik_Destroy(void) {
   });
 }
 
-const char* Norvik_Version(void) { return kVersionText; }
+const char* Norvik_Version(void) {
+  return kVersionText;
+}
 
 }  // extern "C"

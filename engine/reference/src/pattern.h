@@ -33,8 +33,8 @@ struct Pattern {
 
 using SlotValues = std::vector<std::pair<std::string, std::string>>;
 
-// Parses a template; a slot is "{name}" or "{name:number}" / "{name:time}" / "{name:place}". Fails (returns nullopt and sets error) on unbalanced braces,
-// empty or duplicate slot names, two slots without literal text between them, a
+// Parses a template; a slot is "{name}" or "{name:number}" / "{name:time}" / "{name:place}". Fails (returns nullopt and
+// sets error) on unbalanced braces, empty or duplicate slot names, two slots without literal text between them, a
 // template without any literal text, an unknown slot kind, or more than kMaxSlots slots.
 std::optional<Pattern> parsePattern(const std::string& source, std::string& error);
 
@@ -43,7 +43,6 @@ constexpr std::size_t kMaxSlots = 4;
 constexpr std::size_t kMaxPatternQueryLength = 96;
 
 // Matches the whole query; on success returns the slot values in slot order.
-std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query,
-                                       std::string_view original);
+std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query, std::string_view original);
 
 }  // namespace norvik

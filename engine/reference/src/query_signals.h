@@ -9,10 +9,10 @@
 namespace norvik {
 
 struct QuerySignals {
-  double complexity = 0.0;   // [0, 1]
-  double openEnded = 0.0;    // [0, 1]
-  bool imperative = false;   // has a request verb such as 打开, 帮我, 设置
-  bool multiStep = false;    // joins several actions (然后, 并且, ...)
+  double complexity = 0.0;  // [0, 1]
+  double openEnded = 0.0;   // [0, 1]
+  bool imperative = false;  // has a request verb such as 打开, 帮我, 设置
+  bool multiStep = false;   // joins several actions (然后, 并且, ...)
 };
 
 // `raw` is the query as given (punctuation such as "？" counts), `normalized` its

@@ -20,8 +20,8 @@ void writeCommandRef(JsonWriter& w, const Command& command, double similarity) {
 void writeScores(JsonWriter& w, const RouteScores& s) {
   w.beginObject();
   const std::pair<const char*, double> scores[] = {
-      {"semantic", s.semantic},       {"complexity", s.complexity},   {"domainKeyword", s.domainKeyword},
-      {"openEnded", s.openEnded},     {"entityMatch", s.entityMatch}, {"combined", s.combined},
+      {"semantic", s.semantic},   {"complexity", s.complexity},   {"domainKeyword", s.domainKeyword},
+      {"openEnded", s.openEnded}, {"entityMatch", s.entityMatch}, {"combined", s.combined},
   };
   for (const auto& [name, value] : scores) {
     w.key(name);

@@ -57,7 +57,8 @@ const std::u32string kTrailingFillers[] = {U"可以吗", U"好吗", U"谢谢", U
 NormalizedText slice(const NormalizedText& text, std::size_t begin, std::size_t end) {
   NormalizedText out;
   out.chars = text.chars.substr(begin, end - begin);
-  out.byteBegin.assign(text.byteBegin.begin() + static_cast<long>(begin), text.byteBegin.begin() + static_cast<long>(end));
+  out.byteBegin.assign(text.byteBegin.begin() + static_cast<long>(begin),
+                       text.byteBegin.begin() + static_cast<long>(end));
   out.byteEnd.assign(text.byteEnd.begin() + static_cast<long>(begin), text.byteEnd.begin() + static_cast<long>(end));
   return out;
 }
@@ -86,8 +87,8 @@ std::optional<NormalizedText> withoutFillers(const NormalizedText& query) {
 // most literal text: "搜索一下{query}" is a better reading than "搜索{query}". The
 // query without its fillers is tried first so that a trailing "吧" does not end
 // up inside a slot.
-void matchPatterns(RouteCandidate& candidate, const NormalizedText& query,
-                   const std::optional<NormalizedText>& trimmed, std::string_view raw) {
+void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const std::optional<NormalizedText>& trimmed,
+                   std::string_view raw) {
   for (const NormalizedText* text : {trimmed ? &*trimmed : nullptr, &query}) {
     if (text == nullptr) continue;
     for (const Pattern& pattern : candidate.command->patterns) {
@@ -246,8 +247,7 @@ std::string format(const char* fmt, double a, double b = 0.0) {
 }
 
 std::string describeMatch(const RouteCandidate& best) {
-  std::string text = "closest command \"" + best.command->name + "\"" +
-                     format(" (similarity %.2f", best.similarity);
+  std::string text = "closest command \"" + best.command->name + "\"" + format(" (similarity %.2f", best.similarity);
   if (best.pattern != nullptr) text += ", pattern \"" + best.pattern->source + "\"";
   return text + ")";
 }
@@ -268,17 +268,17 @@ void decide(RouteDecision& d, const QuerySignals& signals, double threshold) {
     if (kind != CommandTarget::Local && claimed && !signals.multiStep) {
       d.target = kind;
       d.confidence = std::min(1.0, d.best.rank);
-      d.reasoning = describeMatch(d.best) +
-                    (kind == CommandTarget::Llm ? "; the command needs details that the LLM extracts"
-                                                : "; small talk for the pet");
+      d.reasoning =
+          describeMatch(d.best) + (kind == CommandTarget::Llm ? "; the command needs details that the LLM extracts"
+                                                              : "; small talk for the pet");
       return;
     }
   }
   const std::string prefix = d.hasMatch ? describeMatch(d.best) + format("; combined score %.2f", d.scores.combined) +
                                               (signals.multiStep ? ", several steps" : "")
                                         : std::string("no similar command");
-  const bool commandLike = signals.imperative || signals.multiStep ||
-                           (claimed && d.best.command->target != CommandTarget::Chat);
+  const bool commandLike =
+      signals.imperative || signals.multiStep || (claimed && d.best.command->target != CommandTarget::Chat);
   if (commandLike && !(signals.openEnded >= kChatOpenEnded && !signals.imperative)) {
     d.target = CommandTarget::Llm;
     d.confidence = std::clamp(1.0 - d.scores.combined, 0.0, 1.0);

@@ -39,10 +39,10 @@ struct RouteDecision {
   double confidence = 0.0;
   std::string reasoning;
   RouteScores scores;
-  bool hasMatch = false;       // matchedCommand is reported
+  bool hasMatch = false;  // matchedCommand is reported
   RouteCandidate best;
   bool hasPatternAction = false;
-  ActionFields patternAction;  // the command's action plus captured slots
+  ActionFields patternAction;              // the command's action plus captured slots
   std::vector<RouteCandidate> candidates;  // ranked, for verbose replies
 };
 

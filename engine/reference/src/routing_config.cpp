@@ -62,8 +62,7 @@ ResultCode applyWeights(const element& value, Weights& weights, std::string& err
 
 }  // namespace
 
-ResultCode applyConfigObject(const element& value, const Config& base, Config& out,
-                             std::string& error) {
+ResultCode applyConfigObject(const element& value, const Config& base, Config& out, std::string& error) {
   simdjson::dom::object object;
   if (value.get_object().get(object) != simdjson::SUCCESS) {
     error = "config must be a JSON object";
@@ -98,8 +97,7 @@ ResultCode applyConfigObject(const element& value, const Config& base, Config& o
   return kOk;
 }
 
-ResultCode applyConfigText(std::string_view json, const Config& base, Config& out,
-                           std::string& error) {
+ResultCode applyConfigText(std::string_view json, const Config& base, Config& out, std::string& error) {
   simdjson::dom::parser parser;
   element root;
   if (const ResultCode code = parseJsonDocument(json, parser, root, error); code != kOk) return code;
@@ -116,10 +114,8 @@ std::string writeConfigJson(const Config& config) {
   w.key("weights");
   w.beginObject();
   const std::pair<const char*, double> weights[] = {
-      {"semantic", config.weights.semantic},
-      {"complexity", config.weights.complexity},
-      {"domainKeyword", config.weights.domainKeyword},
-      {"openEnded", config.weights.openEnded},
+      {"semantic", config.weights.semantic},           {"complexity", config.weights.complexity},
+      {"domainKeyword", config.weights.domainKeyword}, {"openEnded", config.weights.openEnded},
       {"entityMatch", config.weights.entityMatch},
   };
   for (const auto& [name, value] : weights) {

@@ -33,13 +33,11 @@ struct Config {
 // partial; unknown members are ignored. Returns kInvalidArgument for a value of
 // the wrong type or out of range (negative or non-finite weight, all weights zero,
 // threshold outside [0, 1]) and leaves `out` untouched on any failure.
-ResultCode applyConfigObject(const simdjson::dom::element& object, const Config& base, Config& out,
-                             std::string& error);
+ResultCode applyConfigObject(const simdjson::dom::element& object, const Config& base, Config& out, std::string& error);
 
 // Parses JSON text and applies it as above; malformed JSON or a non-object is
 // kFileOrJsonError.
-ResultCode applyConfigText(std::string_view json, const Config& base, Config& out,
-                           std::string& error);
+ResultCode applyConfigText(std::string_view json, const Config& base, Config& out, std::string& error);
 
 // Serialises the configuration, every member included.
 std::string writeConfigJson(const Config& config);

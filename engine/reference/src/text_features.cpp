@@ -10,8 +10,12 @@ constexpr uint64_t kWordTag = 1ull << 62;
 constexpr uint64_t kNumberToken = kWordTag | 1;
 constexpr uint64_t kBigramTag = 1ull << 63;
 
-bool isAsciiDigit(char32_t cp) { return cp >= '0' && cp <= '9'; }
-bool isAsciiWordChar(char32_t cp) { return isAsciiDigit(cp) || (cp >= 'a' && cp <= 'z'); }
+bool isAsciiDigit(char32_t cp) {
+  return cp >= '0' && cp <= '9';
+}
+bool isAsciiWordChar(char32_t cp) {
+  return isAsciiDigit(cp) || (cp >= 'a' && cp <= 'z');
+}
 
 uint64_t mix(uint64_t x) {
   x ^= x >> 30;
@@ -64,8 +68,7 @@ std::vector<WeightedFeature> extractFeatures(const std::u32string& text) {
       raw.push_back({key, 1.0f, true});
     }
   }
-  std::sort(raw.begin(), raw.end(),
-            [](const WeightedFeature& a, const WeightedFeature& b) { return a.key < b.key; });
+  std::sort(raw.begin(), raw.end(), [](const WeightedFeature& a, const WeightedFeature& b) { return a.key < b.key; });
   std::vector<WeightedFeature> merged;
   merged.reserve(raw.size());
   for (const WeightedFeature& f : raw) {

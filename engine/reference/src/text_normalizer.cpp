@@ -9,23 +9,21 @@ namespace {
 bool isAsciiPunctuationOrSpace(char32_t cp) {
   if (cp <= 0x20 || cp == 0x7F) return true;
   if (cp < 0x80) {
-    const bool alnum = (cp >= '0' && cp <= '9') || (cp >= 'a' && cp <= 'z') ||
-                       (cp >= 'A' && cp <= 'Z');
+    const bool alnum = (cp >= '0' && cp <= '9') || (cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z');
     return !alnum;
   }
   return false;
 }
 
 bool isDroppedNonAscii(char32_t cp) {
-  return (cp >= 0x80 && cp <= 0xBF) ||        // C1 controls, Latin-1 punctuation and signs
-         cp == 0xD7 || cp == 0xF7 ||          // multiplication and division signs
-         (cp >= 0x2000 && cp <= 0x206F) ||    // general punctuation and Unicode spaces
-         (cp >= 0x3000 && cp <= 0x3003) ||    // ideographic space, 、 。 〃
-         (cp >= 0x3008 && cp <= 0x3020) ||    // CJK brackets and marks
-         cp == 0x3030 || cp == 0x303D || cp == 0x30FB ||
-         (cp >= 0xFE10 && cp <= 0xFE1F) ||    // vertical forms
-         (cp >= 0xFE30 && cp <= 0xFE6F) ||    // CJK compatibility and small forms
-         (cp >= 0xFF5F && cp <= 0xFF65) ||    // half-width brackets and dots
+  return (cp >= 0x80 && cp <= 0xBF) ||      // C1 controls, Latin-1 punctuation and signs
+         cp == 0xD7 || cp == 0xF7 ||        // multiplication and division signs
+         (cp >= 0x2000 && cp <= 0x206F) ||  // general punctuation and Unicode spaces
+         (cp >= 0x3000 && cp <= 0x3003) ||  // ideographic space, 、 。 〃
+         (cp >= 0x3008 && cp <= 0x3020) ||  // CJK brackets and marks
+         cp == 0x3030 || cp == 0x303D || cp == 0x30FB || (cp >= 0xFE10 && cp <= 0xFE1F) ||  // vertical forms
+         (cp >= 0xFE30 && cp <= 0xFE6F) ||  // CJK compatibility and small forms
+         (cp >= 0xFF5F && cp <= 0xFF65) ||  // half-width brackets and dots
          cp == 0xFEFF || cp == 0xFFFD;
 }
 
@@ -61,6 +59,8 @@ NormalizedText normalizeText(std::string_view text) {
   return out;
 }
 
-std::string normalizeToUtf8(std::string_view text) { return toUtf8(normalizeText(text).chars); }
+std::string normalizeToUtf8(std::string_view text) {
+  return toUtf8(normalizeText(text).chars);
+}
 
 }  // namespace norvik

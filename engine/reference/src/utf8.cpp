@@ -4,12 +4,13 @@ namespace norvik {
 
 namespace {
 
-bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool isContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
 
 }  // namespace
 
-bool decodeUtf8(const char* text, std::size_t size, std::size_t pos, char32_t& codePoint,
-                std::size_t& length) {
+bool decodeUtf8(const char* text, std::size_t size, std::size_t pos, char32_t& codePoint, std::size_t& length) {
   length = 1;
   const auto lead = static_cast<unsigned char>(text[pos]);
   if (lead < 0x80) {

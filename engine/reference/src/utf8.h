@@ -10,8 +10,7 @@ namespace norvik {
 // codePoint and the number of bytes it occupies. Overlong forms, surrogates,
 // values above U+10FFFF and truncated sequences are invalid: the function then
 // returns false with length 1 so that callers can skip the offending byte.
-bool decodeUtf8(const char* text, std::size_t size, std::size_t pos, char32_t& codePoint,
-                std::size_t& length);
+bool decodeUtf8(const char* text, std::size_t size, std::size_t pos, char32_t& codePoint, std::size_t& length);
 
 // Appends the UTF-8 form of a valid code point.
 void appendUtf8(std::string& out, char32_t codePoint);

@@ -13,31 +13,31 @@ namespace {
 // the value does not hold exactly T.
 template <typename T>
 const T* typedSetting(const ov::AnyMap& config, const std::string& name, const char* expectedType) {
-    const auto it = config.find(name);
-    if (it == config.end()) return nullptr;
-    if (!it->second.template is<T>()) {
-        throw ov::Exception("Generation setting \"" + name + "\" must hold " + expectedType + ", not " +
-                            anyTypeName(it->second));
-    }
-    return &it->second.template as<T>();
+  const auto it = config.find(name);
+  if (it == config.end()) return nullptr;
+  if (!it->second.template is<T>()) {
+    throw ov::Exception("Generation setting \"" + name + "\" must hold " + expectedType + ", not " +
+                        anyTypeName(it->second));
+  }
+  return &it->second.template as<T>();
 }
 
 }  // namespace
 
 GenerationOptions readGenerationOptions(const ov::AnyMap& config) {
-    GenerationOptions options;
-    if (const auto* limit = typedSetting<size_t>(config, "max_new_tokens", "size_t")) {
-        options.maxNewTokens = *limit;
-    }
-    if (const auto* sample = typedSetting<bool>(config, "do_sample", "bool")) {
-        options.doSample = *sample;
-    }
-    if (const auto* apply = typedSetting<bool>(config, "apply_chat_template", "bool")) {
-        options.applyChatTemplate = *apply;
-    }
-    typedSetting<float>(config, "temperature", "float");
-    typedSetting<float>(config, "top_p", "float");
-    return options;
+  GenerationOptions options;
+  if (const auto* limit = typedSetting<size_t>(config, "max_new_tokens", "size_t")) {
+    options.maxNewTokens = *limit;
+  }
+  if (const auto* sample = typedSetting<bool>(config, "do_sample", "bool")) {
+    options.doSample = *sample;
+  }
+  if (const auto* apply = typedSetting<bool>(config, "apply_chat_template", "bool")) {
+    options.applyChatTemplate = *apply;
+  }
+  typedSetting<float>(config, "temperature", "float");
+  typedSetting<float>(config, "top_p", "float");
+  return options;
 }
 
 }  // namespace scripted

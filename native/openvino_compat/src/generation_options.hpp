@@ -11,9 +11,9 @@ namespace scripted {
 
 // The generation settings the scripted model acts on.
 struct GenerationOptions {
-    std::optional<size_t> maxNewTokens;  // absent: no limit
-    bool doSample = false;
-    bool applyChatTemplate = false;
+  std::optional<size_t> maxNewTokens;  // absent: no limit
+  bool doSample = false;
+  bool applyChatTemplate = false;
 };
 
 // Reads the settings of one generate call. The known settings must hold exactly

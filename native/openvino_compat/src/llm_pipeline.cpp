@@ -6,11 +6,11 @@ namespace ov {
 namespace genai {
 
 class LLMPipeline::Impl {
-public:
-    Impl(const std::filesystem::path& modelsPath, const std::string& device, const ov::AnyMap& properties)
-        : model(modelsPath, device, properties) {}
+ public:
+  Impl(const std::filesystem::path& modelsPath, const std::string& device, const ov::AnyMap& properties)
+      : model(modelsPath, device, properties) {}
 
-    scripted::ScriptedModel model;
+  scripted::ScriptedModel model;
 };
 
 LLMPipeline::LLMPipeline(const std::filesystem::path& models_path, const std::string& device,
@@ -20,7 +20,7 @@ LLMPipeline::LLMPipeline(const std::filesystem::path& models_path, const std::st
 LLMPipeline::~LLMPipeline() = default;
 
 DecodedResults LLMPipeline::generate(StringInputs inputs, const ov::AnyMap& config_map) {
-    return impl_->model.generate(inputs, config_map);
+  return impl_->model.generate(inputs, config_map);
 }
 
 }  // namespace genai

@@ -40,8 +40,7 @@ void checkNames() {
   check(!isNodeHostImportName("KERNEL32.dll"), "other DLLs are left alone");
 
   HMODULE self = GetModuleHandleA(nullptr);
-  check(deskpet::win::nodeApiProviderModule() == self,
-        "without libnode.dll the provider is the host executable");
+  check(deskpet::win::nodeApiProviderModule() == self, "without libnode.dll the provider is the host executable");
   HMODULE libnode = LoadLibraryA("libnode.dll");
   check(libnode != nullptr, "fake libnode.dll loads");
   check(libnode != nullptr && deskpet::win::nodeApiProviderModule() == libnode,
@@ -53,8 +52,7 @@ void* callProbe() {
   check(addon != nullptr, "probe addon loads without binding Node-API");
   if (addon == nullptr) return nullptr;
   using ProbeFn = void* (*)();
-  auto probe = reinterpret_cast<ProbeFn>(
-      reinterpret_cast<void*>(GetProcAddress(addon, "deskpet_probe_undefined")));
+  auto probe = reinterpret_cast<ProbeFn>(reinterpret_cast<void*>(GetProcAddress(addon, "deskpet_probe_undefined")));
   check(probe != nullptr, "probe addon exports its entry");
   return probe != nullptr ? probe() : nullptr;
 }
@@ -67,9 +65,9 @@ void checkBinding(bool withLibnode) {
   }
   HMODULE expected = withLibnode ? libnode : GetModuleHandleA(nullptr);
   void* servedBy = callProbe();
-  check(servedBy != nullptr && servedBy == expected,
-        withLibnode ? "the Node-API call was served by libnode.dll"
-                    : "the Node-API call was served by the host executable");
+  check(servedBy != nullptr && servedBy == expected, withLibnode
+                                                         ? "the Node-API call was served by libnode.dll"
+                                                         : "the Node-API call was served by the host executable");
 }
 
 }  // namespace

@@ -80,8 +80,8 @@ TEST(CommandIndex, SkippingHopelessTextsKeepsTheTopResultsExact) {
   json += "]";
   const auto commands = commandsFrom(json);
   const CommandIndex index(commands);
-  const std::u32string queries[] = {U"的是", U"是的", U"\u4E05的\u5E05是", U"的\u5E07\u6E07是的",
-                                    U"\u4E01\u6E02的是是", U"\u4E03的\u5E04"};
+  const std::u32string queries[] = {
+      U"的是", U"是的", U"\u4E05的\u5E05是", U"的\u5E07\u6E07是的", U"\u4E01\u6E02的是是", U"\u4E03的\u5E04"};
   for (const std::u32string& query : queries) {
     const auto all = index.search(query, 100000);
     ASSERT_GE(all.size(), 10u);
@@ -105,13 +105,13 @@ TEST(CommandIndex, SkippingHopelessTextsKeepsTheTopResultsExact) {
 
 TEST(CorpusParser, RejectsInvalidContentAsAWhole) {
   const char* bad[] = {
-      R"({"commands": [{"name": "x"}]})",                       // no id
-      R"([{"id": -1, "name": "x"}])",                           // reserved id
-      R"([{"id": 4294967296, "name": "x"}])",                   // not 32-bit
+      R"({"commands": [{"name": "x"}]})",      // no id
+      R"([{"id": -1, "name": "x"}])",          // reserved id
+      R"([{"id": 4294967296, "name": "x"}])",  // not 32-bit
       R"([{"id": 1.5, "name": "x"}])",
       R"([{"id": 1, "name": 5}])",
-      R"([{"id": 1, "name": "！！"}])",                         // nothing left to match
-      R"([{"id": 1, "name": "a", "action": {"level": 5}}])",   // action values are strings
+      R"([{"id": 1, "name": "！！"}])",                       // nothing left to match
+      R"([{"id": 1, "name": "a", "action": {"level": 5}}])",  // action values are strings
       R"([{"id": 1, "name": "a", "examples": ["b", 3]}])",
       R"([{"id": 1, "name": "a", "patterns": ["打开{app"]}])",
       R"([{"id": 1, "name": "a", "target": "cloud"}])",
@@ -157,8 +157,8 @@ TEST(DefaultCorpus, CoversTheDesktopPetAndNamesTheMediaCommands) {
   for (const CommandPtr& command : snapshot->active) {
     if (command->target == CommandTarget::Llm) llmNames.insert(command->name);
   }
-  EXPECT_EQ(llmNames, (std::set<std::string>{"指定音乐指令", "播放指定音乐指令", "播放指定视频指令",
-                                               "搜索指定视频指令", "播放指定音乐或视频指令"}));
+  EXPECT_EQ(llmNames, (std::set<std::string>{"指定音乐指令", "播放指定音乐指令", "播放指定视频指令", "搜索指定视频指令",
+                                             "播放指定音乐或视频指令"}));
 }
 
 struct RouteCase {
@@ -225,7 +225,8 @@ std::shared_ptr<CorpusSnapshot> readingSnapshot() {
     {"id": 5, "name": "播放视频", "examples": ["放一下胡歌演的琅琊榜"], "target": "llm",
      "action": {"type": "play_video"}},
     {"id": 6, "name": "搜索视频", "examples": ["搜索一下赵丽颖演的电视剧"], "keywords": ["电视剧"], "target": "llm",
-     "patterns": ["搜索{actor}演的{kind}"], "action": {"type": "search_video"}}])"), {});
+     "patterns": ["搜索{actor}演的{kind}"], "action": {"type": "search_video"}}])"),
+                      {});
 }
 
 TEST(Router, SlotValuesFindTheCommandTheyNameOnlyForTheSameAction) {
@@ -295,8 +296,10 @@ TEST(Occurrences, FindsEveryOverlappingOccurrenceLikeRepeatedFind) {
 
 TEST(Router, KeywordCoverageOfALongKeywordInALongQuery) {
   const std::u32string keyword(20000, U'啊');
-  const auto snapshot = makeSnapshot(Config{}, commandsFrom(
-      "[{\"id\":5,\"name\":\"啊啊打开\",\"keywords\":[\"" + toUtf8(keyword) + "\"],\"patterns\":[\"啊啊{x}\"]}]"), {});
+  const auto snapshot = makeSnapshot(Config{},
+                                     commandsFrom("[{\"id\":5,\"name\":\"啊啊打开\",\"keywords\":[\"" +
+                                                  toUtf8(keyword) + "\"],\"patterns\":[\"啊啊{x}\"]}]"),
+                                     {});
   const RouteDecision d = routeQuery(*snapshot, toUtf8(std::u32string(400000, U'啊')));
   ASSERT_TRUE(d.hasMatch);
   EXPECT_EQ(d.best.command->id, 5);

@@ -17,7 +17,9 @@ TEST(TextNormalizer, DropsPunctuationSpacesAndControls) {
   EXPECT_EQ(normalizeToUtf8("  打开，计算器！"), "打开计算器");
   EXPECT_EQ(normalizeToUtf8("现在几点了？\t\n"), "现在几点了");
   EXPECT_EQ(normalizeToUtf8("《晴天》、“稻香”…"), "晴天稻香");
-  EXPECT_EQ(normalizeToUtf8("a\xE3\x80\x80" "b c-d"), "abcd");  // ideographic space
+  EXPECT_EQ(normalizeToUtf8("a\xE3\x80\x80"
+                            "b c-d"),
+            "abcd");  // ideographic space
   EXPECT_EQ(normalizeToUtf8("!!!   ???"), "");
 }
 
@@ -25,7 +27,9 @@ TEST(TextNormalizer, SkipsInvalidUtf8WithoutLosingValidText) {
   // A lone continuation byte, a truncated three-byte sequence, an overlong slash,
   // an encoded surrogate and a byte that never starts a sequence.
   EXPECT_EQ(normalizeToUtf8("\x80打开\xE6\x89"), "打开");
-  EXPECT_EQ(normalizeToUtf8("a\xC0\xAF" "b"), "ab");
+  EXPECT_EQ(normalizeToUtf8("a\xC0\xAF"
+                            "b"),
+            "ab");
   EXPECT_EQ(normalizeToUtf8("x\xED\xA0\x80y\xFFz"), "xyz");
   EXPECT_EQ(normalizeToUtf8(std::string("a\0b", 3)), "ab");
 }

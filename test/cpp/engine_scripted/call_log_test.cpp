@@ -49,8 +49,7 @@ TEST(CallLog, EachCallIsOneLineWithItsArgumentsInOrder) {
   EXPECT_EQ(log[1].number("outLengthIn"), 0);
   EXPECT_TRUE(log[1].boolean("bufferZeroed"));
 
-  EXPECT_EQ(log[2].keys,
-            Keys({"fn", "query_hex", "topK", "capacity", "outLengthIn", "bufferZeroed"}));
+  EXPECT_EQ(log[2].keys, Keys({"fn", "query_hex", "topK", "capacity", "outLengthIn", "bufferZeroed"}));
   EXPECT_EQ(log[2].number("topK"), 5);
   EXPECT_EQ(log[2].number("capacity"), 16);
 
@@ -68,8 +67,8 @@ TEST(CallLog, EachCallIsOneLineWithItsArgumentsInOrder) {
   EXPECT_EQ(log[6].number("length"), corpus.size());
   EXPECT_EQ(log[7].keys, Keys({"fn", "path_hex", "outCountIn"}));
   EXPECT_EQ(log[7].text("path_hex"), toHex("/tmp/c.json"));
-  const std::vector<std::string> bare = {"Norvik_ClearUserCorpus", "Norvik_GetCommandCount",
-                                         "Norvik_Destroy", "Norvik_Version"};
+  const std::vector<std::string> bare = {"Norvik_ClearUserCorpus", "Norvik_GetCommandCount", "Norvik_Destroy",
+                                         "Norvik_Version"};
   for (std::size_t i = 0; i < bare.size(); ++i) {
     EXPECT_EQ(log[8 + i].keys, Keys({"fn"}));
     EXPECT_EQ(log[8 + i].text("fn"), bare[i]);

@@ -80,13 +80,14 @@ bool LogLine::boolean(const std::string& key) const {
   return at(key).boolean;
 }
 
-bool LogLine::isNull(const std::string& key) const { return at(key).kind == Value::Kind::Null; }
+bool LogLine::isNull(const std::string& key) const {
+  return at(key).kind == Value::Kind::Null;
+}
 
 fs::path makeTempDir() {
   static std::mt19937_64 random{std::random_device{}()};
   for (;;) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("deskpet-scripted-" + std::to_string(random()));
+    const fs::path dir = fs::temp_directory_path() / ("deskpet-scripted-" + std::to_string(random()));
     if (fs::create_directory(dir)) return dir;
   }
 }
@@ -107,7 +108,9 @@ std::string toHex(const std::string& bytes) {
   return hex;
 }
 
-bool anyScriptLoaded() { return gScriptLoaded; }
+bool anyScriptLoaded() {
+  return gScriptLoaded;
+}
 
 ScriptFile::ScriptFile(const std::string& replies)
     : dir_(makeTempDir()), path_(dir_ / "script.json"), logPath_(dir_ / "calls.jsonl") {

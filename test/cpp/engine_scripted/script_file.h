@@ -1,7 +1,6 @@
 // Test support: a script in a fresh temporary folder, loaded into the engine,
 // and its call log read back.
-#ifndef DESKPET_TEST_SCRIPT_FILE_H
-#define DESKPET_TEST_SCRIPT_FILE_H
+#pragma once
 
 #include <filesystem>
 #include <map>
@@ -57,5 +56,3 @@ std::string toHex(const std::string& bytes);
 
 // Whether any test in this process has loaded a script.
 bool anyScriptLoaded();
-
-#endif

@@ -16,14 +16,14 @@ namespace {
 
 // Invalid sequences, each with a comment of what it is.
 const std::vector<std::string> kInvalid = {
-    "\x80",              // continuation byte without a lead
-    "\xC0\xAF",          // overlong '/'
-    "\xE0\x80\xAF",      // overlong, three bytes
-    "\xED\xA0\x80",      // encoded high surrogate
-    "\xF4\x90\x80\x80",  // past U+10FFFF
+    "\x80",                  // continuation byte without a lead
+    "\xC0\xAF",              // overlong '/'
+    "\xE0\x80\xAF",          // overlong, three bytes
+    "\xED\xA0\x80",          // encoded high surrogate
+    "\xF4\x90\x80\x80",      // past U+10FFFF
     "\xF8\x88\x80\x80\x80",  // five-byte form
-    "\xFF\xFE",          // never valid
-    "\xE6\x89",          // cut off (start of 打)
+    "\xFF\xFE",              // never valid
+    "\xE6\x89",              // cut off (start of 打)
 };
 
 std::string reply(int32_t (*call)(const char*, char*, int32_t, uint32_t*), const std::string& query) {
@@ -37,8 +37,12 @@ int32_t similarityTop5(const char* query, char* out, int32_t capacity, uint32_t*
   return Norvik_QuerySimilarity(query, 5, out, capacity, length);
 }
 
-std::string routeReply(const std::string& query) { return reply(Norvik_Route, query); }
-std::string similarityReply(const std::string& query) { return reply(similarityTop5, query); }
+std::string routeReply(const std::string& query) {
+  return reply(Norvik_Route, query);
+}
+std::string similarityReply(const std::string& query) {
+  return reply(similarityTop5, query);
+}
 
 // simdjson refuses invalid UTF-8 as well as malformed JSON.
 bool isValidJson(const std::string& text) {
@@ -93,9 +97,9 @@ TEST_F(HostileEngineInput, InvalidBytesCapturedInASlotBecomeReplacementCharacter
 
 TEST_F(HostileEngineInput, CorpusAndConfigurationTextMustBeUtf8) {
   const int32_t before = Norvik_GetCommandCount();
-  const std::string config = reply([](const char*, char* out, int32_t capacity, uint32_t* length) {
-    return Norvik_GetConfig(out, capacity, length);
-  }, "");
+  const std::string config = reply([](const char*, char* out, int32_t capacity,
+                                      uint32_t* length) { return Norvik_GetConfig(out, capacity, length); },
+                                   "");
   for (const std::string& bad : kInvalid) {
     const std::string corpus = R"([{"id":77001,"name":"打开)" + bad + R"(画图"}])";
     int32_t count = -9;
@@ -105,9 +109,10 @@ TEST_F(HostileEngineInput, CorpusAndConfigurationTextMustBeUtf8) {
     EXPECT_EQ(Norvik_UpdateConfig(update.c_str()), -3) << update;
   }
   EXPECT_EQ(Norvik_GetCommandCount(), before);
-  EXPECT_EQ(reply([](const char*, char* out, int32_t capacity, uint32_t* length) {
-    return Norvik_GetConfig(out, capacity, length);
-  }, ""), config);
+  EXPECT_EQ(reply([](const char*, char* out, int32_t capacity,
+                     uint32_t* length) { return Norvik_GetConfig(out, capacity, length); },
+                  ""),
+            config);
 }
 
 TEST_F(HostileEngineInput, FilePathsThatAreNotUtf8AreRefused) {

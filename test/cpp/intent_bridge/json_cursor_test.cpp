@@ -35,8 +35,12 @@ TEST(JsonCursorReadString, UnescapesAndKeepsUnknownEscapesAsThemselves) {
 }
 
 TEST(JsonCursorReadString, EncodesUnicodeEscapesAsUtf8WithoutPairingSurrogates) {
-  EXPECT_EQ(readStringOf(R"("a\u00e9b")"), "a\xC3\xA9" "b");
-  EXPECT_EQ(readStringOf(R"("\u20AC\u0041\u07FF\u0800")"), "\xE2\x82\xAC" "A\xDF\xBF\xE0\xA0\x80");
+  EXPECT_EQ(readStringOf(R"("a\u00e9b")"),
+            "a\xC3\xA9"
+            "b");
+  EXPECT_EQ(readStringOf(R"("\u20AC\u0041\u07FF\u0800")"),
+            "\xE2\x82\xAC"
+            "A\xDF\xBF\xE0\xA0\x80");
   EXPECT_EQ(readStringOf(R"("\ud83d\ude00")"), "\xED\xA0\xBD\xED\xB8\x80");
   EXPECT_EQ(readStringOf(R"("a\u0000b")"), std::string("a\0b", 3));
   // Digits convert as strtoul does: it stops at a rejected byte, takes its own
@@ -54,20 +58,17 @@ TEST(JsonCursorReadString, KeepsWhatWasReadWhenTheReplyEnds) {
   EXPECT_EQ(readStringOf("\""), "");
   EXPECT_EQ(readStringOf(""), "");
   // Not a quote: nothing but whitespace is consumed.
-  EXPECT_EQ(runOn("  42", [](JsonCursor& c) { return c.readString(); }), std::make_pair(std::string(), std::ptrdiff_t{2}));
+  EXPECT_EQ(runOn("  42", [](JsonCursor& c) { return c.readString(); }),
+            std::make_pair(std::string(), std::ptrdiff_t{2}));
 }
 
 TEST(JsonCursorReadNumber, ConvertsTheScannedSpanAndStopsAfterIt) {
   const std::vector<std::pair<std::string, std::pair<double, std::ptrdiff_t>>> cases = {
-      {"-1.5e-3,", {-0.0015, 7}},
-      {"12e,", {12, 3}},  // exponent letter without digits: consumed, not converted
-      {"1E+2]", {100, 4}},
-      {" \t+7 ", {7, 4}},
-      {".5}", {0.5, 2}},
-      {"-", {0, 1}},      // a lone sign is a complete span
-      {"null", {0, 0}},   // nothing convertible: only whitespace consumed
-      {"  \"5\"", {0, 2}},
-      {"0x1A,", {26, 1}}, // strtod reads a hexadecimal form the scan stops inside
+      {"-1.5e-3,", {-0.0015, 7}}, {"12e,", {12, 3}},  // exponent letter without digits: consumed, not converted
+      {"1E+2]", {100, 4}},        {" \t+7 ", {7, 4}},
+      {".5}", {0.5, 2}},          {"-", {0, 1}},       // a lone sign is a complete span
+      {"null", {0, 0}},                                // nothing convertible: only whitespace consumed
+      {"  \"5\"", {0, 2}},        {"0x1A,", {26, 1}},  // strtod reads a hexadecimal form the scan stops inside
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(runOn(text, [](JsonCursor& c) { return c.readNumber(); }), expected) << text;
@@ -92,15 +93,27 @@ TEST(JsonCursorSkipValue, PassesOneValueOfEveryKind) {
       {R"({"a":{"b":[1]}} ,)", 15},
       {R"({"s":"}"} ,)", 7},  // only braces count: the one in the string closes
       {R"([[1,[2]],3] ,)", 11},
-      {R"(["]"] ,)", 3},      // only brackets count
-      {"null,", 4}, {"true}", 4}, {"false]", 5},
-      {"nullx", 4},           // the literal test of takeLiteral
-      {"-12.5e3\t,", 8},      // TAB does not stop a bare value, the comma does
-      {"abc\rdef\n", 7}, {"7 ,", 1}, {"}", 0}, {"   ", 3},
-      {"{\"a\":{", 6},        // truncated object: ends at end
+      {R"(["]"] ,)", 3},  // only brackets count
+      {"null,", 4},
+      {"true}", 4},
+      {"false]", 5},
+      {"nullx", 4},       // the literal test of takeLiteral
+      {"-12.5e3\t,", 8},  // TAB does not stop a bare value, the comma does
+      {"abc\rdef\n", 7},
+      {"7 ,", 1},
+      {"}", 0},
+      {"   ", 3},
+      {"{\"a\":{", 6},  // truncated object: ends at end
   };
   for (const auto& [text, stop] : cases) {
-    EXPECT_EQ(runOn(text, [](JsonCursor& c) { c.skipValue(); return 0; }).second, stop) << text;
+    EXPECT_EQ(runOn(text,
+                    [](JsonCursor& c) {
+                      c.skipValue();
+                      return 0;
+                    })
+                  .second,
+              stop)
+        << text;
   }
 }
 
@@ -145,7 +158,11 @@ TEST(JsonCursorWalkMembers, AlwaysMakesProgressOverBytesNoMemberConsumes) {
   // nor a value skipValue passes: it is consumed and the walk goes on.
   const auto [keys, stop] = runOn(R"({"a":[1]],"b":2})", [](JsonCursor& c) {
     std::vector<std::string> seen;
-    if (c.enterObject()) c.walkMembers([&](const std::string& key) { seen.push_back(key); c.skipValue(); });
+    if (c.enterObject())
+      c.walkMembers([&](const std::string& key) {
+        seen.push_back(key);
+        c.skipValue();
+      });
     return seen;
   });
   EXPECT_EQ(keys, (std::vector<std::string>{"a", "", "b"}));
@@ -158,8 +175,8 @@ TEST(JsonCursorWalkMembers, AlwaysMakesProgressOverBytesNoMemberConsumes) {
 
 TEST(ClampedReply, KeepsTheReplyInsideItsBuffer) {
   const char buffer[8] = {};
-  for (const auto& [reported, kept] : std::vector<std::pair<std::uint32_t, std::size_t>>{
-           {3, 3}, {7, 7}, {8, 7}, {0xFFFFFFFFu, 7}}) {
+  for (const auto& [reported, kept] :
+       std::vector<std::pair<std::uint32_t, std::size_t>>{{3, 3}, {7, 7}, {8, 7}, {0xFFFFFFFFu, 7}}) {
     EXPECT_EQ(clampedReply(buffer, sizeof buffer, reported).length, kept) << reported;
   }
   EXPECT_EQ(clampedReply(buffer, 0, 5).length, 0u);

@@ -6,8 +6,7 @@
 // Misuse that Node-API would also reject or that no reader may commit (an
 // element index out of order, an object set into itself) is counted in
 // `misuses`.
-#ifndef INTENT_BRIDGE_TEST_RECORDING_SINK_H
-#define INTENT_BRIDGE_TEST_RECORDING_SINK_H
+#pragma once
 
 #include <charconv>
 #include <cstdint>
@@ -110,15 +109,21 @@ class RecordingSink {
 
   static void renderInto(const Node& node, std::string& out) {
     switch (node.kind) {
-      case Node::Kind::Null: out += "null"; return;
-      case Node::Kind::Boolean: out += node.boolean ? "true" : "false"; return;
+      case Node::Kind::Null:
+        out += "null";
+        return;
+      case Node::Kind::Boolean:
+        out += node.boolean ? "true" : "false";
+        return;
       case Node::Kind::Number: {
         char digits[64];
         const auto written = std::to_chars(digits, digits + sizeof digits, node.number);
         out.append(digits, written.ptr);
         return;
       }
-      case Node::Kind::String: renderString(node.text, out); return;
+      case Node::Kind::String:
+        renderString(node.text, out);
+        return;
       case Node::Kind::Object: {
         out += '{';
         for (std::size_t i = 0; i < node.members.size(); ++i) {
@@ -144,5 +149,3 @@ class RecordingSink {
 };
 
 }  // namespace intent_bridge::testing
-
-#endif  // INTENT_BRIDGE_TEST_RECORDING_SINK_H

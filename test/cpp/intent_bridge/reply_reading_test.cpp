@@ -50,9 +50,11 @@ TEST(RouteReply, CarriesEachKnownMemberInTheReplyOrder) {
 TEST(RouteReply, OddValuesGiveNullsEmptiesAndMissingMembers) {
   EXPECT_EQ(route(""), "{}");
   EXPECT_EQ(route("  [{\"target\":\"x\"}]"), "{}");
-  EXPECT_EQ(route(R"({"matchedCommand":null,"patternAction":null})"), R"({"matchedCommand":null,"patternAction":null})");
+  EXPECT_EQ(route(R"({"matchedCommand":null,"patternAction":null})"),
+            R"({"matchedCommand":null,"patternAction":null})");
   EXPECT_EQ(route(R"({"target":null,"confidence":"0.5"})"), R"({"target":"","confidence":0})");
-  EXPECT_EQ(route(R"({"scores":5,"matchedCommand":"x","patternAction":1,"target":"t"})"), R"({"scores":{},"target":"t"})");
+  EXPECT_EQ(route(R"({"scores":5,"matchedCommand":"x","patternAction":1,"target":"t"})"),
+            R"({"scores":{},"target":"t"})");
   EXPECT_EQ(route(R"({"target":"a" "target":"b"})"), R"({"target":"b"})");
   EXPECT_EQ(route(R"({"matchedCommand":{"id":3)"), R"({"matchedCommand":{"id":3}})");
   EXPECT_EQ(route(R"({"scores":{"a":1,"b":)"), R"({"scores":{"a":1,"b":0}})");

@@ -18,19 +18,18 @@ using StringInputs = std::variant<std::string, std::vector<std::string>>;
 
 // A text-generation pipeline loaded from a model directory onto a device.
 class LLMPipeline {
-public:
-    LLMPipeline(const std::filesystem::path& models_path, const std::string& device,
-                const ov::AnyMap& properties = {});
-    ~LLMPipeline();
+ public:
+  LLMPipeline(const std::filesystem::path& models_path, const std::string& device, const ov::AnyMap& properties = {});
+  ~LLMPipeline();
 
-    LLMPipeline(const LLMPipeline&) = delete;
-    LLMPipeline& operator=(const LLMPipeline&) = delete;
+  LLMPipeline(const LLMPipeline&) = delete;
+  LLMPipeline& operator=(const LLMPipeline&) = delete;
 
-    DecodedResults generate(StringInputs inputs, const ov::AnyMap& config_map);
+  DecodedResults generate(StringInputs inputs, const ov::AnyMap& config_map);
 
-private:
-    class Impl;
-    std::unique_ptr<Impl> impl_;
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace genai
