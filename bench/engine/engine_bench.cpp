@@ -11,6 +11,7 @@
 
 #include "allocation_counter.h"
 #include "corpus_parser.h"
+#include "norvik.h"
 #include "corpus_snapshot.h"
 #include "reply_format.h"
 #include "router.h"
@@ -55,7 +56,7 @@ void run(std::size_t commands) {
   const auto loadStart = Clock::now();
   norvik::ParsedCorpus parsed;
   std::string error;
-  if (norvik::parseCorpus(corpus.json, norvik::Config{}, parsed, error) != norvik::kOk) {
+  if (norvik::parseCorpus(corpus.json, norvik::Config{}, parsed, error) != NORVIK_OK) {
     std::fprintf(stderr, "synthetic corpus rejected: %s\n", error.c_str());
     std::exit(1);
   }

@@ -1,8 +1,13 @@
-// The thirteen exported engine functions. Each one takes the engine lock,
-// records the call, takes its scripted entry and answers from it; before a
-// script is loaded every function answers 0 and writes nothing.
+// The exported engine functions. Each one takes the engine lock, records the
+// call, takes its scripted entry and answers from it; before a script is loaded
+// every function answers 0 and writes nothing. Norvik_LastErrorMessage answers
+// from the last call of the thread; a build with
+// NORVIK_SCRIPTED_WITHOUT_LAST_ERROR_MESSAGE leaves it out, like an engine made
+// before it existed.
 #include <exception>
 #include <mutex>
+#include <new>
+#include <string>
 
 #include "norvik.h"
 #include "reply_writer.h"
@@ -12,10 +17,44 @@ namespace {
 
 using scripted::CallRecord;
 using scripted::EngineFunction;
+using scripted::NullableText;
 using scripted::ReplyEntry;
 using scripted::ScriptedEngine;
 
 constexpr const char* kDefaultVersion = "scripted";
+
+// What Norvik_LastErrorMessage returns on this thread.
+NullableText& lastMessage() {
+  thread_local NullableText message;
+  return message;
+}
+
+bool isFailure(EngineFunction fn, int32_t result) {
+  return fn == EngineFunction::GetCommandCount ? result < 0 : result != NORVIK_OK;
+}
+
+// The entry's "message" when it has one; else "" after a success and a text
+// naming the function and its result after a failure.
+void recordMessage(EngineFunction fn, const ReplyEntry* entry, int32_t result) {
+  NullableText& message = lastMessage();
+  if (entry != nullptr && entry->message) {
+    message = *entry->message;
+  } else if (isFailure(fn, result)) {
+    message = NullableText{false, "scripted engine: " + std::string(scripted::functionName(fn)) + " returned " +
+                                      std::to_string(result)};
+  } else {
+    message = NullableText{};
+  }
+}
+
+// No exception leaves the library: a failure inside it is NORVIK_INTERNAL,
+// with a text that needs no allocation.
+int32_t internalFailure(bool outOfMemory) noexcept {
+  NullableText& message = lastMessage();
+  message.isNull = false;
+  message.text = outOfMemory ? "out of memory" : "internal error";
+  return NORVIK_INTERNAL;
+}
 
 // Runs one call under the engine lock. `describe` adds the call's arguments to
 // its log record; `answer` gets the entry (null for the default answer) and
@@ -31,9 +70,13 @@ int32_t scriptedCall(EngineFunction fn, Describe describe, Answer answer) noexce
       describe(record);
       entry = engine.take(fn, record);
     }
-    return answer(entry);
+    const int32_t result = answer(entry);
+    recordMessage(fn, entry, result);
+    return result;
+  } catch (const std::bad_alloc&) {
+    return internalFailure(true);
   } catch (...) {
-    return scripted::kInternalFailure;
+    return internalFailure(false);
   }
 }
 
@@ -69,15 +112,29 @@ int32_t Norvik_InitFromFile(const char* path) {
   try {
     ScriptedEngine& engine = ScriptedEngine::instance();
     std::lock_guard<std::mutex> lock(engine.mutex());
+    const ReplyEntry* entry = nullptr;
     if (engine.hasScript()) {
       CallRecord record(EngineFunction::InitFromFile);
       record.addText("path", path);
-      const int32_t code = codeOnly(engine.take(EngineFunction::InitFromFile, record));
-      if (code != 0) return code;  // the current script stays
+      entry = engine.take(EngineFunction::InitFromFile, record);
+      const int32_t code = codeOnly(entry);
+      if (code != NORVIK_OK) {  // the current script stays
+        recordMessage(EngineFunction::InitFromFile, entry, code);
+        return code;
+      }
     }
-    return engine.load(path);
+    std::string error;
+    const int32_t code = engine.load(path, error);
+    if (code != NORVIK_OK) {
+      lastMessage() = NullableText{false, std::move(error)};
+      return code;
+    }
+    recordMessage(EngineFunction::InitFromFile, entry, code);
+    return code;
+  } catch (const std::bad_alloc&) {
+    return internalFailure(true);
   } catch (...) {
-    return scripted::kInternalFailure;
+    return internalFailure(false);
   }
 }
 
@@ -170,5 +227,12 @@ const char* Norvik_Version(void) {
     return nullptr;
   }
 }
+
+#ifndef NORVIK_SCRIPTED_WITHOUT_LAST_ERROR_MESSAGE
+const char* Norvik_LastErrorMessage(void) {
+  const NullableText& message = lastMessage();
+  return message.isNull ? nullptr : message.text.c_str();
+}
+#endif
 
 }  // extern "C"

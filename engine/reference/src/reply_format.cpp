@@ -1,10 +1,12 @@
 #include "reply_format.h"
 
-#include "json_writer.h"
+#include "deskpet/json_writer.h"
 
 namespace norvik {
 
 namespace {
+
+using deskpet::JsonWriter;
 
 void writeCommandRef(JsonWriter& w, const Command& command, double similarity) {
   w.beginObject();

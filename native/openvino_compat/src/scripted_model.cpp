@@ -8,7 +8,7 @@
 #include "chat_template.hpp"
 #include "log_events.hpp"
 #include "model_script_loader.hpp"
-#include "utf8.hpp"
+#include "deskpet/utf8.h"
 
 namespace ov {
 namespace genai {
@@ -104,7 +104,7 @@ std::optional<std::string> ScriptedModel::answer(const std::string& prompt, cons
     choice = pick(rng_);
   }
   std::string text = alternatives[choice];
-  if (options.maxNewTokens) text.resize(utf8PrefixBytes(text, *options.maxNewTokens));
+  if (options.maxNewTokens) text.resize(deskpet::utf8PrefixBytes(text, *options.maxNewTokens));
   return text;
 }
 

@@ -8,7 +8,8 @@
 #include "default_corpus.h"
 #include "occurrences.h"
 #include "router.h"
-#include "utf8.h"
+#include "deskpet/utf8.h"
+#include "norvik.h"
 
 namespace norvik {
 namespace {
@@ -16,7 +17,7 @@ namespace {
 std::vector<CommandPtr> commandsFrom(const std::string& json) {
   ParsedCorpus parsed;
   std::string error;
-  EXPECT_EQ(parseCorpus(json, Config{}, parsed, error), kOk) << error;
+  EXPECT_EQ(parseCorpus(json, Config{}, parsed, error), NORVIK_OK) << error;
   return parsed.commands;
 }
 
@@ -24,7 +25,7 @@ std::shared_ptr<CorpusSnapshot> defaultSnapshot() {
   static const std::shared_ptr<CorpusSnapshot> snapshot = [] {
     ParsedCorpus parsed;
     std::string error;
-    EXPECT_EQ(parseCorpus(defaultCorpusJson(), Config{}, parsed, error), kOk) << error;
+    EXPECT_EQ(parseCorpus(defaultCorpusJson(), Config{}, parsed, error), NORVIK_OK) << error;
     return makeSnapshot(parsed.config, parsed.commands, {});
   }();
   return snapshot;
@@ -74,8 +75,8 @@ TEST(CommandIndex, SkippingHopelessTextsKeepsTheTopResultsExact) {
     const std::u32string b(1, static_cast<char32_t>(0x5E00 + i % 89));
     const std::u32string c(1, static_cast<char32_t>(0x6E00 + i % 83));
     json += (i ? "," : "") + std::string("{\"id\":") + std::to_string(i + 1) + ",\"name\":\"" +
-            toUtf8(a + U"的" + b + U"是" + c) + "\",\"examples\":[\"" + toUtf8(U"的" + b + c + U"是") + "\",\"" +
-            toUtf8(a + c + U"的是") + "\"]}";
+            deskpet::toUtf8(a + U"的" + b + U"是" + c) + "\",\"examples\":[\"" + deskpet::toUtf8(U"的" + b + c + U"是") + "\",\"" +
+            deskpet::toUtf8(a + c + U"的是") + "\"]}";
   }
   json += "]";
   const auto commands = commandsFrom(json);
@@ -89,7 +90,7 @@ TEST(CommandIndex, SkippingHopelessTextsKeepsTheTopResultsExact) {
       const auto top = index.search(query, limit);
       ASSERT_EQ(top.size(), limit);
       for (std::size_t i = 0; i < limit; ++i) {
-        EXPECT_EQ(top[i].command, all[i].command) << toUtf8(query) << " limit " << limit << " #" << i;
+        EXPECT_EQ(top[i].command, all[i].command) << deskpet::toUtf8(query) << " limit " << limit << " #" << i;
         EXPECT_FLOAT_EQ(top[i].similarity, all[i].similarity);
         EXPECT_FLOAT_EQ(top[i].raw, all[i].raw);
       }
@@ -124,7 +125,7 @@ TEST(CorpusParser, RejectsInvalidContentAsAWhole) {
   for (const char* json : bad) {
     ParsedCorpus parsed;
     std::string error;
-    EXPECT_EQ(parseCorpus(json, Config{}, parsed, error), kFileOrJsonError) << json;
+    EXPECT_EQ(parseCorpus(json, Config{}, parsed, error), NORVIK_BAD_INPUT) << json;
     EXPECT_FALSE(error.empty()) << json;
   }
 }
@@ -136,7 +137,7 @@ TEST(CorpusParser, ReadsEveryMemberAndTheConfig) {
       {"id": 12, "name": "打开{x}", "examples": ["e"], "keywords": ["Ｋｅｙ"], "patterns": ["打开{app}"],
        "action": {"type": "open_app", "app": "x"}, "target": "llm", "note": "ignored"}]})",
                         Config{}, parsed, error),
-            kOk)
+            NORVIK_OK)
       << error;
   ASSERT_TRUE(parsed.hasConfig);
   EXPECT_TRUE(parsed.config.verbose);
@@ -289,7 +290,7 @@ TEST(Occurrences, FindsEveryOverlappingOccurrenceLikeRepeatedFind) {
       }
       std::vector<std::size_t> found;
       forEachOccurrence(text, word, [&](std::size_t pos) { found.push_back(pos); });
-      EXPECT_EQ(found, expected) << toUtf8(word) << " in " << toUtf8(text);
+      EXPECT_EQ(found, expected) << deskpet::toUtf8(word) << " in " << deskpet::toUtf8(text);
     }
   }
 }
@@ -298,9 +299,9 @@ TEST(Router, KeywordCoverageOfALongKeywordInALongQuery) {
   const std::u32string keyword(20000, U'啊');
   const auto snapshot = makeSnapshot(Config{},
                                      commandsFrom("[{\"id\":5,\"name\":\"啊啊打开\",\"keywords\":[\"" +
-                                                  toUtf8(keyword) + "\"],\"patterns\":[\"啊啊{x}\"]}]"),
+                                                  deskpet::toUtf8(keyword) + "\"],\"patterns\":[\"啊啊{x}\"]}]"),
                                      {});
-  const RouteDecision d = routeQuery(*snapshot, toUtf8(std::u32string(400000, U'啊')));
+  const RouteDecision d = routeQuery(*snapshot, deskpet::toUtf8(std::u32string(400000, U'啊')));
   ASSERT_TRUE(d.hasMatch);
   EXPECT_EQ(d.best.command->id, 5);
   EXPECT_DOUBLE_EQ(d.best.keywordCoverage, 1.0);
