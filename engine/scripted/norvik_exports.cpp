@@ -30,7 +30,7 @@ NullableText& lastMessage() {
 }
 
 bool isFailure(EngineFunction fn, int32_t result) {
-  return fn == EngineFunction::GetCommandCount ? result < 0 : result != NORVIK_OK;
+  return fn == EngineFunction::kGetCommandCount ? result < 0 : result != NORVIK_OK;
 }
 
 // The entry's "message" when it has one; else "" after a success and a text
@@ -91,7 +91,7 @@ int32_t replyCall(EngineFunction fn, const char* query, const int32_t* topK, cha
   return scriptedCall(
       fn,
       [&](CallRecord& record) {
-        if (fn != EngineFunction::GetConfig) record.addText("query", query);
+        if (fn != EngineFunction::kGetConfig) record.addText("query", query);
         if (topK != nullptr) record.addInteger("topK", *topK);
         record.addInteger("capacity", capacity);
         record.addPointee("outLengthIn", outLength);
@@ -105,7 +105,7 @@ int32_t replyCall(EngineFunction fn, const char* query, const int32_t* topK, cha
 extern "C" {
 
 int32_t Norvik_InitDefault(void) {
-  return scriptedCall(EngineFunction::InitDefault, noArguments, codeOnly);
+  return scriptedCall(EngineFunction::kInitDefault, noArguments, codeOnly);
 }
 
 int32_t Norvik_InitFromFile(const char* path) {
@@ -114,12 +114,12 @@ int32_t Norvik_InitFromFile(const char* path) {
     std::lock_guard<std::mutex> lock(engine.mutex());
     const ReplyEntry* entry = nullptr;
     if (engine.hasScript()) {
-      CallRecord record(EngineFunction::InitFromFile);
+      CallRecord record(EngineFunction::kInitFromFile);
       record.addText("path", path);
-      entry = engine.take(EngineFunction::InitFromFile, record);
+      entry = engine.take(EngineFunction::kInitFromFile, record);
       const int32_t code = codeOnly(entry);
       if (code != NORVIK_OK) {  // the current script stays
-        recordMessage(EngineFunction::InitFromFile, entry, code);
+        recordMessage(EngineFunction::kInitFromFile, entry, code);
         return code;
       }
     }
@@ -129,7 +129,7 @@ int32_t Norvik_InitFromFile(const char* path) {
       lastMessage() = NullableText{false, std::move(error)};
       return code;
     }
-    recordMessage(EngineFunction::InitFromFile, entry, code);
+    recordMessage(EngineFunction::kInitFromFile, entry, code);
     return code;
   } catch (const std::bad_alloc&) {
     return internalFailure(true);
@@ -139,16 +139,16 @@ int32_t Norvik_InitFromFile(const char* path) {
 }
 
 int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_t* outLength) {
-  return replyCall(EngineFunction::Route, query, nullptr, outJson, capacity, outLength);
+  return replyCall(EngineFunction::kRoute, query, nullptr, outJson, capacity, outLength);
 }
 
 int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, int32_t capacity, uint32_t* outLength) {
-  return replyCall(EngineFunction::QuerySimilarity, query, &topK, outJson, capacity, outLength);
+  return replyCall(EngineFunction::kQuerySimilarity, query, &topK, outJson, capacity, outLength);
 }
 
 int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw, int32_t* outCmdId) {
   return scriptedCall(
-      EngineFunction::SemanticScore,
+      EngineFunction::kSemanticScore,
       [&](CallRecord& record) {
         record.addText("query", query);
         record.addPointee("outScoreIn", outScore);
@@ -166,16 +166,16 @@ int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw
 
 int32_t Norvik_UpdateConfig(const char* configJson) {
   return scriptedCall(
-      EngineFunction::UpdateConfig, [&](CallRecord& record) { record.addText("configJson", configJson); }, codeOnly);
+      EngineFunction::kUpdateConfig, [&](CallRecord& record) { record.addText("configJson", configJson); }, codeOnly);
 }
 
 int32_t Norvik_GetConfig(char* outJson, int32_t capacity, uint32_t* outLength) {
-  return replyCall(EngineFunction::GetConfig, nullptr, nullptr, outJson, capacity, outLength);
+  return replyCall(EngineFunction::kGetConfig, nullptr, nullptr, outJson, capacity, outLength);
 }
 
 int32_t Norvik_AddCorpus(const char* corpusJson, int32_t length, int32_t* outCount) {
   return scriptedCall(
-      EngineFunction::AddCorpus,
+      EngineFunction::kAddCorpus,
       [&](CallRecord& record) {
         record.addText("corpusJson", corpusJson);
         record.addInteger("length", length);
@@ -190,7 +190,7 @@ int32_t Norvik_AddCorpus(const char* corpusJson, int32_t length, int32_t* outCou
 
 int32_t Norvik_AddCorpusFromFile(const char* path, int32_t* outCount) {
   return scriptedCall(
-      EngineFunction::AddCorpusFromFile,
+      EngineFunction::kAddCorpusFromFile,
       [&](CallRecord& record) {
         record.addText("path", path);
         record.addPointee("outCountIn", outCount);
@@ -203,15 +203,15 @@ int32_t Norvik_AddCorpusFromFile(const char* path, int32_t* outCount) {
 }
 
 int32_t Norvik_ClearUserCorpus(void) {
-  return scriptedCall(EngineFunction::ClearUserCorpus, noArguments, codeOnly);
+  return scriptedCall(EngineFunction::kClearUserCorpus, noArguments, codeOnly);
 }
 
 int32_t Norvik_GetCommandCount(void) {
-  return scriptedCall(EngineFunction::GetCommandCount, noArguments, codeOnly);
+  return scriptedCall(EngineFunction::kGetCommandCount, noArguments, codeOnly);
 }
 
 int32_t Norvik_Destroy(void) {
-  return scriptedCall(EngineFunction::Destroy, noArguments, codeOnly);
+  return scriptedCall(EngineFunction::kDestroy, noArguments, codeOnly);
 }
 
 const char* Norvik_Version(void) {
@@ -219,7 +219,7 @@ const char* Norvik_Version(void) {
     ScriptedEngine& engine = ScriptedEngine::instance();
     std::lock_guard<std::mutex> lock(engine.mutex());
     if (!engine.hasScript()) return kDefaultVersion;
-    const ReplyEntry* entry = engine.take(EngineFunction::Version, CallRecord(EngineFunction::Version));
+    const ReplyEntry* entry = engine.take(EngineFunction::kVersion, CallRecord(EngineFunction::kVersion));
     if (entry == nullptr || !entry->version) return kDefaultVersion;
     if (entry->version->isNull) return nullptr;
     return engine.keepText(entry->version->text);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "simdjson.h"
@@ -245,6 +246,26 @@ TEST_F(EngineApi, ConfigRoundTripsThroughTheModulesText) {
   ASSERT_EQ(Norvik_UpdateConfig("{}"), 0);
   simdjson::dom::parser again;
   EXPECT_DOUBLE_EQ(double(parse(again, getConfig())["localThreshold"]), 0.6);
+}
+
+TEST_F(EngineApi, LastErrorMessageIsPerThreadAndEmptyAfterASuccess) {
+  EXPECT_STREQ(Norvik_LastErrorMessage(), "");
+  ASSERT_EQ(Norvik_UpdateConfig(R"({"verbose":1})"), NORVIK_INVALID_ARGUMENT);
+  std::string other;
+  std::thread([&other] {
+    Norvik_Route(nullptr, nullptr, 0, nullptr);
+    other = Norvik_LastErrorMessage();
+  }).join();
+  EXPECT_EQ(other, "query is null");
+  Norvik_Version();  // leaves the text alone
+  EXPECT_STREQ(Norvik_LastErrorMessage(), "\"verbose\" must be true or false (got 1)");
+  char small[8];
+  uint32_t length = 0;
+  ASSERT_EQ(Norvik_GetConfig(small, sizeof small, &length), NORVIK_BUFFER_TOO_SMALL);
+  EXPECT_EQ(std::string(Norvik_LastErrorMessage()),
+            "the reply needs " + std::to_string(length + 1) + " bytes with its NUL; the buffer holds 8");
+  ASSERT_GE(Norvik_GetCommandCount(), 1);
+  EXPECT_STREQ(Norvik_LastErrorMessage(), "");
 }
 
 }  // namespace
