@@ -40,8 +40,8 @@ void recordMessage(EngineFunction fn, const ReplyEntry* entry, int32_t result) {
   if (entry != nullptr && entry->message) {
     message = *entry->message;
   } else if (isFailure(fn, result)) {
-    message = NullableText{false, "scripted engine: " + std::string(scripted::functionName(fn)) + " returned " +
-                                      std::to_string(result)};
+    message = NullableText{
+        false, "scripted engine: " + std::string(scripted::functionName(fn)) + " returned " + std::to_string(result)};
   } else {
     message = NullableText{};
   }

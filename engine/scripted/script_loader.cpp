@@ -221,8 +221,8 @@ LoadResult loadScript(const char* path) {
   if (auto error = parser.parse(padded).get(root)) {
     if (error == simdjson::MEMALLOC) throw std::bad_alloc();
     const auto fault = deskpet::findJsonSyntaxError(*text);
-    result.error = fault ? "invalid JSON at " + fault->describe()
-                         : std::string("invalid JSON: ") + simdjson::error_message(error);
+    result.error =
+        fault ? "invalid JSON at " + fault->describe() : std::string("invalid JSON: ") + simdjson::error_message(error);
     return result;
   }
   Script script;

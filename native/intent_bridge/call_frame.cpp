@@ -41,9 +41,8 @@ bool exportHandler(napi_env env, napi_value exports, const char* name, Handler h
     throwUnlessPending(env, ErrorKind::kError, kFailureTexts.outOfMemory);
     return false;
   }
-  return deskpet::napi::exportFunction(env, exports, name,
-                                       deskpet::napi::guardedCallback<runRecordedHandler, kFailureTexts>, record,
-                                       freeHandlerRecord);
+  return deskpet::napi::exportFunction(
+      env, exports, name, deskpet::napi::guardedCallback<runRecordedHandler, kFailureTexts>, record, freeHandlerRecord);
 }
 
 std::optional<std::string> requireStringArgument(const CallArguments& args, const char* message) {

@@ -57,7 +57,8 @@ int32_t applyWeights(const element& value, Weights& weights, std::string& error)
     if (slot == nullptr) continue;
     double number = 0;
     if (!readNumber(field.value, number) || !std::isfinite(number) || number < 0) {
-      return refuse(error, "\"weights\" member \"" + std::string(field.key) + "\" must be a finite number >= 0", field.value);
+      return refuse(error, "\"weights\" member \"" + std::string(field.key) + "\" must be a finite number >= 0",
+                    field.value);
     }
     *slot = number;
   }

@@ -94,7 +94,8 @@ class Scanner {
   }
 
   bool literal(std::string_view word) {
-    if (text_.substr(pos_, word.size()) != word) return fail(pos_, "expected a value (true, false and null are the only words)");
+    if (text_.substr(pos_, word.size()) != word)
+      return fail(pos_, "expected a value (true, false and null are the only words)");
     pos_ += word.size();
     return true;
   }

@@ -55,8 +55,8 @@ class JsonWriter {
   // Fixed notation with six decimals; a non-finite value is written as 0.
   JsonWriter& numberFixed(double value) {
     char buffer[400];  // the largest double has 309 integer digits
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::isfinite(value) ? value : 0.0,
-                                   std::chars_format::fixed, 6);
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, std::isfinite(value) ? value : 0.0, std::chars_format::fixed, 6);
     return number(std::string_view(buffer, static_cast<std::size_t>(end.ptr - buffer)));
   }
 

@@ -43,8 +43,7 @@ inline std::size_t utf8SequenceLength(std::string_view text, std::size_t pos) {
 
 // Decodes the code point that starts at text[pos]: true with the code point and
 // its byte length, or false with length 1 so that the caller skips one byte.
-inline bool decodeUtf8(const char* text, std::size_t size, std::size_t pos, char32_t& codePoint,
-                       std::size_t& length) {
+inline bool decodeUtf8(const char* text, std::size_t size, std::size_t pos, char32_t& codePoint, std::size_t& length) {
   const std::string_view view(text, size);
   length = utf8SequenceLength(view, pos);
   if (length == 0) {

@@ -95,8 +95,7 @@ struct EngineCall {
 const std::vector<EngineCall>& engineCalls() {
   static const std::vector<EngineCall> calls = {
       {"InitDefault", Start::kBuiltIn, [] { return Norvik_InitDefault(); }, NORVIK_OK, true},
-      {"InitFromFile", Start::kBuiltIn, [] { return Norvik_InitFromFile(smallCorpusFile().c_str()); }, NORVIK_OK,
-       true},
+      {"InitFromFile", Start::kBuiltIn, [] { return Norvik_InitFromFile(smallCorpusFile().c_str()); }, NORVIK_OK, true},
       {"InitFromFileMalformed", Start::kSmall, [] { return Norvik_InitFromFile(badCorpusFile().c_str()); },
        NORVIK_BAD_INPUT, false},
       {"Route", Start::kBuiltIn, [] { return routeInto(sizeof replyBuffer); }, NORVIK_OK, false},

@@ -75,8 +75,8 @@ TEST(CommandIndex, SkippingHopelessTextsKeepsTheTopResultsExact) {
     const std::u32string b(1, static_cast<char32_t>(0x5E00 + i % 89));
     const std::u32string c(1, static_cast<char32_t>(0x6E00 + i % 83));
     json += (i ? "," : "") + std::string("{\"id\":") + std::to_string(i + 1) + ",\"name\":\"" +
-            deskpet::toUtf8(a + U"的" + b + U"是" + c) + "\",\"examples\":[\"" + deskpet::toUtf8(U"的" + b + c + U"是") + "\",\"" +
-            deskpet::toUtf8(a + c + U"的是") + "\"]}";
+            deskpet::toUtf8(a + U"的" + b + U"是" + c) + "\",\"examples\":[\"" +
+            deskpet::toUtf8(U"的" + b + c + U"是") + "\",\"" + deskpet::toUtf8(a + c + U"的是") + "\"]}";
   }
   json += "]";
   const auto commands = commandsFrom(json);

@@ -10,7 +10,8 @@ namespace {
 TEST(RoutingConfig, AppliesPartialUpdatesAndIgnoresUnknownMembers) {
   Config out;
   std::string error;
-  ASSERT_EQ(applyConfigText(R"({"verbose":true,"weights":{"openEnded":2},"other":[1]})", Config{}, out, error), NORVIK_OK);
+  ASSERT_EQ(applyConfigText(R"({"verbose":true,"weights":{"openEnded":2},"other":[1]})", Config{}, out, error),
+            NORVIK_OK);
   EXPECT_TRUE(out.verbose);
   EXPECT_DOUBLE_EQ(out.weights.openEnded, 2.0);
   EXPECT_DOUBLE_EQ(out.weights.semantic, Weights{}.semantic);

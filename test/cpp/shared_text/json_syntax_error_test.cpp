@@ -23,8 +23,8 @@ TEST_P(JsonSyntaxFault, IsFoundWhereItIsAndSimdjsonRefusesTheText) {
   const Fault& fault = GetParam();
   const auto found = deskpet::findJsonSyntaxError(fault.text);
   ASSERT_TRUE(found.has_value());
-  EXPECT_EQ(found->describe(), "line " + std::to_string(fault.line) + ", column " + std::to_string(fault.column) +
-                                   ": " + fault.reason);
+  EXPECT_EQ(found->describe(),
+            "line " + std::to_string(fault.line) + ", column " + std::to_string(fault.column) + ": " + fault.reason);
   simdjson::dom::parser parser;
   simdjson::dom::element root;
   EXPECT_NE(parser.parse(simdjson::padded_string(std::string(fault.text))).get(root), simdjson::SUCCESS);
@@ -54,9 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Fault{"[-]", 1, 2, "invalid number"}));
 
 TEST(JsonSyntaxError, WellFormedTextsHaveNone) {
-  for (const char* text :
-       {"0", "\xEF\xBB\xBF[1]", " {\"a\":[true,false,null,-0.5e-3,\"\\ud83d\\ude00\\n\"]} ", "[1e-400]",
-        "[18446744073709551615,-9223372036854775808]", "{\"名字\":\"喂猫\"}"}) {
+  for (const char* text : {"0", "\xEF\xBB\xBF[1]", " {\"a\":[true,false,null,-0.5e-3,\"\\ud83d\\ude00\\n\"]} ",
+                           "[1e-400]", "[18446744073709551615,-9223372036854775808]", "{\"名字\":\"喂猫\"}"}) {
     EXPECT_FALSE(deskpet::findJsonSyntaxError(text).has_value()) << text;
   }
   const std::string deep = std::string(1024, '[') + std::string(1024, ']');
