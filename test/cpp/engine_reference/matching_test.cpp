@@ -14,6 +14,8 @@
 namespace norvik {
 namespace {
 
+using deskpet::toUtf8;
+
 std::vector<CommandPtr> commandsFrom(const std::string& json) {
   ParsedCorpus parsed;
   std::string error;
@@ -75,8 +77,8 @@ TEST(CommandIndex, SkippingHopelessTextsKeepsTheTopResultsExact) {
     const std::u32string b(1, static_cast<char32_t>(0x5E00 + i % 89));
     const std::u32string c(1, static_cast<char32_t>(0x6E00 + i % 83));
     json += (i ? "," : "") + std::string("{\"id\":") + std::to_string(i + 1) + ",\"name\":\"" +
-            deskpet::toUtf8(a + U"的" + b + U"是" + c) + "\",\"examples\":[\"" +
-            deskpet::toUtf8(U"的" + b + c + U"是") + "\",\"" + deskpet::toUtf8(a + c + U"的是") + "\"]}";
+            toUtf8(a + U"的" + b + U"是" + c) + "\",\"examples\":[\"" + toUtf8(U"的" + b + c + U"是") + "\",\"" +
+            toUtf8(a + c + U"的是") + "\"]}";
   }
   json += "]";
   const auto commands = commandsFrom(json);
@@ -90,7 +92,7 @@ TEST(CommandIndex, SkippingHopelessTextsKeepsTheTopResultsExact) {
       const auto top = index.search(query, limit);
       ASSERT_EQ(top.size(), limit);
       for (std::size_t i = 0; i < limit; ++i) {
-        EXPECT_EQ(top[i].command, all[i].command) << deskpet::toUtf8(query) << " limit " << limit << " #" << i;
+        EXPECT_EQ(top[i].command, all[i].command) << toUtf8(query) << " limit " << limit << " #" << i;
         EXPECT_FLOAT_EQ(top[i].similarity, all[i].similarity);
         EXPECT_FLOAT_EQ(top[i].raw, all[i].raw);
       }
@@ -290,7 +292,7 @@ TEST(Occurrences, FindsEveryOverlappingOccurrenceLikeRepeatedFind) {
       }
       std::vector<std::size_t> found;
       forEachOccurrence(text, word, [&](std::size_t pos) { found.push_back(pos); });
-      EXPECT_EQ(found, expected) << deskpet::toUtf8(word) << " in " << deskpet::toUtf8(text);
+      EXPECT_EQ(found, expected) << toUtf8(word) << " in " << toUtf8(text);
     }
   }
 }
@@ -299,9 +301,9 @@ TEST(Router, KeywordCoverageOfALongKeywordInALongQuery) {
   const std::u32string keyword(20000, U'啊');
   const auto snapshot = makeSnapshot(Config{},
                                      commandsFrom("[{\"id\":5,\"name\":\"啊啊打开\",\"keywords\":[\"" +
-                                                  deskpet::toUtf8(keyword) + "\"],\"patterns\":[\"啊啊{x}\"]}]"),
+                                                  toUtf8(keyword) + "\"],\"patterns\":[\"啊啊{x}\"]}]"),
                                      {});
-  const RouteDecision d = routeQuery(*snapshot, deskpet::toUtf8(std::u32string(400000, U'啊')));
+  const RouteDecision d = routeQuery(*snapshot, toUtf8(std::u32string(400000, U'啊')));
   ASSERT_TRUE(d.hasMatch);
   EXPECT_EQ(d.best.command->id, 5);
   EXPECT_DOUBLE_EQ(d.best.keywordCoverage, 1.0);

@@ -7,6 +7,9 @@
 namespace norvik {
 namespace {
 
+using deskpet::decodeUtf8;
+using deskpet::toUtf8;
+
 TEST(TextNormalizer, FoldsFullWidthAsciiAndCase) {
   EXPECT_EQ(normalizeToUtf8("ＷｉＦｉ打开"), "wifi打开");
   EXPECT_EQ(normalizeToUtf8("打开QQ"), "打开qq");
@@ -48,19 +51,19 @@ TEST(Utf8, DecodesEveryLengthAndRejectsBadForms) {
   char32_t cp = 0;
   std::size_t length = 0;
   const std::string samples = "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80";
-  ASSERT_TRUE(deskpet::decodeUtf8(samples.data(), samples.size(), 0, cp, length));
+  ASSERT_TRUE(decodeUtf8(samples.data(), samples.size(), 0, cp, length));
   EXPECT_EQ(cp, U'a');
-  ASSERT_TRUE(deskpet::decodeUtf8(samples.data(), samples.size(), 1, cp, length));
+  ASSERT_TRUE(decodeUtf8(samples.data(), samples.size(), 1, cp, length));
   EXPECT_EQ(cp, U'é');
-  ASSERT_TRUE(deskpet::decodeUtf8(samples.data(), samples.size(), 3, cp, length));
+  ASSERT_TRUE(decodeUtf8(samples.data(), samples.size(), 3, cp, length));
   EXPECT_EQ(cp, U'中');
-  ASSERT_TRUE(deskpet::decodeUtf8(samples.data(), samples.size(), 6, cp, length));
+  ASSERT_TRUE(decodeUtf8(samples.data(), samples.size(), 6, cp, length));
   EXPECT_EQ(cp, U'\U0001F600');
   EXPECT_EQ(length, 4u);
   const std::string beyond = "\xF4\x90\x80\x80";  // above U+10FFFF
-  EXPECT_FALSE(deskpet::decodeUtf8(beyond.data(), beyond.size(), 0, cp, length));
+  EXPECT_FALSE(decodeUtf8(beyond.data(), beyond.size(), 0, cp, length));
   EXPECT_EQ(length, 1u);
-  EXPECT_EQ(deskpet::toUtf8(U"中a\U0001F600"), "中a\xF0\x9F\x98\x80");
+  EXPECT_EQ(toUtf8(U"中a\U0001F600"), "中a\xF0\x9F\x98\x80");
 }
 
 }  // namespace
