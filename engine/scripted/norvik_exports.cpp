@@ -7,6 +7,7 @@
 #include <exception>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "norvik.h"
@@ -112,24 +113,23 @@ int32_t Norvik_InitFromFile(const char* path) {
   try {
     ScriptedEngine& engine = ScriptedEngine::instance();
     std::lock_guard<std::mutex> lock(engine.mutex());
-    const ReplyEntry* entry = nullptr;
+    // Copied: the entry belongs to the script that a successful load replaces.
+    std::optional<NullableText> scriptedMessage;
     if (engine.hasScript()) {
       CallRecord record(EngineFunction::kInitFromFile);
       record.addText("path", path);
-      entry = engine.take(EngineFunction::kInitFromFile, record);
+      const ReplyEntry* entry = engine.take(EngineFunction::kInitFromFile, record);
       const int32_t code = codeOnly(entry);
       if (code != NORVIK_OK) {  // the current script stays
         recordMessage(EngineFunction::kInitFromFile, entry, code);
         return code;
       }
+      if (entry != nullptr) scriptedMessage = entry->message;
     }
     std::string error;
     const int32_t code = engine.load(path, error);
-    if (code != NORVIK_OK) {
-      lastMessage() = NullableText{false, std::move(error)};
-      return code;
-    }
-    recordMessage(EngineFunction::kInitFromFile, entry, code);
+    lastMessage() =
+        code != NORVIK_OK ? NullableText{false, std::move(error)} : scriptedMessage.value_or(NullableText{});
     return code;
   } catch (const std::bad_alloc&) {
     return internalFailure(true);
