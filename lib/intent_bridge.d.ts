@@ -2,8 +2,16 @@
  * intent_bridge.node: synchronous bindings of the intent-routing engine
  * `norvik`. Every function calls the engine once (route at most twice). A bad
  * first argument throws a TypeError; a failing engine call throws an Error
- * whose message is "<engine function> failed with code <code>".
+ * whose message is "<engine function> failed with code <code>" and, when the
+ * engine says what went wrong (Norvik_LastErrorMessage), a string property
+ * `detail` with its text (see EngineError).
  */
+
+/** The Error thrown for a failing engine call. */
+export interface EngineError extends Error {
+  /** The engine's own text for the failure: file, line and column, command, configuration key… */
+  detail?: string;
+}
 
 /** The engine's routing decision; each member is present only when the engine's reply holds it. */
 export interface RouteResult {
