@@ -10,8 +10,8 @@
 namespace bench {
 
 struct SyntheticCorpus {
-  std::string json;                  // {"commands":[...]}
-  std::vector<std::string> queries;  // paraphrases of random commands
+  std::string json;                        // {"commands":[...]}
+  std::vector<std::string> queries;        // paraphrases of random commands
   std::vector<std::string> queryCommands;  // the name of the command each query paraphrases
 };
 

@@ -134,8 +134,7 @@ int timeRoutes(char** argv) {
   std::printf(
       "{\"commands\":%d,\"queries\":%zu,\"rounds\":%d,\"loadMs\":%.1f,\"medianUs\":%.3f,\"p99Us\":%.3f,"
       "\"cpuUs\":%.3f,\"allocationsPerCall\":%.2f,\"clockOverheadUs\":%.3f}\n",
-      Norvik_GetCommandCount(), queries.size(), rounds, loadMs, median, p99, cpuPerCall, allocationsPerCall,
-      overhead);
+      Norvik_GetCommandCount(), queries.size(), rounds, loadMs, median, p99, cpuPerCall, allocationsPerCall, overhead);
   Norvik_Destroy();
   return 0;
 }
