@@ -98,8 +98,7 @@ ReplyTape* ReplyTape::setUp(napi_env env) {
   const napi_value factory = compileFactory(env);
   const bool made =
       factory != nullptr &&
-      napi_create_arraybuffer(env, kNumbersBytes + kStepCapacity * sizeof(std::int32_t), &memory, &buffer) ==
-          napi_ok &&
+      napi_create_arraybuffer(env, kNumbersBytes + kStepCapacity * sizeof(std::int32_t), &memory, &buffer) == napi_ok &&
       napi_create_typedarray(env, napi_int32_array, kStepCapacity, buffer, kNumbersBytes, &views[0]) == napi_ok &&
       napi_create_typedarray(env, napi_float64_array, kNumberCapacity, buffer, 0, &views[1]) == napi_ok &&
       (views[2] = keyNames(env)) != nullptr && napi_get_undefined(env, &receiver) == napi_ok &&

@@ -68,8 +68,7 @@ class TapeReplySink {
 
   // The step, its target register and its key; a key that kReplyKeys does not
   // hold goes as a string argument before any string value of the step.
-  void beginSet(ReplyTape::Step step, Object target, std::string_view key, std::size_t numbers,
-                std::size_t strings) {
+  void beginSet(ReplyTape::Step step, Object target, std::string_view key, std::size_t numbers, std::size_t strings) {
     const std::int32_t known = replyKeyIndex(key);
     makeRoom(numbers, strings + (known < 0 ? 1 : 0));
     tape_.step(step);
