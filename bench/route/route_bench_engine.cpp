@@ -5,6 +5,11 @@
 //     (dir/queries.txt) and the name of the command each query paraphrases
 //     (dir/labels.txt).
 //
+//   route_bench_engine replies <corpus.json | builtin> <queries.txt> <out.txt>
+//     writes, for every query, its route reply with the candidates listed
+//     (verbose on) and its similarity reply for 20 matches, one line each:
+//     what a change that must not change results is checked against.
+//
 //   route_bench_engine time <corpus.json | builtin> <queries.txt> <rounds> <replies.txt>
 //     loads the corpus through the C interface (Norvik_InitDefault or
 //     Norvik_InitFromFile), routes every query once to warm up and writes its
@@ -87,11 +92,34 @@ double clockOverheadMicroseconds() {
   return pairs[5000];
 }
 
-std::string route(const std::string& query, char* buffer) {
+std::string route(const std::string& query, char* buffer, std::int32_t capacity = kCapacity) {
   std::uint32_t length = 0;
-  const std::int32_t code = Norvik_Route(query.c_str(), buffer, kCapacity, &length);
+  const std::int32_t code = Norvik_Route(query.c_str(), buffer, capacity, &length);
   if (code != 0) fail("Norvik_Route failed with code " + std::to_string(code) + " for " + query);
   return std::string(buffer, length);
+}
+
+void load(const std::string& corpus) {
+  const std::int32_t loaded = corpus == "builtin" ? Norvik_InitDefault() : Norvik_InitFromFile(corpus.c_str());
+  if (loaded != 0) fail("loading the corpus failed with code " + std::to_string(loaded));
+}
+
+int writeReplies(char** argv) {
+  load(argv[2]);
+  if (Norvik_UpdateConfig("{\"verbose\":true}") != 0) fail("verbose could not be set");
+  std::vector<char> buffer(1 << 20);
+  std::string text;
+  for (const std::string& query : readLines(argv[3])) {
+    text += route(query, buffer.data(), static_cast<std::int32_t>(buffer.size())) + "\n";
+    std::uint32_t length = 0;
+    const std::int32_t code =
+        Norvik_QuerySimilarity(query.c_str(), 20, buffer.data(), static_cast<std::int32_t>(buffer.size()), &length);
+    if (code != 0) fail("Norvik_QuerySimilarity failed with code " + std::to_string(code));
+    text += std::string(buffer.data(), length) + "\n";
+  }
+  writeText(argv[4], text);
+  Norvik_Destroy();
+  return 0;
 }
 
 int timeRoutes(char** argv) {
@@ -101,8 +129,7 @@ int timeRoutes(char** argv) {
   if (queries.empty()) fail("no queries");
 
   const auto loadStart = Clock::now();
-  const std::int32_t loaded = corpus == "builtin" ? Norvik_InitDefault() : Norvik_InitFromFile(corpus.c_str());
-  if (loaded != 0) fail("loading the corpus failed with code " + std::to_string(loaded));
+  load(corpus);
   const double loadMs = std::chrono::duration<double, std::milli>(Clock::now() - loadStart).count();
 
   std::vector<char> buffer(kCapacity);
@@ -144,8 +171,10 @@ int timeRoutes(char** argv) {
 int main(int argc, char** argv) {
   if (argc == 6 && std::strcmp(argv[1], "corpus") == 0) return writeCorpus(argv);
   if (argc == 6 && std::strcmp(argv[1], "time") == 0) return timeRoutes(argv);
+  if (argc == 5 && std::strcmp(argv[1], "replies") == 0) return writeReplies(argv);
   std::fprintf(stderr,
                "usage: route_bench_engine corpus <commands> <queries> <seed> <dir>\n"
+               "       route_bench_engine replies <corpus.json|builtin> <queries.txt> <out.txt>\n"
                "       route_bench_engine time <corpus.json|builtin> <queries.txt> <rounds> <replies.txt>\n");
   return 2;
 }
