@@ -122,7 +122,8 @@ async function benchDataset(bridge, driver, dataset, { rounds, peerRounds }, wor
     `NLP.js ${pct(theirs.command, named)}`);
   console.log(`  route() result equal to JSON.parse of the engine's reply (members and order): ` +
     `${sameAsParse} of ${queries.length}`);
-  console.log(`  engine heap allocations per route: ${engine.allocationsPerCall.toFixed(1)}`);
+  console.log(`  engine by thread CPU time: median ${us(engine.cpuMedianUs)} µs, p99 ${us(engine.cpuP99Us)} µs; ` +
+    `heap allocations per route: ${engine.allocationsPerCall.toFixed(1)}`);
 }
 
 function benchLargeEngine(driver, workDir) {
@@ -131,8 +132,9 @@ function benchLargeEngine(driver, workDir) {
   const engine = engineAlone(driver, dataset, 2, workDir);
   console.log(`\nengine alone, synthetic corpus of ${size.toLocaleString('en-US')} commands, 2000 queries x 2 rounds ` +
     `(load ${(engine.loadMs / 1000).toFixed(1)} s)`);
-  console.log(`  Norvik_Route median ${us(engine.medianUs)} µs, p99 ${us(engine.p99Us)} µs, ` +
-    `CPU ${us(engine.cpuUs)} µs/call, ${engine.allocationsPerCall.toFixed(1)} heap allocations per route`);
+  console.log(`  Norvik_Route median ${us(engine.medianUs)} µs, p99 ${us(engine.p99Us)} µs; by thread CPU time ` +
+    `median ${us(engine.cpuMedianUs)} µs, p99 ${us(engine.cpuP99Us)} µs; ` +
+    `${engine.allocationsPerCall.toFixed(1)} heap allocations per route`);
 }
 
 async function main() {

@@ -85,6 +85,7 @@ struct Scratch {
   std::vector<uint32_t> touchedCommands;
   std::vector<uint8_t> commandIncluded;
   std::vector<std::pair<float, uint32_t>> order;  // (partial score, text)
+  std::vector<uint32_t> survivors;                // texts completed after the head
 
   void fit(std::size_t texts, std::size_t commands) {
     if (textScore.size() < texts) textScore.resize(texts, 0.0f);
@@ -96,15 +97,29 @@ struct Scratch {
   }
 };
 
-Scratch& scratch() {
+// Not inlined: the caller keeps the address instead of asking the thread's
+// storage for it again inside its loops.
+[[gnu::noinline]] Scratch& scratch() {
   thread_local Scratch instance;
   return instance;
+}
+
+// Scattered reads of the index (scores, offsets and features of texts,
+// figures of commands) miss the caches at 100,000 commands; the loops over
+// them ask for the data of an entry a few entries ahead, so that the misses
+// overlap.
+constexpr std::size_t kPrefetchNear = 8;
+constexpr std::size_t kPrefetchFar = 24;
+
+inline void prefetch(const void* address) {
+  __builtin_prefetch(address);
 }
 
 }  // namespace
 
 float CommandIndex::weightOf(const WeightedFeature& feature, float idf) const {
-  const float tf = 1.0f + std::log(feature.count);
+  // log(1) is exactly 0: most features occur once, and skip the logarithm.
+  const float tf = feature.count == 1.0f ? 1.0f : 1.0f + std::log(feature.count);
   return tf * idf * (feature.bigram ? kBigramBoost : 1.0f);
 }
 
@@ -127,9 +142,10 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   std::vector<uint32_t> df;
   for (const TextFeatures& text : texts) {
     for (const WeightedFeature& f : text.features) {
-      auto [it, inserted] = featureIds_.try_emplace(f.key, static_cast<uint32_t>(df.size()));
+      bool inserted = false;
+      const uint32_t id = featureIds_.findOrInsert(f.key, static_cast<uint32_t>(df.size()), inserted);
       if (inserted) df.push_back(0);
-      ++df[it->second];
+      ++df[id];
     }
   }
   const float n = static_cast<float>(std::max<std::size_t>(texts.size(), 1));
@@ -151,13 +167,13 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   for (uint32_t t = 0; t < texts.size(); ++t) {
     float norm2 = 0.0f;
     for (const WeightedFeature& f : texts[t].features) {
-      const float w = weightOf(f, idf_[featureIds_[f.key]]);
+      const float w = weightOf(f, idf_[featureIds_.find(f.key)]);
       norm2 += w * w;
     }
     const float norm = std::sqrt(norm2);
     const std::size_t first = textFeatures_.size();
     for (const WeightedFeature& f : texts[t].features) {
-      const uint32_t id = featureIds_[f.key];
+      const uint32_t id = featureIds_.find(f.key);
       const float weight = weightOf(f, idf_[id]) / norm;
       postings_[fill[id]++] = {t, weight};
       maxWeight_[id] = std::max(maxWeight_[id], weight);
@@ -191,7 +207,7 @@ float CommandIndex::deferredDot(uint32_t text, const std::vector<QueryFeature>& 
 // `limit`-th best command among them sets a bar, and a text whose partial score
 // plus `bound` stays below it cannot enter the result and is dropped. Texts of
 // included commands are always completed. The scores returned stay exact.
-void CommandIndex::addDeferred(std::vector<QueryFeature> deferred, std::size_t limit,
+void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t limit,
                                const std::vector<uint32_t>& include) const {
   Scratch& s = scratch();
   std::sort(deferred.begin(), deferred.end(), [](const QueryFeature& a, const QueryFeature& b) { return a.id < b.id; });
@@ -214,6 +230,7 @@ void CommandIndex::addDeferred(std::vector<QueryFeature> deferred, std::size_t l
   std::vector<std::pair<uint32_t, float>> bestOfCommand;  // (command, exact dot) of the head
   bestOfCommand.reserve(head);
   for (std::size_t i = 0; i < head; ++i) {
+    if (i + kPrefetchNear < head) prefetch(&textFeatures_[textOffsets_[s.order[i + kPrefetchNear].second]]);
     const uint32_t t = s.order[i].second;
     s.textScore[t] += deferredDot(t, deferred);
     s.touchedTexts.push_back(t);
@@ -222,12 +239,21 @@ void CommandIndex::addDeferred(std::vector<QueryFeature> deferred, std::size_t l
   const float bar = limitthBest(bestOfCommand, limit);
   // Float sums in another order may differ in the last bits: keep a margin.
   const float slack = 1e-5f * bar + 1e-6f;
+  // First the texts that stay, in order; then their completion, reading ahead.
+  s.survivors.clear();
   for (std::size_t i = head; i < s.order.size(); ++i) {
     const uint32_t t = s.order[i].second;
-    if (s.order[i].first + bound < bar - slack && !s.commandIncluded[textCommand_[t]]) {
+    if (s.order[i].first + bound < bar - slack && (include.empty() || !s.commandIncluded[textCommand_[t]])) {
       s.textScore[t] = 0.0f;
       continue;
     }
+    s.survivors.push_back(t);
+  }
+  const std::size_t count = s.survivors.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i + kPrefetchFar < count) prefetch(&textOffsets_[s.survivors[i + kPrefetchFar]]);
+    if (i + kPrefetchNear < count) prefetch(&textFeatures_[textOffsets_[s.survivors[i + kPrefetchNear]]]);
+    const uint32_t t = s.survivors[i];
     s.textScore[t] += deferredDot(t, deferred);
     s.touchedTexts.push_back(t);
   }
@@ -255,17 +281,21 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   if ((limit == 0 && include.empty()) || normalizedQuery.empty() || textCommand_.empty()) return hits;
   Scratch& s = scratch();
   s.fit(textCommand_.size(), commandIds_.size());
+  // The query's features and their split into walked and deferred ones, in
+  // space kept by the thread.
+  thread_local std::vector<WeightedFeature> features;
+  thread_local std::vector<QueryFeature> known;
+  thread_local std::vector<QueryFeature> deferred;
 
   // Known query features with their weights, rarest (shortest posting list) first.
-  std::vector<QueryFeature> known;
+  extractFeatures(normalizedQuery, features);
+  known.clear();
   float queryNorm2 = 0.0f;
-  for (const WeightedFeature& f : extractFeatures(normalizedQuery)) {
-    const auto it = featureIds_.find(f.key);
-    const float w = weightOf(f, it == featureIds_.end() ? unknownIdf_ : idf_[it->second]);
+  for (const WeightedFeature& f : features) {
+    const uint32_t id = featureIds_.find(f.key);
+    const float w = weightOf(f, id == FeatureTable::kMissing ? unknownIdf_ : idf_[id]);
     queryNorm2 += w * w;
-    if (it != featureIds_.end()) {
-      known.push_back({it->second, w, postingOffsets_[it->second + 1] - postingOffsets_[it->second]});
-    }
+    if (id != FeatureTable::kMissing) known.push_back({id, w, postingOffsets_[id + 1] - postingOffsets_[id]});
   }
   const float queryNorm = std::sqrt(queryNorm2);
   std::sort(known.begin(), known.end(),
@@ -279,18 +309,32 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
       break;
     }
     walked += known[i].postings;
-    for (uint32_t p = postingOffsets_[known[i].id]; p < postingOffsets_[known[i].id + 1]; ++p) {
+    const uint32_t last = postingOffsets_[known[i].id + 1];
+    for (uint32_t p = postingOffsets_[known[i].id]; p < last; ++p) {
+      if (p + kPrefetchFar < last) prefetch(&s.textScore[postings_[p + kPrefetchFar].text]);
       const Posting& posting = postings_[p];
       if (s.textScore[posting.text] == 0.0f) s.touchedTexts.push_back(posting.text);
       s.textScore[posting.text] += known[i].weight * posting.weight;
     }
   }
   if (firstDeferred < known.size()) {
-    addDeferred(std::vector<QueryFeature>(known.begin() + static_cast<long>(firstDeferred), known.end()), limit,
-                include);
+    deferred.assign(known.begin() + static_cast<long>(firstDeferred), known.end());
+    addDeferred(deferred, limit, include);
   }
 
-  for (uint32_t t : s.touchedTexts) {
+  const std::size_t touched = s.touchedTexts.size();
+  for (std::size_t i = 0; i < touched; ++i) {
+    if (i + kPrefetchFar < touched) {
+      const uint32_t ahead = s.touchedTexts[i + kPrefetchFar];
+      prefetch(&textCommand_[ahead]);
+      prefetch(&textNorm_[ahead]);
+    }
+    if (i + kPrefetchNear < touched) {
+      const uint32_t ahead = textCommand_[s.touchedTexts[i + kPrefetchNear]];
+      prefetch(&s.commandBest[ahead]);
+      prefetch(&s.commandRaw[ahead]);
+    }
+    const uint32_t t = s.touchedTexts[i];
     const float dot = s.textScore[t];
     s.textScore[t] = 0.0f;
     const uint32_t c = textCommand_[t];
@@ -337,9 +381,7 @@ std::size_t CommandIndex::memoryBytes() const {
   for (const auto& entry : patternAnchors_) {
     anchorBytes += sizeof(entry) + 2 * sizeof(void*) + entry.second.capacity() * sizeof(uint32_t);
   }
-  const std::size_t mapBytes = anchorBytes +
-                               featureIds_.size() * (sizeof(FeatureKey) + sizeof(uint32_t) + 2 * sizeof(void*)) +
-                               featureIds_.bucket_count() * sizeof(void*);
+  const std::size_t mapBytes = anchorBytes + featureIds_.memoryBytes();
   return mapBytes + idf_.capacity() * sizeof(float) + maxWeight_.capacity() * sizeof(float) +
          postingOffsets_.capacity() * sizeof(uint32_t) + postings_.capacity() * sizeof(Posting) +
          textCommand_.capacity() * sizeof(uint32_t) + textOffsets_.capacity() * sizeof(uint32_t) +

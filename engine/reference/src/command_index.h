@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "command.h"
+#include "feature_table.h"
 #include "text_features.h"
 
 namespace norvik {
@@ -60,10 +61,11 @@ class CommandIndex {
   // Dot product of a text with query features sorted by id.
   float deferredDot(uint32_t text, const std::vector<QueryFeature>& byId) const;
   // Completes the scores of the texts reached (in the per-thread scratch) with the
-  // features that were not walked, skipping texts that cannot enter the result.
-  void addDeferred(std::vector<QueryFeature> deferred, std::size_t limit, const std::vector<uint32_t>& include) const;
+  // features that were not walked (sorted here by id), skipping texts that
+  // cannot enter the result.
+  void addDeferred(std::vector<QueryFeature>& deferred, std::size_t limit, const std::vector<uint32_t>& include) const;
 
-  std::unordered_map<FeatureKey, uint32_t> featureIds_;
+  FeatureTable featureIds_;
   std::vector<float> idf_;
   std::vector<float> maxWeight_;  // highest unit-vector weight of each feature in any text
   std::vector<uint32_t> postingOffsets_;
