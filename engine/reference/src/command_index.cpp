@@ -26,6 +26,9 @@ constexpr std::size_t kPostingBudget = 6000;
 // character with the query, and each of them would then need its remaining
 // features looked up. It is looked up in the texts already reached instead.
 constexpr std::size_t kLongPostingList = 1500;
+// Marks, in a text's own feature list, the features with a posting list longer
+// than kLongPostingList; they come first in the list.
+constexpr uint32_t kCommonFeature = 0x80000000u;
 
 struct TextFeatures {
   uint32_t command;
@@ -160,6 +163,7 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   std::vector<uint32_t> fill(postingOffsets_.begin(), postingOffsets_.end() - 1);
   textCommand_.reserve(texts.size());
   textNorm_.reserve(texts.size());
+  textCommonNorm_.reserve(texts.size());
   textOffsets_.reserve(texts.size() + 1);
   textOffsets_.push_back(0);
   textFeatures_.reserve(postings_.size());
@@ -172,30 +176,65 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
     }
     const float norm = std::sqrt(norm2);
     const std::size_t first = textFeatures_.size();
+    float commonNorm2 = 0.0f;
     for (const WeightedFeature& f : texts[t].features) {
       const uint32_t id = featureIds_.find(f.key);
       const float weight = weightOf(f, idf_[id]) / norm;
       postings_[fill[id]++] = {t, weight};
       maxWeight_[id] = std::max(maxWeight_[id], weight);
       textFeatures_.push_back({id, weight});
+      if (df[id] > kLongPostingList) commonNorm2 += weight * weight;
+    }
+    textCommonNorm_.push_back(std::sqrt(commonNorm2));
+    // The common features first, then the others, each group by id: the
+    // features left over by a search are mostly common ones, and are then
+    // found in the first cache line of the list.
+    for (auto it = textFeatures_.begin() + static_cast<long>(first); it != textFeatures_.end(); ++it) {
+      if (df[it->text] > kLongPostingList) it->text |= kCommonFeature;
     }
     std::sort(textFeatures_.begin() + static_cast<long>(first), textFeatures_.end(),
-              [](const Posting& a, const Posting& b) { return a.text < b.text; });
+              [](const Posting& a, const Posting& b) {
+                const bool aCommon = (a.text & kCommonFeature) != 0;
+                const bool bCommon = (b.text & kCommonFeature) != 0;
+                return aCommon != bCommon ? aCommon : a.text < b.text;
+              });
     textOffsets_.push_back(static_cast<uint32_t>(textFeatures_.size()));
     textCommand_.push_back(texts[t].command);
     textNorm_.push_back(norm);
   }
 }
 
+void CommandIndex::prefetchRow(uint32_t text) const {
+  // A text's features take a few cache lines; the merge reads them all.
+  const Posting* row = textFeatures_.data() + textOffsets_[text];
+  const Posting* const end = textFeatures_.data() + textOffsets_[text + 1];
+  for (const char* line = reinterpret_cast<const char*>(row); line < reinterpret_cast<const char*>(end); line += 64) {
+    prefetch(line);
+  }
+}
+
 float CommandIndex::deferredDot(uint32_t text, const std::vector<QueryFeature>& byId) const {
-  // Both lists are sorted by feature id: one merge pass over the text's features.
+  // The query's features are sorted by id, and so is each group of the text's
+  // features: one merge pass per group, the products added in the order of
+  // the query's features. The second group is looked for only when a rarer
+  // feature was left over.
   float dot = 0.0f;
-  auto it = textFeatures_.begin() + textOffsets_[text];
-  const auto end = textFeatures_.begin() + textOffsets_[text + 1];
+  const Posting* common = textFeatures_.data() + textOffsets_[text];
+  const Posting* const end = textFeatures_.data() + textOffsets_[text + 1];
+  const Posting* rarer = nullptr;
   for (const QueryFeature& f : byId) {
-    while (it != end && it->text < f.id) ++it;
-    if (it == end) break;
-    if (it->text == f.id) dot += f.weight * it->weight;
+    if (f.postings > kLongPostingList) {
+      const uint32_t key = f.id | kCommonFeature;
+      while (common != end && (common->text & kCommonFeature) != 0 && common->text < key) ++common;
+      if (common != end && common->text == key) dot += f.weight * common->weight;
+      continue;
+    }
+    if (rarer == nullptr) {
+      rarer = textFeatures_.data() + textOffsets_[text];
+      while (rarer != end && (rarer->text & kCommonFeature) != 0) ++rarer;
+    }
+    while (rarer != end && rarer->text < f.id) ++rarer;
+    if (rarer != end && rarer->text == f.id) dot += f.weight * rarer->weight;
   }
   return dot;
 }
@@ -213,12 +252,30 @@ void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t 
   std::sort(deferred.begin(), deferred.end(), [](const QueryFeature& a, const QueryFeature& b) { return a.id < b.id; });
   float bound = 0.0f;
   float deferredNorm2 = 0.0f;
+  // The same split by the length of the posting lists: features too common to
+  // walk, and features left over when the budget ran out.
+  float commonNorm2 = 0.0f;
+  float rarerBound = 0.0f;
+  float rarerNorm2 = 0.0f;
   for (const QueryFeature& f : deferred) {
     bound += f.weight * maxWeight_[f.id];
     deferredNorm2 += f.weight * f.weight;
+    if (f.postings > kLongPostingList) {
+      commonNorm2 += f.weight * f.weight;
+    } else {
+      rarerBound += f.weight * maxWeight_[f.id];
+      rarerNorm2 += f.weight * f.weight;
+    }
   }
   // Text vectors have unit length, so the deferred part is also bounded by its norm.
   bound = std::min(bound, std::sqrt(deferredNorm2));
+  // A text's own bound: its part in the common features is at most the norm
+  // of its common features (kept per text) times the query's norm there
+  // (Cauchy-Schwarz), most texts weigh little there, and the rarer features
+  // add at most what they add to any text.
+  const float commonNorm = std::sqrt(commonNorm2);
+  const float rarerPart = std::min(rarerBound, std::sqrt(rarerNorm2));
+  const auto boundOf = [&](uint32_t text) { return std::min(bound, commonNorm * textCommonNorm_[text] + rarerPart); };
   for (uint32_t c : include) s.commandIncluded[c] = 1;
 
   s.order.clear();
@@ -230,7 +287,7 @@ void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t 
   std::vector<std::pair<uint32_t, float>> bestOfCommand;  // (command, exact dot) of the head
   bestOfCommand.reserve(head);
   for (std::size_t i = 0; i < head; ++i) {
-    if (i + kPrefetchNear < head) prefetch(&textFeatures_[textOffsets_[s.order[i + kPrefetchNear].second]]);
+    if (i + kPrefetchNear < head) prefetchRow(s.order[i + kPrefetchNear].second);
     const uint32_t t = s.order[i].second;
     s.textScore[t] += deferredDot(t, deferred);
     s.touchedTexts.push_back(t);
@@ -242,8 +299,9 @@ void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t 
   // First the texts that stay, in order; then their completion, reading ahead.
   s.survivors.clear();
   for (std::size_t i = head; i < s.order.size(); ++i) {
+    if (i + kPrefetchFar < s.order.size()) prefetch(&textCommonNorm_[s.order[i + kPrefetchFar].second]);
     const uint32_t t = s.order[i].second;
-    if (s.order[i].first + bound < bar - slack && (include.empty() || !s.commandIncluded[textCommand_[t]])) {
+    if (s.order[i].first + boundOf(t) < bar - slack && (include.empty() || !s.commandIncluded[textCommand_[t]])) {
       s.textScore[t] = 0.0f;
       continue;
     }
@@ -252,7 +310,7 @@ void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t 
   const std::size_t count = s.survivors.size();
   for (std::size_t i = 0; i < count; ++i) {
     if (i + kPrefetchFar < count) prefetch(&textOffsets_[s.survivors[i + kPrefetchFar]]);
-    if (i + kPrefetchNear < count) prefetch(&textFeatures_[textOffsets_[s.survivors[i + kPrefetchNear]]]);
+    if (i + kPrefetchNear < count) prefetchRow(s.survivors[i + kPrefetchNear]);
     const uint32_t t = s.survivors[i];
     s.textScore[t] += deferredDot(t, deferred);
     s.touchedTexts.push_back(t);
@@ -385,8 +443,8 @@ std::size_t CommandIndex::memoryBytes() const {
   return mapBytes + idf_.capacity() * sizeof(float) + maxWeight_.capacity() * sizeof(float) +
          postingOffsets_.capacity() * sizeof(uint32_t) + postings_.capacity() * sizeof(Posting) +
          textCommand_.capacity() * sizeof(uint32_t) + textOffsets_.capacity() * sizeof(uint32_t) +
-         textFeatures_.capacity() * sizeof(Posting) + textNorm_.capacity() * sizeof(float) +
-         commandIds_.capacity() * sizeof(int32_t);
+         textCommonNorm_.capacity() * sizeof(float) + textFeatures_.capacity() * sizeof(Posting) +
+         textNorm_.capacity() * sizeof(float) + commandIds_.capacity() * sizeof(int32_t);
 }
 
 }  // namespace norvik

@@ -58,6 +58,8 @@ class CommandIndex {
   };
 
   float weightOf(const WeightedFeature& feature, float idf) const;
+  // Asks for the cache lines of a text's features ahead of deferredDot.
+  void prefetchRow(uint32_t text) const;
   // Dot product of a text with query features sorted by id.
   float deferredDot(uint32_t text, const std::vector<QueryFeature>& byId) const;
   // Completes the scores of the texts reached (in the per-thread scratch) with the
@@ -75,6 +77,9 @@ class CommandIndex {
   std::vector<Posting> textFeatures_;  // `text` holds the feature id here
   std::vector<uint32_t> textCommand_;
   std::vector<float> textNorm_;
+  // Each text's norm over the features too common to be walked (posting lists
+  // longer than kLongPostingList): a bound of what those features can add.
+  std::vector<float> textCommonNorm_;
   std::vector<int32_t> commandIds_;
   // First one or two characters of each pattern's longest literal -> commands.
   std::unordered_map<uint64_t, std::vector<uint32_t>> patternAnchors_;

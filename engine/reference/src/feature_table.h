@@ -41,9 +41,7 @@ class FeatureTable {
   }
 
   std::size_t size() const { return size_; }
-  std::size_t memoryBytes() const {
-    return keys_.capacity() * sizeof(FeatureKey) + ids_.capacity() * sizeof(uint32_t);
-  }
+  std::size_t memoryBytes() const { return keys_.capacity() * sizeof(FeatureKey) + ids_.capacity() * sizeof(uint32_t); }
 
  private:
   std::size_t slotOf(FeatureKey key) const {
