@@ -120,6 +120,18 @@ inline void prefetch(const void* address) {
 
 }  // namespace
 
+struct CommandIndex::QueryScratch {
+  std::vector<WeightedFeature> features;
+  std::vector<QueryFeature> known;     // features the corpus has, rarest first
+  std::vector<QueryFeature> deferred;  // those left to addDeferred
+};
+
+// Not inlined, like scratch().
+[[gnu::noinline]] CommandIndex::QueryScratch& CommandIndex::queryScratch() {
+  thread_local QueryScratch instance;
+  return instance;
+}
+
 float CommandIndex::weightOf(const WeightedFeature& feature, float idf) const {
   // log(1) is exactly 0: most features occur once, and skip the logarithm.
   const float tf = feature.count == 1.0f ? 1.0f : 1.0f + std::log(feature.count);
@@ -339,11 +351,10 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   if ((limit == 0 && include.empty()) || normalizedQuery.empty() || textCommand_.empty()) return hits;
   Scratch& s = scratch();
   s.fit(textCommand_.size(), commandIds_.size());
-  // The query's features and their split into walked and deferred ones, in
-  // space kept by the thread.
-  thread_local std::vector<WeightedFeature> features;
-  thread_local std::vector<QueryFeature> known;
-  thread_local std::vector<QueryFeature> deferred;
+  QueryScratch& q = queryScratch();
+  std::vector<WeightedFeature>& features = q.features;
+  std::vector<QueryFeature>& known = q.known;
+  std::vector<QueryFeature>& deferred = q.deferred;
 
   // Known query features with their weights, rarest (shortest posting list) first.
   extractFeatures(normalizedQuery, features);

@@ -57,6 +57,10 @@ class CommandIndex {
     uint32_t postings;
   };
 
+  // The query's features while a search runs, in space kept per thread.
+  struct QueryScratch;
+  static QueryScratch& queryScratch();
+
   float weightOf(const WeightedFeature& feature, float idf) const;
   // Asks for the cache lines of a text's features ahead of deferredDot.
   void prefetchRow(uint32_t text) const;
