@@ -122,8 +122,9 @@ inline void prefetch(const void* address) {
 
 struct CommandIndex::QueryScratch {
   std::vector<WeightedFeature> features;
-  std::vector<QueryFeature> known;     // features the corpus has, rarest first
-  std::vector<QueryFeature> deferred;  // those left to addDeferred
+  std::vector<QueryFeature> known;      // features the corpus has, rarest first
+  std::vector<QueryFeature> deferred;   // those left to addDeferred
+  std::vector<SimilarityHit> included;  // the commands that must be listed
 };
 
 // Not inlined, like scratch().
@@ -416,8 +417,8 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   }
   s.touchedTexts.clear();
 
-  std::vector<SimilarityHit> included;
-  included.reserve(include.size());
+  std::vector<SimilarityHit>& included = q.included;
+  included.clear();
   for (uint32_t c : include) {
     included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
   }
