@@ -47,7 +47,8 @@ async function measure(generate) {
   };
 }
 
-test('a one-second generation blocks the loop when called directly and not through the worker', async (t) => {
+test('a one-second generation blocks the loop when called directly and not through the worker', { timeout: 120000 },
+  async (t) => {
   const model = createScriptedModel({ default: REPLY, ...SLOW });
   const host = createLlmWorker();
   try {

@@ -26,7 +26,8 @@ async function settle(promise) {
   }
 }
 
-test('close() waits for earlier calls, unloads the model, ends the worker and turns later calls away', async () => {
+test('close() waits for earlier calls, unloads the model, ends the worker, refuses later calls', { timeout: 120000 },
+  async () => {
   const model = createScriptedModel({ default: '好的', delay_ms: 100 });
   const host = createLlmWorker();
   try {
@@ -51,7 +52,8 @@ test('close() waits for earlier calls, unloads the model, ends the worker and tu
   }
 });
 
-test('calls made all at once settle in call order exactly as the direct module answers them one by one', async () => {
+test('calls made at once settle in call order, as the direct module answers them one by one', { timeout: 120000 },
+  async () => {
   const model = createScriptedModel({
     delay_ms: 20,
     rules: [
@@ -128,7 +130,8 @@ test('calls made all at once settle in call order exactly as the direct module a
   }
 });
 
-test('a worker that dies rejects its pending calls, and the next call runs on a new worker with the model kept', async () => {
+test('a dying worker rejects its pending calls; the next call gets a new worker, model kept', { timeout: 120000 },
+  async () => {
   const model = createScriptedModel({ default: '还在', delay_ms: 300 });
   const host = createLlmWorker();
   try {
