@@ -125,9 +125,14 @@ class LlmWorkerHost {
   }
 
   // Unloads the model (through a worker, when this host ever ran one; a host that
-  // never did has loaded nothing), then ends the worker.
+  // never did has loaded nothing), then ends the worker. A worker that dies just
+  // then is replaced once, so that the model is still unloaded.
   async #shutDown() {
-    if (this.#started) await this.#send('unloadModel', []).catch(() => {});
+    if (this.#started) {
+      await this.#send('unloadModel', [])
+        .catch((error) => error && error.code === 'ERR_LLM_WORKER_EXITED' && this.#send('unloadModel', []))
+        .catch(() => {});
+    }
     const thread = this.#thread;
     if (!thread) return;
     thread.ref(); // so that the exit is seen even when nothing else runs
