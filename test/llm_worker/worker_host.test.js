@@ -19,13 +19,7 @@ const { commandPrompt, musicPrompt, PERSONA_HEAD } = require('../llm_bridge/prom
 const LIB = path.resolve(__dirname, '..', '..', 'lib');
 const TIMEOUT = { timeout: 120000 };
 
-async function settle(promise) {
-  try {
-    return { value: await promise };
-  } catch (reason) {
-    return { reason };
-  }
-}
+const settle = (result) => Promise.resolve(result).then((value) => ({ value }), (reason) => ({ reason }));
 
 test('close() waits for earlier calls, unloads the model, ends the worker, refuses later calls', TIMEOUT, async () => {
   const model = createScriptedModel({ default: '好的', delay_ms: 100 });
