@@ -39,8 +39,8 @@ function hostError(code, message) {
 }
 
 // The worker's script. In an Electron app whose archive has this package
-// unpacked (asarUnpack), the unpacked copy is used: a worker thread does not
-// read files from inside app.asar.
+// unpacked (asarUnpack), the unpacked copy is used: worker threads have not
+// always been able to read files from inside app.asar.
 function workerScript() {
   const script = path.join(__dirname, 'llm_worker_thread.js');
   const unpacked = script.replace(/([\\/])app\.asar([\\/])/, '$1app.asar.unpacked$2');
