@@ -67,7 +67,11 @@ class LlmWorkerHost {
       return Promise.reject(hostError('ERR_LLM_WORKER_CLOSED',
         `${name}() was called after close(); create a new host with createLlmWorker()`));
     }
-    return this.#send(name, args);
+    try {
+      return this.#send(name, args);
+    } catch (error) {
+      return Promise.reject(error); // a worker that could not be started
+    }
   }
 
   close() {
@@ -116,7 +120,7 @@ class LlmWorkerHost {
     this.#thread = null;
     const calls = [...this.#pending.values()];
     this.#pending.clear();
-    const cause = failure ? `: ${failure.message}` : '';
+    const cause = failure ? `: ${failure instanceof Error ? failure.message : failure}` : '';
     for (const { name, reject } of calls) {
       reject(hostError('ERR_LLM_WORKER_EXITED',
         `the LLM worker thread ended (exit code ${code}${cause}) before ${name}() was answered; ` +
