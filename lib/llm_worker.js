@@ -133,8 +133,10 @@ class LlmWorkerHost {
   // then is replaced once, so that the model is still unloaded.
   async #shutDown() {
     if (this.#started) {
-      await this.#send('unloadModel', [])
-        .catch((error) => error && error.code === 'ERR_LLM_WORKER_EXITED' && this.#send('unloadModel', []))
+      const unload = () => this.#send('unloadModel', []);
+      await Promise.resolve()
+        .then(unload)
+        .catch((error) => error && error.code === 'ERR_LLM_WORKER_EXITED' && unload())
         .catch(() => {});
     }
     const thread = this.#thread;
