@@ -13,3 +13,4 @@ export declare function modulePath(variant: 'Release' | 'scripted', file: string
 export declare function nativeDir(): string;
 
 export type { LlmBridge, IntentBridge };
+export { createLlmWorker, type LlmWorker, type LlmWorkerError } from './llm_worker';

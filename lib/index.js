@@ -62,6 +62,8 @@ module.exports = {
   get scriptedIntentBridge() {
     return cached('scripted', 'intent_bridge.node');
   },
+  /** llm_bridge in a worker thread of its own: see llm_worker.js. */
+  createLlmWorker: require('./llm_worker').createLlmWorker,
   modulePath,
   nativeDir,
 };
