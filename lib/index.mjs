@@ -10,8 +10,11 @@ import { inspect } from 'node:util';
 import lib from './index.js';
 
 function loadOnFirstUse(load) {
-  return new Proxy(Object.create(null), {
-    get: (_, key) => (key === inspect.custom ? (depth, options) => inspect(load(), options) : load()[key]),
+  // util.inspect looks at a proxy's target, not through it: the target shows the module.
+  const target = Object.create(null);
+  Object.defineProperty(target, inspect.custom, { value: (depth, options) => inspect(load(), options), configurable: true });
+  return new Proxy(target, {
+    get: (_, key) => load()[key],
     has: (_, key) => key in load(),
     ownKeys: () => Reflect.ownKeys(load()),
     getOwnPropertyDescriptor: (_, key) => {

@@ -27,14 +27,17 @@ const COMMON_CMAKE_ARGS = [
   '-DCMAKE_BUILD_WITH_INSTALL_RPATH=ON',
 ];
 
-// How each platform is built: the command, and the folder its Release/ lands in.
+// How each platform is built (its Release/ lands in <tree>/out), and the strip
+// program of its toolchain: shipped binaries keep no symbols they do not need.
 const PLATFORMS = {
   'linux-x64': (tree) => ({
+    strip: 'strip',
     command: process.execPath,
     args: [path.join(__dirname, 'build.js'), '--build-dir', path.join(tree, 'cmake'),
       '--output-dir', path.join(tree, 'out'), '--', ...COMMON_CMAKE_ARGS],
   }),
   'win32-x64': (tree) => ({
+    strip: 'x86_64-w64-mingw32-strip',
     command: 'bash',
     args: [path.join(__dirname, 'win', 'build.sh'), '--modules-only', '--tree', tree, ...COMMON_CMAKE_ARGS],
   }),
@@ -51,15 +54,15 @@ function run(command, args) {
 
 function prebuild(tag) {
   const tree = path.join(root, 'build-prebuild', tag);
-  const { command, args } = PLATFORMS[tag](tree);
+  const { command, args, strip } = PLATFORMS[tag](tree);
   run(command, args);
   const from = path.join(tree, 'out', 'Release');
   const to = binaries.prebuildDir(tag);
   fs.rmSync(to, { recursive: true, force: true });
   fs.mkdirSync(to, { recursive: true });
   for (const file of binaries.prebuildFiles(tag)) {
-    // Copy the file itself, never a symbolic link to it.
-    fs.copyFileSync(fs.realpathSync(path.join(from, file)), path.join(to, file));
+    // The file itself, never a symbolic link to it.
+    run(strip, ['--strip-unneeded', '-o', path.join(to, file), fs.realpathSync(path.join(from, file))]);
   }
   const sizes = binaries.prebuildFiles(tag).map((f) => `${f} ${Math.round(fs.statSync(path.join(to, f)).size / 1024)} KiB`);
   console.log(`prebuild: ${path.relative(root, to)}: ${sizes.join(', ')}`);
