@@ -76,5 +76,5 @@ test('a prebuild that does not load, or DESKPET_NATIVE_BUILD_FROM_SOURCE, leads 
   const broken = node([path.join('scripts', 'install.js')]);
   assert.notEqual(broken.status, 0);
   assert.match(broken.out, new RegExp(`prebuilt binaries for ${tag} are not usable \\(it does not load here: .+\\)\n.*building from source`));
-  assert.match(locate('llm_bridge.node').use, /\(the prebuilt binaries for .*\) could not be loaded: .*DESKPET_NATIVE_BUILD_FROM_SOURCE=1/);
+  assert.match(locate('llm_bridge.node').use, /\(the prebuilt binaries for .*\) could not be loaded: [\s\S]*DESKPET_NATIVE_BUILD_FROM_SOURCE=1/);
 });
