@@ -12,32 +12,39 @@ void JsonWriter::beforeValue() {
     afterKey_ = false;
     return;
   }
-  if (!needComma_.empty()) {
-    if (needComma_.back()) out_.push_back(',');
-    needComma_.back() = true;
+  if (depth_ > 0) {
+    if (needComma_ & 1) out_.push_back(',');
+    needComma_ |= 1;
   }
 }
 
-void JsonWriter::beginObject() {
+void JsonWriter::open(char bracket) {
   beforeValue();
-  out_.push_back('{');
-  needComma_.push_back(false);
+  out_.push_back(bracket);
+  needComma_ <<= 1;
+  ++depth_;
+}
+
+void JsonWriter::close(char bracket) {
+  out_.push_back(bracket);
+  needComma_ >>= 1;
+  --depth_;
+}
+
+void JsonWriter::beginObject() {
+  open('{');
 }
 
 void JsonWriter::endObject() {
-  out_.push_back('}');
-  needComma_.pop_back();
+  close('}');
 }
 
 void JsonWriter::beginArray() {
-  beforeValue();
-  out_.push_back('[');
-  needComma_.push_back(false);
+  open('[');
 }
 
 void JsonWriter::endArray() {
-  out_.push_back(']');
-  needComma_.pop_back();
+  close(']');
 }
 
 void JsonWriter::key(std::string_view name) {
@@ -64,7 +71,9 @@ void JsonWriter::null() {
 
 void JsonWriter::integer(long long value) {
   beforeValue();
-  out_ += std::to_string(value);
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out_.append(buffer, result.ptr);
 }
 
 void JsonWriter::numberFixed(double value) {
@@ -83,23 +92,41 @@ void JsonWriter::numberShortest(double value) {
   out_.append(buffer, result.ptr);
 }
 
+namespace {
+
+// Bytes that stand for themselves in a JSON string: printable ASCII but the
+// quote and the backslash. Bytes from 0x80 stand for themselves when they
+// form a well-formed UTF-8 sequence.
+bool isPlainAscii(unsigned char byte) {
+  return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\';
+}
+
+}  // namespace
+
 void JsonWriter::appendEscaped(std::string_view text) {
   static const char kHex[] = "0123456789abcdef";
   out_.push_back('"');
   std::size_t pos = 0;
   while (pos < text.size()) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
-    if (byte >= 0x80) {
+    // The longest run that needs no escape and no replacement goes in at once:
+    // most text (names, reasoning, Chinese slot values) is one such run.
+    std::size_t runEnd = pos;
+    while (runEnd < text.size()) {
+      const auto byte = static_cast<unsigned char>(text[runEnd]);
+      if (isPlainAscii(byte)) {
+        ++runEnd;
+        continue;
+      }
       char32_t cp = 0;
       std::size_t length = 1;
-      if (decodeUtf8(text.data(), text.size(), pos, cp, length)) {
-        out_.append(text.data() + pos, length);
-      } else {
-        appendUtf8(out_, 0xFFFD);
-      }
-      pos += length;
-      continue;
+      if (byte < 0x80 || !decodeUtf8(text.data(), text.size(), runEnd, cp, length)) break;
+      runEnd += length;
     }
+    out_.append(text.data() + pos, runEnd - pos);
+    pos = runEnd;
+    if (pos == text.size()) break;
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    ++pos;
     switch (byte) {
       case '"':
         out_ += "\\\"";
@@ -128,10 +155,9 @@ void JsonWriter::appendEscaped(std::string_view text) {
           out_.push_back(kHex[byte >> 4]);
           out_.push_back(kHex[byte & 0xF]);
         } else {
-          out_.push_back(static_cast<char>(byte));
+          appendUtf8(out_, 0xFFFD);  // a byte of no well-formed sequence
         }
     }
-    ++pos;
   }
   out_.push_back('"');
 }

@@ -3,14 +3,20 @@
 // so every reply is valid JSON whatever bytes a corpus or a query held.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 namespace norvik {
 
 class JsonWriter {
  public:
+  JsonWriter() = default;
+  // Writes into `buffer`, emptied first: a buffer kept from an earlier reply
+  // keeps its capacity, so that a steady stream of replies allocates nothing.
+  explicit JsonWriter(std::string buffer) : out_(std::move(buffer)) { out_.clear(); }
+
   void beginObject();
   void endObject();
   void beginArray();
@@ -32,8 +38,15 @@ class JsonWriter {
   void beforeValue();
   void appendEscaped(std::string_view text);
 
+  void open(char bracket);
+  void close(char bracket);
+
   std::string out_;
-  std::vector<bool> needComma_;  // one entry per open container
+  // One bit per open container, the innermost lowest: whether a value was
+  // written in it. The engine's replies nest a few levels deep; past 64 the
+  // deeper containers share the 64th bit.
+  std::uint64_t needComma_ = 0;
+  int depth_ = 0;
   bool afterKey_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "corpus_parser.h"
 #include "default_corpus.h"
@@ -45,6 +46,13 @@ int32_t deliver(const std::string& reply, char* out, int32_t capacity, uint32_t*
   return kOk;
 }
 
+// The reply text of the calling thread's last route or similarity call, kept
+// so that its capacity serves the next one.
+std::string& replyBuffer() {
+  thread_local std::string buffer;
+  return buffer;
+}
+
 bool validBuffer(const char* out, int32_t capacity, const uint32_t* outLength) {
   return outLength != nullptr && capacity >= 0 && (out != nullptr || capacity == 0);
 }
@@ -72,7 +80,9 @@ int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_
     const auto snapshot = theEngine().snapshot();
     if (!snapshot) return kNotInitialised;
     const RouteDecision decision = routeQuery(*snapshot, query);
-    return deliver(writeRouteReply(decision, snapshot->config.verbose), outJson, capacity, outLength);
+    std::string& reply = replyBuffer();
+    reply = writeRouteReply(decision, snapshot->config.verbose, std::move(reply));
+    return deliver(reply, outJson, capacity, outLength);
   });
 }
 
@@ -83,7 +93,9 @@ int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, i
     if (!snapshot) return kNotInitialised;
     const std::size_t limit = topK > 0 ? static_cast<std::size_t>(topK) : 0;
     const auto hits = snapshot->index->search(normalizeText(query).chars, limit);
-    return deliver(writeSimilarityReply(*snapshot, hits), outJson, capacity, outLength);
+    std::string& reply = replyBuffer();
+    reply = writeSimilarityReply(*snapshot, hits, std::move(reply));
+    return deliver(reply, outJson, capacity, outLength);
   });
 }
 
