@@ -1,5 +1,6 @@
 // Prints route and similarity latency (median, p99), load time and memory per
-// command of the reference engine on synthetic corpora. Not a test: figures vary
+// command of the reference engine on the built-in corpus (with the labelled
+// queries of test/engine) and on synthetic corpora. Not a test: figures vary
 // with the machine.
 //   engine_bench [max-commands]   (default 100000)
 #include <algorithm>
@@ -12,6 +13,8 @@
 #include "allocation_counter.h"
 #include "corpus_parser.h"
 #include "corpus_snapshot.h"
+#include "default_corpus.h"
+#include "labelled_queries.h"
 #include "reply_format.h"
 #include "router.h"
 #include "synthetic_corpus.h"
@@ -48,6 +51,29 @@ Percentiles timeEach(const std::vector<std::string>& queries, Call&& call) {
   return percentiles(std::move(samples));
 }
 
+// Routes on the built-in corpus: the labelled queries, each routed five times.
+void runBuiltIn() {
+  std::vector<std::string> queries = bench::labelledQueries();
+  if (queries.empty()) return;
+  norvik::ParsedCorpus parsed;
+  std::string error;
+  if (norvik::parseCorpus(norvik::defaultCorpusJson(), norvik::Config{}, parsed, error) != norvik::kOk) {
+    std::fprintf(stderr, "built-in corpus rejected: %s\n", error.c_str());
+    std::exit(1);
+  }
+  const std::size_t commands = parsed.commands.size();
+  std::shared_ptr<const norvik::CorpusSnapshot> snapshot =
+      norvik::makeSnapshot(parsed.config, std::move(parsed.commands), {});
+  std::vector<std::string> repeated;
+  for (int pass = 0; pass < 5; ++pass) repeated.insert(repeated.end(), queries.begin(), queries.end());
+  std::size_t sink = 0;
+  const Percentiles route = timeEach(repeated, [&](const std::string& q) {
+    sink += norvik::writeRouteReply(norvik::routeQuery(*snapshot, q), false).size();
+  });
+  std::printf("built-in corpus, %zu commands, %zu labelled queries x 5: route p50 %.1f us, p99 %.1f us   (%zu)\n\n",
+              commands, queries.size(), route.median, route.p99, sink % 10);
+}
+
 void run(std::size_t commands) {
   const bench::SyntheticCorpus corpus =
       bench::makeSyntheticCorpus(commands, 2000, 42u + static_cast<unsigned>(commands));
@@ -80,6 +106,7 @@ void run(std::size_t commands) {
 
 int main(int argc, char** argv) {
   const std::size_t maxCommands = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
+  runBuiltIn();
   std::printf("reference engine on synthetic corpora: 3 examples per command, 2000 queries each\n");
   std::printf("%9s %10s %12s %10s %10s %10s %10s\n", "commands", "load ms", "bytes/cmd", "route p50", "route p99",
               "sim p50", "sim p99");
