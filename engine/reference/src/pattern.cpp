@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "slot_trimming.h"
+#include "text_scan.h"
+
 namespace norvik {
 
 namespace {
@@ -57,6 +60,11 @@ bool slotAccepts(SlotKind kind, const std::u32string& text, std::size_t begin, s
       return false;
     case SlotKind::Place:
       return isPlace(text, begin, end);
+    case SlotKind::Foreign:
+      for (std::size_t i = begin; i < end; ++i) {
+        if (isWordCharacter(text[i]) && !isHan(text[i]) && !isNumeral(text[i])) return true;
+      }
+      return false;
     case SlotKind::Any:
       break;
   }
@@ -70,6 +78,8 @@ bool parseSlotKind(const std::string& text, SlotKind& kind) {
     kind = SlotKind::Time;
   } else if (text == "place") {
     kind = SlotKind::Place;
+  } else if (text == "foreign") {
+    kind = SlotKind::Foreign;
   } else {
     return false;
   }
@@ -207,7 +217,9 @@ std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedT
   std::size_t captureIndex = 0;
   for (const PatternSegment& segment : pattern.segments) {
     if (!segment.isSlot) continue;
-    const auto [begin, end] = matcher.captures[captureIndex++];
+    auto [begin, end] = matcher.captures[captureIndex++];
+    trimSlot(query.chars, begin, end,
+             [&](std::size_t b, std::size_t e) { return b < e && slotAccepts(segment.kind, query.chars, b, e); });
     const uint32_t byteBegin = query.byteBegin[begin];
     const uint32_t byteEnd = query.byteEnd[end - 1];
     values.emplace_back(segment.slotName, std::string(original.substr(byteBegin, byteEnd - byteBegin)));

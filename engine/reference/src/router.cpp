@@ -4,231 +4,49 @@
 #include <cstdio>
 #include <optional>
 
-#include "occurrences.h"
+#include "media_request.h"
+#include "open_request.h"
+#include "query_coverage.h"
+#include "query_form.h"
 #include "query_signals.h"
+#include "risk_class.h"
+#include "risk_gate.h"
 #include "text_normalizer.h"
+#include "text_scan.h"
+#include "utf8.h"
 
 namespace norvik {
 
 namespace {
 
-// How many of the most similar commands are examined further (patterns, keywords).
-constexpr std::size_t kCandidateCount = 10;
-// Commands whose patterns are anchored in the query are examined too, up to this many.
-constexpr std::size_t kPatternCandidateCount = 32;
-// Ranking bonuses: a whole-query pattern match is strong evidence for a command,
-// its keywords in the query weaker evidence.
-constexpr double kPatternBonus = 0.2;
-constexpr double kPatternLiteralBonus = 0.3;
-constexpr double kKeywordBonus = 0.1;
-// A pattern's reading of the query displaces a better-ranked candidate when it
-// matches the pattern's literal text by this much more, and ranks at most this
-// much lower.
-constexpr double kLiteralLead = 0.1;
-constexpr double kReadingGap = 0.3;
-// Commands looked up by a slot value when no candidate is the one it names.
-constexpr std::size_t kSlotLookups = 3;
 // A command that is resolved by the LLM or by chat needs at least this similarity
 // (or a pattern match) to claim the query.
 constexpr double kDelegateFloor = 0.3;
 // Without a claiming command, queries this open-ended go to chat.
 constexpr double kChatOpenEnded = 0.4;
+// A title or a name that a command explains this well is that command's word
+// ("播放下一首", "打开蓝牙"), not a title or an unknown name.
+constexpr double kNameExplained = 0.75;
+// Names of unknown apps and sites: at least two characters, at most this many.
+constexpr std::size_t kMaxNameLength = 12;
 
-double keywordCoverage(const Command& command, const std::u32string& query) {
-  if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
-  std::vector<bool> covered(query.size(), false);
-  for (const std::u32string& keyword : command.normalizedKeywords) {
-    // Occurrences come in increasing order: each position is marked once.
-    std::size_t markedTo = 0;
-    forEachOccurrence(query, keyword, [&](std::size_t pos) {
-      const std::size_t end = pos + keyword.size();
-      for (std::size_t i = std::max(pos, markedTo); i < end; ++i) covered[i] = true;
-      markedTo = std::max(markedTo, end);
-    });
-  }
-  const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), true));
-  return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
+// A command chosen by reading the form of the request (media verb and title,
+// open and a name, a compound request) rather than by rank alone.
+struct Reading {
+  RouteCandidate candidate;
+  std::string why;
+};
+
+std::string format(const char* fmt, double a, double b = 0.0) {
+  char buffer[160];
+  std::snprintf(buffer, sizeof buffer, fmt, a, b);
+  return buffer;
 }
 
-// Politeness around a request that patterns need not spell out.
-const std::u32string kLeadingFillers[] = {U"麻烦你", U"你帮我", U"帮我", U"麻烦", U"请", U"帮忙"};
-const std::u32string kTrailingFillers[] = {U"可以吗", U"好吗", U"谢谢", U"吧", U"啊", U"呀", U"哦", U"嘛"};
-
-NormalizedText slice(const NormalizedText& text, std::size_t begin, std::size_t end) {
-  NormalizedText out;
-  out.chars = text.chars.substr(begin, end - begin);
-  out.byteBegin.assign(text.byteBegin.begin() + static_cast<long>(begin),
-                       text.byteBegin.begin() + static_cast<long>(end));
-  out.byteEnd.assign(text.byteEnd.begin() + static_cast<long>(begin), text.byteEnd.begin() + static_cast<long>(end));
-  return out;
-}
-
-// The query without a leading and a trailing filler word, or nothing when it has neither.
-std::optional<NormalizedText> withoutFillers(const NormalizedText& query) {
-  std::size_t begin = 0;
-  std::size_t end = query.size();
-  for (const std::u32string& filler : kLeadingFillers) {
-    if (query.chars.compare(0, filler.size(), filler) == 0 && filler.size() < end) {
-      begin = filler.size();
-      break;
-    }
-  }
-  for (const std::u32string& filler : kTrailingFillers) {
-    if (end - begin > filler.size() && query.chars.compare(end - filler.size(), filler.size(), filler) == 0) {
-      end -= filler.size();
-      break;
-    }
-  }
-  if (begin == 0 && end == query.size()) return std::nullopt;
-  return slice(query, begin, end);
-}
-
-// Among the command's patterns that match the whole query, takes the one with the
-// most literal text: "搜索一下{query}" is a better reading than "搜索{query}". The
-// query without its fillers is tried first so that a trailing "吧" does not end
-// up inside a slot.
-void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const std::optional<NormalizedText>& trimmed,
-                   std::string_view raw) {
-  for (const NormalizedText* text : {trimmed ? &*trimmed : nullptr, &query}) {
-    if (text == nullptr) continue;
-    for (const Pattern& pattern : candidate.command->patterns) {
-      if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
-      if (auto slots = matchPattern(pattern, *text, raw)) {
-        candidate.pattern = &pattern;
-        candidate.slots = std::move(*slots);
-      }
-    }
-    if (candidate.pattern != nullptr) return;
-  }
-}
-
-bool slotNamesCommand(const SlotValues& slots, const Command& command) {
-  for (const auto& slot : slots) {
-    const std::u32string value = normalizeText(slot.second).chars;
-    if (value.size() < 2) continue;
-    for (const std::u32string& keyword : command.normalizedKeywords) {
-      if (keyword.size() < 2) continue;
-      // The keyword names the slot's content: it contains the value, or makes up
-      // at least half of it.
-      if (keyword.find(value) != std::u32string::npos) return true;
-      if (2 * keyword.size() >= value.size() && value.find(keyword) != std::u32string::npos) return true;
-    }
-  }
-  return false;
-}
-
-std::u32string literalText(const Pattern& pattern) {
-  std::u32string text;
-  for (const PatternSegment& segment : pattern.segments) text += segment.literal;
-  return text;
-}
-
-// A pattern that reads the whole query is weighed against a better-ranked
-// candidate without one by comparing both on the pattern's literal text alone
-// (the query without what the slots captured). The pattern's command wins when
-// the other one matches that text at least as well as the whole query, so the
-// slot holds what the other command leaves out ("北京" in "北京明天会下雨吗"), or
-// when it matches the literal text clearly better and is not far behind, so the
-// words around the slots decide ("搜索" against "放一下" in
-// "搜索胡歌演的琅琊榜", where the title matches an example of the other).
-void preferPatternReading(std::vector<RouteCandidate>& candidates, const CommandIndex& index) {
-  if (candidates.size() < 2 || candidates.front().pattern != nullptr) return;
-  const auto reading = std::find_if(candidates.begin() + 1, candidates.end(),
-                                    [](const RouteCandidate& c) { return c.pattern != nullptr && !c.slots.empty(); });
-  if (reading == candidates.end() || slotNamesCommand(reading->slots, *candidates.front().command)) return;
-  const RouteCandidate& best = candidates.front();
-  double bestOnLiteral = 0.0;
-  double readingOnLiteral = 0.0;
-  for (const SimilarityHit& hit : index.search(literalText(*reading->pattern), 0, {best.position, reading->position})) {
-    if (hit.command == best.position) bestOnLiteral = hit.similarity;
-    if (hit.command == reading->position) readingOnLiteral = hit.similarity;
-  }
-  const bool slotIsLeftOut = bestOnLiteral >= best.similarity;
-  const bool wordsDecide = readingOnLiteral > bestOnLiteral + kLiteralLead && reading->rank + kReadingGap >= best.rank;
-  if (slotIsLeftOut || wordsDecide) std::rotate(candidates.begin(), reading, reading + 1);
-}
-
-// A generic command whose slot captured what another candidate is specifically
-// about ("关掉{app}" reading "关掉声音") gives way to that candidate.
-void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapshot& snapshot,
-                    const NormalizedText& query) {
-  if (candidates.empty() || candidates.front().pattern == nullptr) return;
-  const SlotValues& slots = candidates.front().slots;
-  for (std::size_t i = 1; i < candidates.size(); ++i) {
-    // A command with patterns of its own reads its details from slots too: it
-    // is no more specific ("电影" captured by a video search names no film).
-    if (candidates[i].command->target == CommandTarget::Chat || !candidates[i].command->patterns.empty()) continue;
-    if (slotNamesCommand(slots, *candidates[i].command)) {
-      candidates[i].namedBySlot = true;
-      std::rotate(candidates.begin(), candidates.begin() + static_cast<long>(i),
-                  candidates.begin() + static_cast<long>(i + 1));
-      return;
-    }
-  }
-  // The named command may share too little with the whole query to be a
-  // candidate ("open qq" is one unknown word): look the slot values up. Found
-  // this way, it must do the same kind of thing as the generic command (open an
-  // app, not close it).
-  const auto type = [](const Command& command) -> const std::string* {
-    for (const auto& field : command.action) {
-      if (field.first == "type") return &field.second;
-    }
-    return nullptr;
-  };
-  const std::string* genericType = type(*candidates.front().command);
-  if (genericType == nullptr) return;
-  for (const auto& slot : slots) {
-    for (const SimilarityHit& hit : snapshot.index->search(normalizeText(slot.second).chars, kSlotLookups)) {
-      const Command& command = *snapshot.active[hit.command];
-      const std::string* commandType = type(command);
-      if (command.target == CommandTarget::Chat || !command.patterns.empty() || commandType == nullptr ||
-          *commandType != *genericType || !slotNamesCommand(slots, command)) {
-        continue;
-      }
-      RouteCandidate named;
-      named.command = &command;
-      named.position = hit.command;
-      for (const SimilarityHit& self : snapshot.index->search(query.chars, 0, {hit.command})) {
-        named.similarity = self.similarity;
-        named.raw = self.raw;
-      }
-      named.keywordCoverage = keywordCoverage(command, query.chars);
-      named.rank = named.similarity + kKeywordBonus * named.keywordCoverage;
-      named.namedBySlot = true;
-      candidates.insert(candidates.begin(), std::move(named));
-      return;
-    }
-  }
-}
-
-std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
-                                           std::string_view raw, bool tryPatterns) {
-  std::vector<RouteCandidate> candidates;
-  const std::optional<NormalizedText> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
-  const std::vector<uint32_t> withPatterns =
-      tryPatterns ? snapshot.index->patternCommands(query.chars, kPatternCandidateCount) : std::vector<uint32_t>{};
-  for (const SimilarityHit& hit : snapshot.index->search(query.chars, kCandidateCount, withPatterns)) {
-    RouteCandidate candidate;
-    candidate.command = snapshot.active[hit.command].get();
-    candidate.position = hit.command;
-    candidate.similarity = hit.similarity;
-    candidate.raw = hit.raw;
-    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars);
-    if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
-    candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
-    if (candidate.pattern != nullptr) {
-      // The more of the query the pattern spells out, the stronger the evidence.
-      const double literalShare = static_cast<double>(candidate.pattern->literalLength) /
-                                  static_cast<double>(std::max<std::size_t>(query.size(), 1));
-      candidate.rank += kPatternBonus + kPatternLiteralBonus * std::min(1.0, literalShare);
-    }
-    candidates.push_back(std::move(candidate));
-  }
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [](const RouteCandidate& a, const RouteCandidate& b) { return a.rank > b.rank; });
-  preferPatternReading(candidates, *snapshot.index);
-  preferSpecific(candidates, snapshot, query);
-  return candidates;
+std::string describeMatch(const RouteCandidate& c) {
+  std::string text = "closest command \"" + c.command->name + "\"" + format(" (similarity %.2f", c.similarity);
+  if (c.pattern != nullptr) text += ", pattern \"" + c.pattern->source + "\"";
+  return text + ")";
 }
 
 double combine(const RouteScores& s, const Weights& w) {
@@ -240,91 +58,358 @@ double combine(const RouteScores& s, const Weights& w) {
   return std::clamp(value / total, 0.0, 1.0);
 }
 
-std::string format(const char* fmt, double a, double b = 0.0) {
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, fmt, a, b);
-  return buffer;
+bool hasWordCharacter(const std::u32string& text) {
+  return std::any_of(text.begin(), text.end(), isWordCharacter);
 }
 
-std::string describeMatch(const RouteCandidate& best) {
-  std::string text = "closest command \"" + best.command->name + "\"" + format(" (similarity %.2f", best.similarity);
-  if (best.pattern != nullptr) text += ", pattern \"" + best.pattern->source + "\"";
-  return text + ")";
+// Han, kana or hangul: text in a language, even when the corpus knows none of it.
+bool hasScriptCharacter(const std::u32string& text) {
+  return std::any_of(text.begin(), text.end(), [](char32_t c) { return isWordCharacter(c) && c >= 0x3040; });
 }
 
-// Decides the target once the scores are known; fills target, confidence, reasoning.
-void decide(RouteDecision& d, const QuerySignals& signals, double threshold) {
-  const bool claimed =
-      d.hasMatch && (d.best.similarity >= kDelegateFloor || d.best.pattern != nullptr || d.best.namedBySlot);
-  if (d.hasMatch) {
-    const CommandTarget kind = d.best.command->target;
-    if (kind == CommandTarget::Local && !signals.multiStep && d.scores.combined >= threshold) {
-      d.target = CommandTarget::Local;
-      d.confidence = d.scores.combined;
-      d.reasoning = describeMatch(d.best) +
-                    format("; combined score %.2f >= threshold %.2f: run locally", d.scores.combined, threshold);
-      return;
-    }
-    if (kind != CommandTarget::Local && claimed && !signals.multiStep) {
-      d.target = kind;
-      d.confidence = std::min(1.0, d.best.rank);
-      d.reasoning =
-          describeMatch(d.best) + (kind == CommandTarget::Llm ? "; the command needs details that the LLM extracts"
-                                                              : "; small talk for the pet");
-      return;
-    }
+bool reportable(const RouteCandidate& c) {
+  return c.similarity >= kMinReportedSimilarity || c.pattern != nullptr || c.namedBySlot;
+}
+
+class QueryRouter {
+ public:
+  QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound)
+      : snapshot_(snapshot),
+        raw_(raw),
+        query_(normalizeText(raw)),
+        signals_(readQuerySignals(raw, query_.chars)),
+        form_(readQueryForm(raw, query_.chars)),
+        allowCompound_(allowCompound) {}
+
+  RouteDecision route();
+
+ private:
+  std::string cut(std::size_t begin, std::size_t end) const;
+  const RouteCandidate* closest() const;
+  const RouteCandidate* explainer(std::size_t begin, std::size_t end, bool localOnly) const;
+  std::optional<RouteCandidate> genericWithSlot(const std::string& type, std::size_t begin, std::size_t end) const;
+  std::optional<Reading> readCompound() const;
+  std::optional<Reading> readMedia() const;
+  std::optional<Reading> mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const;
+  std::optional<Reading> readOpen() const;
+  Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
+  bool phrasesQuestion(const RouteCandidate& c) const;
+  void setScores(const RouteCandidate* c, bool explicitForm);
+  void decide(const RouteCandidate& c, bool explicitForm, const std::string& why);
+  void choose(const RouteCandidate& c, CommandTarget target, double confidence, const std::string& reasoning);
+  void fallBack(const std::string& prefix, const RouteCandidate* heldBack);
+  void answerNothing(const std::string& why);
+  void fillAction();
+
+  const CorpusSnapshot& snapshot_;
+  std::string_view raw_;
+  NormalizedText query_;
+  QuerySignals signals_;
+  QueryForm form_;
+  bool allowCompound_;
+  RouteDecision d_;
+};
+
+std::string QueryRouter::cut(std::size_t begin, std::size_t end) const {
+  if (begin >= end) return std::string();
+  const uint32_t from = query_.byteBegin[begin];
+  return std::string(raw_.substr(from, query_.byteEnd[end - 1] - from));
+}
+
+const RouteCandidate* QueryRouter::closest() const {
+  return d_.candidates.empty() || !reportable(d_.candidates.front()) ? nullptr : &d_.candidates.front();
+}
+
+// The best-ranked candidate that explains query[begin, end): the command whose
+// word a title or a name is.
+const RouteCandidate* QueryRouter::explainer(std::size_t begin, std::size_t end, bool localOnly) const {
+  for (const RouteCandidate& c : d_.candidates) {
+    if (localOnly && c.command->target != CommandTarget::Local) continue;
+    if (coverQuery(*c.command, query_.chars, begin, end).share() >= kNameExplained) return &c;
   }
-  const std::string prefix = d.hasMatch ? describeMatch(d.best) + format("; combined score %.2f", d.scores.combined) +
-                                              (signals.multiStep ? ", several steps" : "")
-                                        : std::string("no similar command");
-  const bool commandLike =
-      signals.imperative || signals.multiStep || (claimed && d.best.command->target != CommandTarget::Chat);
-  if (commandLike && !(signals.openEnded >= kChatOpenEnded && !signals.imperative)) {
-    d.target = CommandTarget::Llm;
-    d.confidence = std::clamp(1.0 - d.scores.combined, 0.0, 1.0);
-    d.reasoning = prefix + "; a request the LLM should resolve";
+  return nullptr;
+}
+
+// The slot a generic command takes its detail in: the slot of its first
+// one-slot pattern ("打开{app}"), else "title".
+std::string detailSlot(const Command& command) {
+  for (const Pattern& pattern : command.patterns) {
+    std::size_t slots = 0;
+    const PatternSegment* slot = nullptr;
+    for (const PatternSegment& segment : pattern.segments) {
+      if (segment.isSlot) {
+        ++slots;
+        slot = &segment;
+      }
+    }
+    if (slots == 1) return slot->slotName;
+  }
+  return "title";
+}
+
+// The generic command of an action type with query[begin, end) as its detail.
+// Its similarity is measured on the words around the detail ("打开" in
+// "打开熊猫看书"): the name itself is what no command knows.
+std::optional<RouteCandidate> QueryRouter::genericWithSlot(const std::string& type, std::size_t begin,
+                                                           std::size_t end) const {
+  uint32_t position = 0;
+  const Command* command = snapshot_.generic(type, &position);
+  if (command == nullptr) return std::nullopt;
+  RouteCandidate c;
+  c.command = command;
+  c.position = position;
+  const std::u32string around = query_.chars.substr(0, begin) + query_.chars.substr(end);
+  for (const SimilarityHit& hit : snapshot_.index->search(around, 0, {position})) {
+    c.similarity = hit.similarity;
+    c.raw = hit.raw;
+  }
+  c.keywordCoverage = keywordCoverage(*command, query_.chars);
+  c.rank = c.similarity;
+  c.slots = {{detailSlot(*command), cut(begin, end)}};
+  return c;
+}
+
+// 打开浏览器搜索天气预报: opening an app and asking for more in one breath. The
+// rest of the request is routed on its own; a query or a search there covers
+// the whole request (opening the browser is how it is done), anything else is
+// several steps for the LLM.
+std::optional<Reading> QueryRouter::readCompound() const {
+  static const WordList kLongVerbs = {U"搜索", U"搜一下", U"查一下", U"查询", U"播放", U"打电话", U"发消息", U"发短信",
+                                      U"设置", U"提醒",   U"下载",   U"导航", U"输入", U"看一下", U"听一下"};
+  static const WordList kShortVerbs = {U"搜", U"查", U"放", U"听", U"看", U"发",
+                                       U"给", U"找", U"写", U"玩", U"买", U"订"};
+  if (!allowCompound_) return std::nullopt;
+  const auto open = readOpenRequest(query_.chars);
+  if (!open) return std::nullopt;
+  for (std::size_t pos = open->nameBegin + 2; pos + 2 <= query_.size(); ++pos) {
+    const bool longVerb = wordAt(query_.chars, pos, kLongVerbs) != 0;
+    const bool shortVerb = !longVerb && wordAt(query_.chars, pos, kShortVerbs) != 0;
+    if (!longVerb && !(shortVerb && explainer(open->nameBegin, pos, false) != nullptr)) continue;
+    const std::string app = cut(open->nameBegin, pos);
+    const RouteDecision rest = QueryRouter(snapshot_, cut(pos, query_.size()), false).route();
+    if (rest.target == CommandTarget::Local && rest.hasMatch && rest.best.command->risk == RiskClass::None) {
+      return Reading{rest.best,
+                     "opening \"" + app + "\" to do the rest, which \"" + rest.best.command->name + "\" covers"};
+    }
+    return Reading{RouteCandidate{}, "opening \"" + app + "\" and more: several steps"};
+  }
+  return std::nullopt;
+}
+
+std::optional<Reading> QueryRouter::mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const {
+  const std::string title = cut(begin, end);
+  const std::string why = "a request to play " + std::string(mediaKindName(kind)) + " titled \"" + title + "\"";
+  // A media command whose pattern read the request knows best what it holds.
+  const auto isMedia = [kind](const Command& command) {
+    if (command.target == CommandTarget::Local) return false;
+    if (kind == MediaKind::Music) return command.hasActionType("play_music") || command.hasActionType("music_request");
+    if (kind == MediaKind::Video) return command.hasActionType("play_video") || command.hasActionType("search_video");
+    return command.hasActionType("play_media") || command.hasActionType("play_music") ||
+           command.hasActionType("play_video");
+  };
+  if (kind == MediaKind::Spoken || kind == MediaKind::Channel) {
+    // A programme: the LLM command that knows its words (news, radio, TV).
+    for (const RouteCandidate& c : d_.candidates) {
+      if (c.command->target != CommandTarget::Local && c.similarity >= kMinReportedSimilarity &&
+          coverQuery(*c.command, query_.chars, begin, end).explained > 0) {
+        return Reading{c, why};
+      }
+    }
   } else {
-    d.target = CommandTarget::Chat;
-    d.confidence = std::clamp(std::max(signals.openEnded, 1.0 - d.scores.combined), 0.0, 1.0);
-    d.reasoning = prefix + "; conversation for the pet";
+    for (const RouteCandidate& c : d_.candidates) {
+      if (c.pattern != nullptr && isMedia(*c.command)) return Reading{c, why};
+    }
   }
+  const char* type = kind == MediaKind::Music ? "play_music" : kind == MediaKind::Video ? "play_video" : "play_media";
+  if (auto c = genericWithSlot(type, begin, end)) return Reading{std::move(*c), why};
+  if (auto c = genericWithSlot("play_media", begin, end)) return Reading{std::move(*c), why};
+  return std::nullopt;
+}
+
+std::optional<Reading> QueryRouter::readMedia() const {
+  const auto media = readMediaRequest(query_.chars);
+  if (!media) return std::nullopt;
+  // "播放下一首", "看一下电量": the words of a local command, not a title.
+  if (explainer(media->titleBegin, media->titleEnd, true) != nullptr) return std::nullopt;
+  return mediaReading(media->kind, media->titleBegin, media->titleEnd);
+}
+
+// 打开 + a name: a command that knows the name (打开蓝牙, 打开导航) is left to the
+// ranking; a programme is media; any other name is an app (or a site, when the
+// request says so) that the host opens if it exists.
+std::optional<Reading> QueryRouter::readOpen() const {
+  const auto open = readOpenRequest(query_.chars);
+  if (!open || form_.question != QuestionKind::None || !form_.negations.empty()) return std::nullopt;
+  const std::size_t length = open->nameEnd - open->nameBegin;
+  if (length < 2 || length > kMaxNameLength || explainer(open->nameBegin, open->nameEnd, false) != nullptr) {
+    return std::nullopt;
+  }
+  const std::u32string name = query_.chars.substr(open->nameBegin, length);
+  if (const auto programme = programmeKind(name)) return mediaReading(*programme, open->nameBegin, open->nameEnd);
+  const std::string type = open->website ? "open_website" : "open_app";
+  auto c = genericWithSlot(type, open->nameBegin, open->nameEnd);
+  if (!c) return std::nullopt;
+  std::string why = "opening \"" + c->slots.front().second + "\", a name no command knows";
+  return Reading{std::move(*c), std::move(why)};
+}
+
+bool QueryRouter::phrasesQuestion(const RouteCandidate& c) const {
+  const std::u32string& words = form_.questionWords;
+  if (words.empty()) return false;
+  if (c.pattern != nullptr && literalText(*c.pattern).find(words) != std::u32string::npos) return true;
+  return knowsWords(*c.command, words);
+}
+
+Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
+  Evidence e;
+  e.explicitForm = explicitForm || c.pattern != nullptr || c.namedBySlot;
+  e.similarity = c.similarity;
+  std::vector<bool> given;
+  if (e.explicitForm) given.assign(query_.size(), true);
+  e.coverage = coverQuery(*c.command, query_.chars, 0, query_.size(), given, form_.negations);
+  if (e.explicitForm && !form_.negations.empty()) {
+    // A pattern or a reading captured the negation only if the command's own words hold it.
+    e.coverage.negationExplained =
+        coverQuery(*c.command, query_.chars, 0, query_.size(), {}, form_.negations).negationExplained;
+  }
+  e.phrasesQuestion = phrasesQuestion(c);
+  return e;
+}
+
+void QueryRouter::setScores(const RouteCandidate* c, bool explicitForm) {
+  d_.scores.complexity = signals_.complexity;
+  d_.scores.openEnded = signals_.openEnded;
+  if (c != nullptr) {
+    d_.scores.semantic = c->similarity;
+    d_.scores.domainKeyword = c->keywordCoverage;
+    d_.scores.entityMatch = explicitForm || c->pattern != nullptr || c->namedBySlot ? 1.0 : 0.0;
+  }
+  d_.scores.combined = combine(d_.scores, snapshot_.config.weights);
+}
+
+void QueryRouter::choose(const RouteCandidate& c, CommandTarget target, double confidence,
+                         const std::string& reasoning) {
+  d_.hasMatch = true;
+  d_.best = c;
+  d_.target = target;
+  d_.confidence = std::clamp(confidence, 0.0, 1.0);
+  d_.reasoning = reasoning;
+  if (snapshot_.namesakes.count(c.command->id) != 0) {
+    d_.reasoning += "; user command \"" + c.command->name + "\" replaces the built-in command of the same name";
+  }
+}
+
+// No command is chosen: the LLM path for requests, chat for the rest. A command
+// of the LLM or chat that claims the query is taken first.
+void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* heldBack) {
+  for (const RouteCandidate& c : d_.candidates) {
+    if (&c == heldBack || c.command->target == CommandTarget::Local || signals_.multiStep) continue;
+    if (c.similarity >= kDelegateFloor || c.pattern != nullptr) {
+      const CommandTarget target = c.command->target;
+      choose(c, target, std::min(1.0, c.rank),
+             prefix + "; \"" + c.command->name + "\" claims it" +
+                 (target == CommandTarget::Llm ? ": the LLM resolves it" : ": small talk for the pet"));
+      return;
+    }
+  }
+  const bool claimedByRequest = heldBack != nullptr && heldBack->command->target != CommandTarget::Chat;
+  const bool commandLike = signals_.imperative || signals_.multiStep || claimedByRequest;
+  const bool question =
+      form_.question == QuestionKind::About || (signals_.openEnded >= kChatOpenEnded && !signals_.imperative);
+  if (commandLike && !question) {
+    d_.target = CommandTarget::Llm;
+    d_.confidence = std::clamp(1.0 - d_.scores.combined, 0.0, 1.0);
+    d_.reasoning = prefix + "; a request the LLM should resolve";
+  } else {
+    d_.target = CommandTarget::Chat;
+    d_.confidence = std::clamp(std::max(signals_.openEnded, 1.0 - d_.scores.combined), 0.0, 1.0);
+    d_.reasoning = prefix + "; conversation for the pet";
+  }
+}
+
+void QueryRouter::decide(const RouteCandidate& c, bool explicitForm, const std::string& why) {
+  const std::string prefix = why.empty() ? describeMatch(c) : why + "; " + describeMatch(c);
+  if (signals_.multiStep) return fallBack(prefix + "; several steps", &c);
+  const Command& command = *c.command;
+  const double threshold = snapshot_.config.localThreshold;
+  if (command.target != CommandTarget::Local) {
+    const bool claims = explicitForm || c.similarity >= kDelegateFloor || c.pattern != nullptr || c.namedBySlot;
+    if (!claims) return fallBack(prefix + "; too loose a match", &c);
+    return choose(c, command.target, explicitForm ? std::max(0.8, std::min(1.0, c.rank)) : std::min(1.0, c.rank),
+                  prefix + (command.target == CommandTarget::Llm ? "; the command needs details that the LLM extracts"
+                                                                 : "; small talk for the pet"));
+  }
+  if (d_.scores.combined < threshold) {
+    return fallBack(prefix + format("; combined score %.2f < threshold %.2f", d_.scores.combined, threshold), &c);
+  }
+  const Evidence evidence = weigh(c, explicitForm);
+  const GateDecision gate = admitLocalRun(command.risk, evidence, form_);
+  if (!gate.run) return fallBack(prefix + "; held back (" + riskName(command.risk) + "): " + gate.reason, &c);
+  const double confidence = evidence.explicitForm
+                                ? std::max(0.8, d_.scores.combined)
+                                : 0.5 * evidence.coverage.share() + 0.5 * std::min(1.0, evidence.similarity);
+  choose(c, CommandTarget::Local, confidence,
+         prefix + format("; combined score %.2f >= threshold %.2f", d_.scores.combined, threshold) +
+             format(", explains %.0f %% of the request: run locally", 100.0 * evidence.coverage.share()));
+}
+
+void QueryRouter::answerNothing(const std::string& why) {
+  setScores(nullptr, false);
+  d_.target = CommandTarget::Chat;
+  d_.confidence = 0.0;
+  d_.reasoning = "nothing recognisable (" + why + "): small talk for the pet, with no confidence";
+}
+
+void QueryRouter::fillAction() {
+  d_.hasPatternAction = d_.hasMatch;
+  if (!d_.hasMatch) return;
+  d_.patternAction = d_.best.command->action;
+  for (const auto& [name, value] : d_.best.slots) {
+    auto same = std::find_if(d_.patternAction.begin(), d_.patternAction.end(),
+                             [&name = name](const auto& field) { return field.first == name; });
+    if (same != d_.patternAction.end()) {
+      same->second = value;
+    } else {
+      d_.patternAction.emplace_back(name, value);
+    }
+  }
+}
+
+RouteDecision QueryRouter::route() {
+  if (!hasWordCharacter(query_.chars)) {
+    answerNothing(query_.size() == 0 ? "empty text" : "no letters, digits or words");
+    return std::move(d_);
+  }
+  d_.candidates = rankCandidates(snapshot_, query_, raw_, !signals_.multiStep);
+  if (!hasScriptCharacter(query_.chars) && closest() == nullptr) {
+    answerNothing("no word that any command knows");
+    return std::move(d_);
+  }
+  std::optional<Reading> reading;
+  if (!signals_.multiStep) reading = readCompound();
+  if (!reading && !signals_.multiStep) reading = readMedia();
+  if (!reading && !signals_.multiStep) reading = readOpen();
+  if (reading && reading->candidate.command == nullptr) {
+    setScores(closest(), false);
+    fallBack(reading->why, nullptr);
+  } else if (reading) {
+    setScores(&reading->candidate, true);
+    decide(reading->candidate, true, reading->why);
+  } else if (const RouteCandidate* c = closest()) {
+    setScores(c, false);
+    decide(*c, false, std::string());
+  } else {
+    setScores(nullptr, false);
+    fallBack("no similar command", nullptr);
+  }
+  fillAction();
+  return std::move(d_);
 }
 
 }  // namespace
 
 RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query) {
-  RouteDecision d;
-  const NormalizedText normalized = normalizeText(query);
-  const QuerySignals signals = readQuerySignals(query, normalized.chars);
-  d.candidates = rankCandidates(snapshot, normalized, query, !signals.multiStep);
-  d.scores.complexity = signals.complexity;
-  d.scores.openEnded = signals.openEnded;
-  if (!d.candidates.empty()) {
-    const RouteCandidate& best = d.candidates.front();
-    d.hasMatch = best.similarity >= kMinReportedSimilarity || best.pattern != nullptr || best.namedBySlot;
-    if (d.hasMatch) {
-      d.best = best;
-      d.scores.semantic = best.similarity;
-      d.scores.domainKeyword = best.keywordCoverage;
-      d.scores.entityMatch = best.pattern != nullptr || best.namedBySlot ? 1.0 : 0.0;
-    }
-  }
-  d.scores.combined = combine(d.scores, snapshot.config.weights);
-  decide(d, signals, snapshot.config.localThreshold);
-  if (d.hasMatch && d.best.pattern != nullptr) {
-    d.hasPatternAction = true;
-    d.patternAction = d.best.command->action;
-    for (const auto& [name, value] : d.best.slots) {
-      auto same = std::find_if(d.patternAction.begin(), d.patternAction.end(),
-                               [&name = name](const auto& field) { return field.first == name; });
-      if (same != d.patternAction.end()) {
-        same->second = value;
-      } else {
-        d.patternAction.emplace_back(name, value);
-      }
-    }
-  }
-  return d;
+  return QueryRouter(snapshot, query, true).route();
 }
 
 }  // namespace norvik

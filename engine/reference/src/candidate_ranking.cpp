@@ -1,0 +1,246 @@
+#include "candidate_ranking.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "occurrences.h"
+#include "query_coverage.h"
+
+namespace norvik {
+
+namespace {
+
+// How many of the most similar commands are examined further (patterns, keywords).
+constexpr std::size_t kCandidateCount = 10;
+// Commands whose patterns are anchored in the query are examined too, up to this many.
+constexpr std::size_t kPatternCandidateCount = 32;
+// Ranking bonuses: a whole-query pattern match is strong evidence for a command,
+// its keywords in the query weaker evidence.
+constexpr double kPatternBonus = 0.2;
+constexpr double kPatternLiteralBonus = 0.3;
+constexpr double kKeywordBonus = 0.1;
+// A pattern's reading of the query displaces a better-ranked candidate when it
+// matches the pattern's literal text by this much more, and ranks at most this
+// much lower.
+constexpr double kLiteralLead = 0.1;
+constexpr double kReadingGap = 0.3;
+// A command named by a generic command's slot that does another kind of thing
+// must explain this much of the query itself.
+constexpr double kNamedCover = 0.75;
+// Commands looked up by a slot value when no candidate is the one it names.
+constexpr std::size_t kSlotLookups = 3;
+
+}  // namespace
+
+double keywordCoverage(const Command& command, const std::u32string& query) {
+  if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
+  std::vector<bool> covered(query.size(), false);
+  for (const std::u32string& keyword : command.normalizedKeywords) {
+    // Occurrences come in increasing order: each position is marked once.
+    std::size_t markedTo = 0;
+    forEachOccurrence(query, keyword, [&](std::size_t pos) {
+      const std::size_t end = pos + keyword.size();
+      for (std::size_t i = std::max(pos, markedTo); i < end; ++i) covered[i] = true;
+      markedTo = std::max(markedTo, end);
+    });
+  }
+  const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), true));
+  return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
+}
+
+namespace {
+
+// Politeness around a request that patterns need not spell out.
+const std::u32string kLeadingFillers[] = {U"麻烦你", U"你帮我", U"帮我", U"麻烦", U"请", U"帮忙"};
+const std::u32string kTrailingFillers[] = {U"可以吗", U"好吗", U"谢谢", U"吧", U"啊", U"呀", U"哦", U"嘛"};
+
+NormalizedText slice(const NormalizedText& text, std::size_t begin, std::size_t end) {
+  NormalizedText out;
+  out.chars = text.chars.substr(begin, end - begin);
+  out.byteBegin.assign(text.byteBegin.begin() + static_cast<long>(begin),
+                       text.byteBegin.begin() + static_cast<long>(end));
+  out.byteEnd.assign(text.byteEnd.begin() + static_cast<long>(begin), text.byteEnd.begin() + static_cast<long>(end));
+  return out;
+}
+
+// The query without a leading and a trailing filler word, or nothing when it has neither.
+std::optional<NormalizedText> withoutFillers(const NormalizedText& query) {
+  std::size_t begin = 0;
+  std::size_t end = query.size();
+  for (const std::u32string& filler : kLeadingFillers) {
+    if (query.chars.compare(0, filler.size(), filler) == 0 && filler.size() < end) {
+      begin = filler.size();
+      break;
+    }
+  }
+  for (const std::u32string& filler : kTrailingFillers) {
+    if (end - begin > filler.size() && query.chars.compare(end - filler.size(), filler.size(), filler) == 0) {
+      end -= filler.size();
+      break;
+    }
+  }
+  if (begin == 0 && end == query.size()) return std::nullopt;
+  return slice(query, begin, end);
+}
+
+// Among the command's patterns that match the whole query, takes the one with the
+// most literal text: "搜索一下{query}" is a better reading than "搜索{query}". The
+// query without its fillers is tried first so that a trailing "吧" does not end
+// up inside a slot.
+void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const std::optional<NormalizedText>& trimmed,
+                   std::string_view raw) {
+  for (const NormalizedText* text : {trimmed ? &*trimmed : nullptr, &query}) {
+    if (text == nullptr) continue;
+    for (const Pattern& pattern : candidate.command->patterns) {
+      if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
+      if (auto slots = matchPattern(pattern, *text, raw)) {
+        candidate.pattern = &pattern;
+        candidate.slots = std::move(*slots);
+      }
+    }
+    if (candidate.pattern != nullptr) return;
+  }
+}
+
+bool slotNamesCommand(const SlotValues& slots, const Command& command) {
+  for (const auto& slot : slots) {
+    const std::u32string value = normalizeText(slot.second).chars;
+    if (value.size() < 2) continue;
+    for (const std::u32string& keyword : command.normalizedKeywords) {
+      if (keyword.size() < 2) continue;
+      // The keyword names the slot's content: it contains the value, or makes up
+      // at least half of it.
+      if (keyword.find(value) != std::u32string::npos) return true;
+      if (2 * keyword.size() >= value.size() && value.find(keyword) != std::u32string::npos) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::u32string literalText(const Pattern& pattern) {
+  std::u32string text;
+  for (const PatternSegment& segment : pattern.segments) text += segment.literal;
+  return text;
+}
+
+RouteCandidate candidateFor(const CorpusSnapshot& snapshot, uint32_t position, const NormalizedText& query) {
+  RouteCandidate candidate;
+  candidate.command = snapshot.active[position].get();
+  candidate.position = position;
+  for (const SimilarityHit& self : snapshot.index->search(query.chars, 0, {position})) {
+    candidate.similarity = self.similarity;
+    candidate.raw = self.raw;
+  }
+  candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars);
+  candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
+  return candidate;
+}
+
+namespace {
+
+// A pattern that reads the whole query is weighed against a better-ranked
+// candidate without one by comparing both on the pattern's literal text alone
+// (the query without what the slots captured). The pattern's command wins when
+// the other one matches that text at least as well as the whole query, so the
+// slot holds what the other command leaves out ("北京" in "北京明天会下雨吗"), or
+// when it matches the literal text clearly better and is not far behind, so the
+// words around the slots decide ("搜索" against "放一下" in
+// "搜索胡歌演的琅琊榜", where the title matches an example of the other).
+void preferPatternReading(std::vector<RouteCandidate>& candidates, const CommandIndex& index) {
+  if (candidates.size() < 2 || candidates.front().pattern != nullptr) return;
+  const auto reading = std::find_if(candidates.begin() + 1, candidates.end(),
+                                    [](const RouteCandidate& c) { return c.pattern != nullptr && !c.slots.empty(); });
+  if (reading == candidates.end() || slotNamesCommand(reading->slots, *candidates.front().command)) return;
+  const RouteCandidate& best = candidates.front();
+  double bestOnLiteral = 0.0;
+  double readingOnLiteral = 0.0;
+  for (const SimilarityHit& hit : index.search(literalText(*reading->pattern), 0, {best.position, reading->position})) {
+    if (hit.command == best.position) bestOnLiteral = hit.similarity;
+    if (hit.command == reading->position) readingOnLiteral = hit.similarity;
+  }
+  const bool slotIsLeftOut = bestOnLiteral >= best.similarity;
+  const bool wordsDecide = readingOnLiteral > bestOnLiteral + kLiteralLead && reading->rank + kReadingGap >= best.rank;
+  if (slotIsLeftOut || wordsDecide) std::rotate(candidates.begin(), reading, reading + 1);
+}
+
+bool sameType(const Command& a, const Command& b) {
+  const std::string* type = a.actionValue("type");
+  return type != nullptr && b.hasActionType(*type);
+}
+
+// A generic command whose slot captured what another candidate is specifically
+// about ("关掉{app}" reading "关掉声音") gives way to that candidate, when that
+// one does the same kind of thing or explains the whole query itself: "退出全屏"
+// names the command that makes a window full screen, which does the opposite.
+void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapshot& snapshot,
+                    const NormalizedText& query) {
+  if (candidates.empty() || candidates.front().pattern == nullptr) return;
+  const SlotValues& slots = candidates.front().slots;
+  const Command& generic = *candidates.front().command;
+  for (std::size_t i = 1; i < candidates.size(); ++i) {
+    // A command with patterns of its own reads its details from slots too: it
+    // is no more specific ("电影" captured by a video search names no film).
+    const Command& named = *candidates[i].command;
+    if (named.target == CommandTarget::Chat || !named.patterns.empty()) continue;
+    if (!sameType(generic, named) && coverQuery(named, query.chars, 0, query.size()).share() < kNamedCover) continue;
+    if (slotNamesCommand(slots, named)) {
+      candidates[i].namedBySlot = true;
+      std::rotate(candidates.begin(), candidates.begin() + static_cast<long>(i),
+                  candidates.begin() + static_cast<long>(i + 1));
+      return;
+    }
+  }
+  // The named command may share too little with the whole query to be a
+  // candidate ("open qq" is one unknown word): look the slot values up. Found
+  // this way, it must do the same kind of thing as the generic command (open an
+  // app, not close it).
+  for (const auto& slot : slots) {
+    for (const SimilarityHit& hit : snapshot.index->search(normalizeText(slot.second).chars, kSlotLookups)) {
+      const Command& command = *snapshot.active[hit.command];
+      if (command.target == CommandTarget::Chat || !command.patterns.empty() || !sameType(generic, command) ||
+          !slotNamesCommand(slots, command)) {
+        continue;
+      }
+      RouteCandidate named = candidateFor(snapshot, hit.command, query);
+      named.namedBySlot = true;
+      candidates.insert(candidates.begin(), std::move(named));
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
+                                           std::string_view raw, bool tryPatterns) {
+  std::vector<RouteCandidate> candidates;
+  const std::optional<NormalizedText> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
+  const std::vector<uint32_t> withPatterns =
+      tryPatterns ? snapshot.index->patternCommands(query.chars, kPatternCandidateCount) : std::vector<uint32_t>{};
+  for (const SimilarityHit& hit : snapshot.index->search(query.chars, kCandidateCount, withPatterns)) {
+    RouteCandidate candidate;
+    candidate.command = snapshot.active[hit.command].get();
+    candidate.position = hit.command;
+    candidate.similarity = hit.similarity;
+    candidate.raw = hit.raw;
+    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars);
+    if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
+    candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
+    if (candidate.pattern != nullptr) {
+      // The more of the query the pattern spells out, the stronger the evidence.
+      const double literalShare = static_cast<double>(candidate.pattern->literalLength) /
+                                  static_cast<double>(std::max<std::size_t>(query.size(), 1));
+      candidate.rank += kPatternBonus + kPatternLiteralBonus * std::min(1.0, literalShare);
+    }
+    candidates.push_back(std::move(candidate));
+  }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const RouteCandidate& a, const RouteCandidate& b) { return a.rank > b.rank; });
+  preferPatternReading(candidates, *snapshot.index);
+  preferSpecific(candidates, snapshot, query);
+  return candidates;
+}
+
+}  // namespace norvik

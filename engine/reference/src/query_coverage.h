@@ -1,0 +1,43 @@
+// How much of a query a command explains: the share of the query's meaningful
+// characters (fillers such as 请, 帮我, 一下, 吧 left out) that stand in a pair
+// of adjacent characters the command knows from its name, examples and
+// keywords, or that its pattern captured in a slot. A command that explains
+// little of a query ("看中国好声音" for a volume command that knows 声音) is not
+// what the user asked for, however similar it looks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "command.h"
+
+namespace norvik {
+
+struct Coverage {
+  std::size_t content = 0;    // meaningful characters of the query
+  std::size_t explained = 0;  // of those, the ones the command explains
+  bool negationExplained = true;  // every negation of the query stands in the command's words
+
+  double share() const { return content == 0 ? 0.0 : static_cast<double>(explained) / static_cast<double>(content); }
+  std::size_t unexplained() const { return content - explained; }
+};
+
+// Longer queries are never explained: a machine-changing command does not run
+// on a paragraph.
+constexpr std::size_t kMaxCoveredQueryLength = 96;
+
+// The sorted pairs of adjacent characters of the command's texts.
+std::vector<uint64_t> collectKnownPairs(const Command& command);
+
+// Whether the command knows every pair of adjacent characters of `words`.
+bool knowsWords(const Command& command, const std::u32string& words);
+
+// Coverage of query[begin, end); `given` (empty, or one flag per query character)
+// marks characters that a pattern captured. Negations are the positions listed in
+// `negations`.
+Coverage coverQuery(const Command& command, const std::u32string& query, std::size_t begin, std::size_t end,
+                    const std::vector<bool>& given = {}, const std::vector<std::size_t>& negations = {});
+
+}  // namespace norvik

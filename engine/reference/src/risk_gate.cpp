@@ -1,0 +1,76 @@
+#include "risk_gate.h"
+
+#include <cstdio>
+
+#include "utf8.h"
+
+namespace norvik {
+
+namespace {
+
+// Share of the query a command must explain, by risk class, without an explicit form.
+constexpr double kHarmlessCover = 0.5;
+constexpr double kChangeCover = 0.75;
+constexpr double kDestructiveCover = 0.9;
+// Similarity to the command's closest text that a change or destructive command
+// needs without an explicit form.
+constexpr double kChangeSimilarity = 0.45;
+constexpr double kDestructiveSimilarity = 0.7;
+
+GateDecision hold(std::string reason) {
+  return GateDecision{false, std::move(reason)};
+}
+
+std::string explains(const Evidence& e) {
+  char buffer[96];
+  std::snprintf(buffer, sizeof buffer, "it explains %zu of %zu words' characters (%.0f %%)", e.coverage.explained,
+                e.coverage.content, 100.0 * e.coverage.share());
+  return buffer;
+}
+
+GateDecision admitHarmless(const Evidence& e) {
+  if (e.explicitForm || e.coverage.share() >= kHarmlessCover) return {};
+  return hold(explains(e) + ", too little of the request");
+}
+
+GateDecision admitChange(const Evidence& e, const QueryForm& form) {
+  if (form.question == QuestionKind::Asking && !e.phrasesQuestion) {
+    return hold("a question, not a request to change the machine");
+  }
+  if (!e.coverage.negationExplained) return hold("the request negates what the command does");
+  if (e.explicitForm) return {};
+  if (e.coverage.share() < kChangeCover) return hold(explains(e) + ", too little for a command that changes the machine");
+  if (e.similarity < kChangeSimilarity) return hold("too loose a match for a command that changes the machine");
+  return {};
+}
+
+GateDecision admitDestructive(const Evidence& e, const QueryForm& form) {
+  if (form.question != QuestionKind::None && !e.phrasesQuestion) {
+    return hold("a question, never a request to shut down or close");
+  }
+  if (!e.coverage.negationExplained) return hold("the request negates what the command does");
+  if (e.explicitForm) return {};
+  if (e.similarity < kDestructiveSimilarity || e.coverage.share() < kDestructiveCover) {
+    return hold("not an explicit command form for a command that can lose the user's work");
+  }
+  return {};
+}
+
+}  // namespace
+
+GateDecision admitLocalRun(RiskClass risk, const Evidence& evidence, const QueryForm& form) {
+  if (form.question == QuestionKind::About && !evidence.phrasesQuestion) {
+    return hold("a question about it (\"" + toUtf8(form.questionWords) + "\") wants an answer, not the command");
+  }
+  switch (risk) {
+    case RiskClass::None:
+      return admitHarmless(evidence);
+    case RiskClass::Destructive:
+      return admitDestructive(evidence, form);
+    case RiskClass::Change:
+      break;
+  }
+  return admitChange(evidence, form);
+}
+
+}  // namespace norvik
