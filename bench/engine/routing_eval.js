@@ -6,10 +6,10 @@
 // confidence calibration, the paraphrase accuracy, and route time through
 // intent_bridge. Not a test: the time figures vary with the machine.
 //
-//   node bench/engine/routing_eval.js [--domains] [--misses]
+//   node bench/engine/routing_eval.js [--domains] [--misses] [--tune-only]
 //
-// --misses lists the tuning half's misses (never the test half's: the test half
-// is only measured). DESKPET_NATIVE_DIR picks another build, e.g. an older one
+// --misses lists the tuning half's misses; harmful routes are listed for the
+// tuning half only (the test half is only measured). DESKPET_NATIVE_DIR picks another build, e.g. an older one
 // to compare with.
 const { intentBridge: bridge } = require('../../lib');
 const metrics = require('./routing_metrics');
@@ -33,7 +33,8 @@ function printFigures(name, r) {
         ` ${percent(t.servedOrDeferred, t.total).padStart(12)} ${String(t.harmful).padStart(8)}`);
     }
   }
-  for (const { entry, reply } of r.harmfulRows) {
+  // Rows are listed for the tuning half only: the test half is measured, never studied.
+  for (const { entry, reply } of name === 'tune' ? r.harmfulRows : []) {
     console.log(`  HARMFUL ${entry.query} -> ${reply.target}/${metrics.commandName(reply)} ` +
       `(label ${entry.target}/${entry.command || '-'})`);
   }
@@ -75,7 +76,7 @@ function main() {
   console.log(`engine ${bridge.version()}, ${bridge.getCommandCount()} built-in commands`);
   const results = [];
   const queries = [];
-  for (const name of ['tune', 'test']) {
+  for (const name of args.has('--tune-only') ? ['tune'] : ['tune', 'test']) {
     const set = metrics.loadSet(name);
     if (!set) {
       console.log(`\n== ${name}: test/engine/utterances/${name}.json not found`);

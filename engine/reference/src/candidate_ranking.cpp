@@ -5,6 +5,7 @@
 
 #include "occurrences.h"
 #include "query_coverage.h"
+#include "text_scan.h"
 
 namespace norvik {
 
@@ -24,9 +25,6 @@ constexpr double kKeywordBonus = 0.1;
 // much lower.
 constexpr double kLiteralLead = 0.1;
 constexpr double kReadingGap = 0.3;
-// A command named by a generic command's slot that does another kind of thing
-// must explain this much of the query itself.
-constexpr double kNamedCover = 0.75;
 // Commands looked up by a slot value when no candidate is the one it names.
 constexpr std::size_t kSlotLookups = 3;
 
@@ -50,9 +48,17 @@ double keywordCoverage(const Command& command, const std::u32string& query) {
 
 namespace {
 
-// Politeness around a request that patterns need not spell out.
-const std::u32string kLeadingFillers[] = {U"麻烦你", U"你帮我", U"帮我", U"麻烦", U"请", U"帮忙"};
-const std::u32string kTrailingFillers[] = {U"可以吗", U"好吗", U"谢谢", U"吧", U"啊", U"呀", U"哦", U"嘛"};
+// Politeness and hesitation around a request that patterns need not spell out.
+const WordList kLeadingFillers = {U"麻烦你", U"你帮我", U"帮我", U"麻烦", U"请", U"帮忙", U"那个",
+                                  U"嗯",     U"呃",     U"就是", U"你给我", U"小爱", U"请问"};
+const WordList kTrailingFillers = {U"可以吗", U"好吗", U"好不好", U"行不行", U"谢谢", U"吧", U"啊",
+                                   U"呀",     U"哦",   U"嘛",     U"呗",     U"啦",   U"哈"};
+
+// The query without its leading and trailing fillers, and where it starts.
+struct TrimmedQuery {
+  NormalizedText text;
+  std::size_t offset = 0;
+};
 
 NormalizedText slice(const NormalizedText& text, std::size_t begin, std::size_t end) {
   NormalizedText out;
@@ -63,39 +69,34 @@ NormalizedText slice(const NormalizedText& text, std::size_t begin, std::size_t 
   return out;
 }
 
-// The query without a leading and a trailing filler word, or nothing when it has neither.
-std::optional<NormalizedText> withoutFillers(const NormalizedText& query) {
+// The query without leading and trailing filler words, or nothing when it has none.
+std::optional<TrimmedQuery> withoutFillers(const NormalizedText& query) {
   std::size_t begin = 0;
   std::size_t end = query.size();
-  for (const std::u32string& filler : kLeadingFillers) {
-    if (query.chars.compare(0, filler.size(), filler) == 0 && filler.size() < end) {
-      begin = filler.size();
-      break;
-    }
-  }
-  for (const std::u32string& filler : kTrailingFillers) {
-    if (end - begin > filler.size() && query.chars.compare(end - filler.size(), filler.size(), filler) == 0) {
-      end -= filler.size();
-      break;
-    }
-  }
+  for (std::size_t n = 0; (n = wordAt(query.chars, begin, kLeadingFillers)) != 0 && begin + n < end;) begin += n;
+  for (std::size_t n = 0; (n = wordBefore(query.chars, end, kTrailingFillers)) != 0 && end - n > begin;) end -= n;
   if (begin == 0 && end == query.size()) return std::nullopt;
-  return slice(query, begin, end);
+  return TrimmedQuery{slice(query, begin, end), begin};
 }
 
 // Among the command's patterns that match the whole query, takes the one with the
 // most literal text: "搜索一下{query}" is a better reading than "搜索{query}". The
 // query without its fillers is tried first so that a trailing "吧" does not end
 // up inside a slot.
-void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const std::optional<NormalizedText>& trimmed,
+void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const std::optional<TrimmedQuery>& trimmed,
                    std::string_view raw) {
-  for (const NormalizedText* text : {trimmed ? &*trimmed : nullptr, &query}) {
+  const std::pair<const NormalizedText*, std::size_t> texts[] = {
+      {trimmed ? &trimmed->text : nullptr, trimmed ? trimmed->offset : 0}, {&query, 0}};
+  for (const auto& [text, offset] : texts) {
     if (text == nullptr) continue;
     for (const Pattern& pattern : candidate.command->patterns) {
       if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
-      if (auto slots = matchPattern(pattern, *text, raw)) {
+      std::vector<std::pair<std::size_t, std::size_t>> spans;
+      if (auto slots = matchPattern(pattern, *text, raw, &spans)) {
         candidate.pattern = &pattern;
         candidate.slots = std::move(*slots);
+        for (auto& span : spans) span = {span.first + offset, span.second + offset};
+        candidate.slotSpans = std::move(spans);
       }
     }
     if (candidate.pattern != nullptr) return;
@@ -170,10 +171,24 @@ bool sameType(const Command& a, const Command& b) {
   return type != nullptr && b.hasActionType(*type);
 }
 
+// Whether the command knows every word of direction in the pattern's literal
+// text: 静音 knows the 关 of "关掉{app}", the full-screen command does not know
+// the 退 of "退出{app}".
+bool knowsDirections(const Command& command, const Pattern& pattern) {
+  for (const PatternSegment& segment : pattern.segments) {
+    for (const char32_t c : segment.literal) {
+      if (isDirectionCharacter(c) && !knowsCharacter(command, c)) return false;
+    }
+  }
+  return true;
+}
+
 // A generic command whose slot captured what another candidate is specifically
 // about ("关掉{app}" reading "关掉声音") gives way to that candidate, when that
-// one does the same kind of thing or explains the whole query itself: "退出全屏"
-// names the command that makes a window full screen, which does the opposite.
+// one does the same kind of thing or knows the pattern's words of direction:
+// "退出全屏" names the command that makes a window full screen, which does the
+// opposite. The named candidate keeps where the slots stood, so that the router
+// can tell whether it explains what they captured.
 void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapshot& snapshot,
                     const NormalizedText& query) {
   if (candidates.empty() || candidates.front().pattern == nullptr) return;
@@ -184,9 +199,10 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
     // is no more specific ("电影" captured by a video search names no film).
     const Command& named = *candidates[i].command;
     if (named.target == CommandTarget::Chat || !named.patterns.empty()) continue;
-    if (!sameType(generic, named) && coverQuery(named, query.chars, 0, query.size()).share() < kNamedCover) continue;
+    if (!sameType(generic, named) && !knowsDirections(named, *candidates.front().pattern)) continue;
     if (slotNamesCommand(slots, named)) {
       candidates[i].namedBySlot = true;
+      candidates[i].slotSpans = candidates.front().slotSpans;
       std::rotate(candidates.begin(), candidates.begin() + static_cast<long>(i),
                   candidates.begin() + static_cast<long>(i + 1));
       return;
@@ -205,6 +221,7 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
       }
       RouteCandidate named = candidateFor(snapshot, hit.command, query);
       named.namedBySlot = true;
+      named.slotSpans = candidates.front().slotSpans;
       candidates.insert(candidates.begin(), std::move(named));
       return;
     }
@@ -216,7 +233,7 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
 std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
                                            std::string_view raw, bool tryPatterns) {
   std::vector<RouteCandidate> candidates;
-  const std::optional<NormalizedText> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
+  const std::optional<TrimmedQuery> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
   const std::vector<uint32_t> withPatterns =
       tryPatterns ? snapshot.index->patternCommands(query.chars, kPatternCandidateCount) : std::vector<uint32_t>{};
   for (const SimilarityHit& hit : snapshot.index->search(query.chars, kCandidateCount, withPatterns)) {

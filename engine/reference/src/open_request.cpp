@@ -36,7 +36,14 @@ bool openReadsAName(const std::u32string& query, std::size_t begin, std::size_t 
   return quickLook || kNotOpenAfter.find(query[name]) == std::u32string_view::npos;
 }
 
+const WordList kFeatures = {U"付款码", U"收款码", U"扫一扫", U"扫码",   U"朋友圈", U"钱包", U"小程序", U"健康码",
+                           U"乘车码", U"公众号", U"聊天记录", U"群聊", U"视频号", U"设置", U"相册", U"收藏"};
+
 }  // namespace
+
+bool namesAFeature(const std::u32string& name) {
+  return wordBefore(name, name.size(), kFeatures) != 0 && wordBefore(name, name.size(), kFeatures) < name.size();
+}
 
 std::optional<OpenRequest> readOpenRequest(const std::u32string& query) {
   std::size_t pos = 0;

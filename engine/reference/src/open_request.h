@@ -21,4 +21,8 @@ struct OpenRequest {
 // (开会, 上班): 开 after a polite lead or before 一下 / 个, 上 and 去 only with a site.
 std::optional<OpenRequest> readOpenRequest(const std::u32string& query);
 
+// Whether the name ends in a feature inside an app (付款码, 扫一扫, 朋友圈…)
+// rather than naming an app.
+bool namesAFeature(const std::u32string& name);
+
 }  // namespace norvik

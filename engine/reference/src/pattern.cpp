@@ -34,7 +34,8 @@ const std::u32string_view kNotPlaceWords[] = {
     U"今天", U"明天", U"后天", U"昨天", U"前天", U"大后天", U"现在",   U"今晚", U"明晚", U"今早",
     U"明早", U"早上", U"上午", U"中午", U"下午", U"晚上",   U"夜里",   U"周末", U"这周", U"下周",
     U"本周", U"星期", U"礼拜", U"最近", U"未来", U"待会",   U"等会",   U"一会", U"天后", U"外面",
-    U"这里", U"这边", U"那边", U"本地", U"当地", U"附近",   U"我们这", U"我这"};
+    U"这里", U"这边", U"那边", U"本地", U"当地", U"附近",   U"我们这", U"我这", U"我",   U"你",
+    U"告诉", U"帮",   U"请",   U"看",   U"查",   U"问"};
 
 bool isPlace(const std::u32string& text, std::size_t begin, std::size_t end) {
   // A place name has two characters or more and no particle at its ends.
@@ -46,6 +47,22 @@ bool isPlace(const std::u32string& text, std::size_t begin, std::size_t end) {
   return true;
 }
 
+// A time or a duration is made of numerals, units and day words only ("明早六点",
+// "半个钟头", "每天晚上十点"), with a numeral or a day in it: "删掉早上七点" is
+// no time.
+bool isTime(const std::u32string& text, std::size_t begin, std::size_t end) {
+  static const std::u32string_view kTimeCharacters =
+      U"点分秒钟刻小时个天日号月年周星期礼拜早晚上下午中夜凌晨今明后前每工作以之内过整多几傍头晌";
+  static const std::u32string_view kDays = U"今明后每周";
+  bool anchored = false;
+  for (std::size_t i = begin; i < end; ++i) {
+    const bool numeral = isNumeral(text[i]);
+    if (!numeral && kTimeCharacters.find(text[i]) == std::u32string_view::npos) return false;
+    anchored = anchored || numeral || kDays.find(text[i]) != std::u32string_view::npos;
+  }
+  return anchored;
+}
+
 bool slotAccepts(SlotKind kind, const std::u32string& text, std::size_t begin, std::size_t end) {
   switch (kind) {
     case SlotKind::Number:
@@ -54,10 +71,7 @@ bool slotAccepts(SlotKind kind, const std::u32string& text, std::size_t begin, s
       }
       return isNumeral(text[begin]) || text[begin] == U'百';
     case SlotKind::Time:
-      for (std::size_t i = begin; i < end; ++i) {
-        if (isNumeral(text[i])) return true;
-      }
-      return false;
+      return isTime(text, begin, end);
     case SlotKind::Place:
       return isPlace(text, begin, end);
     case SlotKind::Foreign:
@@ -208,7 +222,8 @@ std::optional<Pattern> parsePattern(const std::string& source, std::string& erro
   return pattern;
 }
 
-std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query, std::string_view original) {
+std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query, std::string_view original,
+                                       std::vector<std::pair<std::size_t, std::size_t>>* spans) {
   if (query.size() == 0 || query.size() > kMaxPatternQueryLength) return std::nullopt;
   if (query.size() < pattern.literalLength) return std::nullopt;
   Matcher matcher{pattern, query, {}};
@@ -220,6 +235,7 @@ std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedT
     auto [begin, end] = matcher.captures[captureIndex++];
     trimSlot(query.chars, begin, end,
              [&](std::size_t b, std::size_t e) { return b < e && slotAccepts(segment.kind, query.chars, b, e); });
+    if (spans != nullptr) spans->emplace_back(begin, end);
     const uint32_t byteBegin = query.byteBegin[begin];
     const uint32_t byteEnd = query.byteEnd[end - 1];
     values.emplace_back(segment.slotName, std::string(original.substr(byteBegin, byteEnd - byteBegin)));

@@ -13,7 +13,7 @@
 namespace norvik {
 
 // What a slot accepts: anything, a number ("50", "七十", "百分之二十"), a time
-// or duration (text holding at least one numeral, e.g. "十分钟", "明早六点"), or
+// or duration (numerals, units and day words, e.g. "十分钟", "明早六点"), or
 // a place (any text without a time word or a word such as "这里": in
 // "今天天气怎么样", "今天" is not a city), or foreign text (holding a letter of a
 // script other than Chinese: "hello" in "hello是什么意思", never "关机").
@@ -44,7 +44,9 @@ constexpr std::size_t kMaxSlots = 4;
 constexpr std::size_t kMaxPatternQueryLength = 96;
 
 // Matches the whole query; on success returns the slot values in slot order,
-// without the measure words and fillers at their edges (see slot_trimming.h).
-std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query, std::string_view original);
+// without the measure words and fillers at their edges (see slot_trimming.h),
+// and, when `spans` is given, where they stand in the query's characters.
+std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query, std::string_view original,
+                                       std::vector<std::pair<std::size_t, std::size_t>>* spans = nullptr);
 
 }  // namespace norvik

@@ -14,7 +14,8 @@ const WordList kFillers = {U"请",   U"帮我", U"帮忙", U"麻烦你", U"麻�
                            U"我需要", U"一下", U"一点", U"点儿", U"一些", U"吧",   U"啊",   U"呀",   U"哦",
                            U"嘛",   U"呢",   U"啦",   U"哈",   U"了",     U"的",   U"把",   U"好吗", U"可以吗",
                            U"行吗", U"谢谢", U"这个", U"那个", U"快点",   U"赶紧", U"马上", U"看看", U"你",
-                           U"我",   U"吗"};
+                           U"我",   U"吗",   U"个",   U"呗",   U"嗯",     U"呃",   U"就是", U"给",
+                           U"一段", U"一张", U"一支", U"一次"};
 
 // Numerals are folded together so that "调到三十" knows "调到五十".
 char32_t fold(char32_t c) {
@@ -51,6 +52,17 @@ std::vector<bool> fillerMask(const std::u32string& query, std::size_t begin, std
 
 }  // namespace
 
+bool isDirectionCharacter(char32_t c) {
+  static const std::u32string_view kDirections = U"开关启停退取消删除设定增减加降高低大小亮暗上下前后静连断锁解清录截暂继";
+  return kDirections.find(c) != std::u32string_view::npos;
+}
+
+bool knowsCharacter(const Command& command, char32_t c) {
+  const uint64_t folded = fold(c);
+  return std::any_of(command.knownPairs.begin(), command.knownPairs.end(),
+                     [folded](uint64_t pair) { return (pair >> 32) == folded || (pair & 0xFFFFFFFFu) == folded; });
+}
+
 std::vector<uint64_t> collectKnownPairs(const Command& command) {
   std::vector<uint64_t> pairs;
   addPairs(normalizeText(command.name).chars, pairs);
@@ -75,18 +87,29 @@ Coverage coverQuery(const Command& command, const std::u32string& query, std::si
   if (end > query.size() || begin >= end || end - begin > kMaxCoveredQueryLength) {
     coverage.content = std::max<std::size_t>(1, end > begin ? end - begin : 1);
     coverage.negationExplained = negations.empty();
+    coverage.directionExplained = false;
     return coverage;
   }
+  // The meaningful characters, in order: adjacency skips the fillers between
+  // them, so "开一下扣扣" is "开扣扣" to a command that knows "打开扣扣".
   const std::vector<bool> filler = fillerMask(query, begin, end);
-  std::vector<bool> explained(end - begin, false);
+  std::vector<std::size_t> content;
   for (std::size_t i = begin; i < end; ++i) {
+    if (!filler[i - begin]) content.push_back(i);
+  }
+  std::vector<bool> explained(end - begin, false);
+  for (std::size_t k = 0; k < content.size(); ++k) {
+    const std::size_t i = content[k];
     const bool captured = !given.empty() && given[i];
-    const bool withPrevious = i > begin && knows(command, query[i - 1], query[i]);
-    const bool withNext = i + 1 < end && knows(command, query[i], query[i + 1]);
+    const bool withPrevious = k > 0 && knows(command, query[content[k - 1]], query[i]);
+    const bool withNext = k + 1 < content.size() && knows(command, query[i], query[content[k + 1]]);
     explained[i - begin] = captured || withPrevious || withNext;
-    if (filler[i - begin]) continue;
     ++coverage.content;
-    if (explained[i - begin]) ++coverage.explained;
+    if (explained[i - begin]) {
+      ++coverage.explained;
+    } else if (isDirectionCharacter(query[i]) && !knowsCharacter(command, query[i])) {
+      coverage.directionExplained = false;
+    }
   }
   for (const std::size_t pos : negations) {
     if (pos >= begin && pos < end && !explained[pos - begin]) coverage.negationExplained = false;

@@ -19,6 +19,7 @@ struct Coverage {
   std::size_t content = 0;    // meaningful characters of the query
   std::size_t explained = 0;  // of those, the ones the command explains
   bool negationExplained = true;  // every negation of the query stands in the command's words
+  bool directionExplained = true;  // the command knows every word of direction (开/关, 高/低, 上/下…)
 
   double share() const { return content == 0 ? 0.0 : static_cast<double>(explained) / static_cast<double>(content); }
   std::size_t unexplained() const { return content - explained; }
@@ -33,6 +34,12 @@ std::vector<uint64_t> collectKnownPairs(const Command& command);
 
 // Whether the command knows every pair of adjacent characters of `words`.
 bool knowsWords(const Command& command, const std::u32string& words);
+
+// Whether the command knows the character in some pair of its words.
+bool knowsCharacter(const Command& command, char32_t c);
+// Whether the character decides what a command does to its object (开/关, 高/低,
+// 上/下, 取消…): a command must explain such a character to run.
+bool isDirectionCharacter(char32_t c);
 
 // Coverage of query[begin, end); `given` (empty, or one flag per query character)
 // marks characters that a pattern captured. Negations are the positions listed in

@@ -15,8 +15,10 @@ const WordList kAboutWords = {U"为什么", U"为啥",     U"为何",     U"凭�
 // followed by 样 they ask how something is ("天气怎么样").
 const WordList kHowWords = {U"怎么", U"怎样", U"如何", U"咋"};
 // Questions a query command may answer.
-const WordList kAskingWords = {U"是不是", U"有没有",   U"会不会", U"要不要", U"对不对", U"多少", U"几点",
-                               U"几号",   U"什么时候", U"哪",     U"怎么样", U"怎样",   U"咋样", U"多久"};
+const WordList kAskingWords = {U"是不是", U"有没有", U"会不会", U"要不要", U"对不对", U"多少",
+                               U"几点",   U"几号",   U"什么时候", U"在哪", U"放哪", U"哪里",
+                               U"哪儿",   U"哪",     U"怎么样", U"怎样",   U"咋样",   U"多久",
+                               U"多高",   U"多远",   U"多大",   U"多长",   U"几个",   U"几岁"};
 const WordList kPoliteLeads = {U"请",   U"帮我",   U"帮忙",     U"麻烦",   U"给我",   U"替我",  U"你能",
                                U"你可以", U"能不能", U"可不可以", U"能否", U"可以帮", U"能帮", U"可以给"};
 const WordList kPoliteTails = {U"好吗", U"好不好", U"可以吗", U"行吗", U"行不行", U"谢谢", U"好么", U"可以不"};

@@ -68,7 +68,12 @@ std::size_t countClauseBreaks(std::string_view raw) {
 QuerySignals readQuerySignals(std::string_view raw, const std::u32string& normalized) {
   QuerySignals signals;
   const double length = static_cast<double>(normalized.size());
-  const std::size_t connectives = countAny(normalized, kConnectives);
+  // A joining word that starts the request continues what went before ("接着放"):
+  // it joins nothing.
+  std::size_t connectives = countAny(normalized, kConnectives);
+  for (const char32_t* word : kConnectives) {
+    if (connectives > 0 && normalized.rfind(word, 0) == 0) --connectives;
+  }
   const std::size_t clauseBreaks = countClauseBreaks(raw);
   signals.multiStep = connectives > 0;
   const double lengthPart = std::clamp((length - 8.0) / 30.0, 0.0, 1.0) * 0.5;

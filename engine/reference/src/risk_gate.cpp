@@ -15,7 +15,7 @@ constexpr double kDestructiveCover = 0.9;
 // Similarity to the command's closest text that a change or destructive command
 // needs without an explicit form.
 constexpr double kChangeSimilarity = 0.45;
-constexpr double kDestructiveSimilarity = 0.7;
+constexpr double kDestructiveSimilarity = 0.5;
 
 GateDecision hold(std::string reason) {
   return GateDecision{false, std::move(reason)};
@@ -29,7 +29,9 @@ std::string explains(const Evidence& e) {
 }
 
 GateDecision admitHarmless(const Evidence& e) {
-  if (e.explicitForm || e.coverage.share() >= kHarmlessCover) return {};
+  if (e.explicitForm) return {};
+  if (!e.coverage.directionExplained) return hold("a word of the request says another direction than the command");
+  if (e.coverage.share() >= kHarmlessCover) return {};
   return hold(explains(e) + ", too little of the request");
 }
 
@@ -39,6 +41,7 @@ GateDecision admitChange(const Evidence& e, const QueryForm& form) {
   }
   if (!e.coverage.negationExplained) return hold("the request negates what the command does");
   if (e.explicitForm) return {};
+  if (!e.coverage.directionExplained) return hold("a word of the request says another direction than the command");
   if (e.coverage.share() < kChangeCover) return hold(explains(e) + ", too little for a command that changes the machine");
   if (e.similarity < kChangeSimilarity) return hold("too loose a match for a command that changes the machine");
   return {};
@@ -50,6 +53,7 @@ GateDecision admitDestructive(const Evidence& e, const QueryForm& form) {
   }
   if (!e.coverage.negationExplained) return hold("the request negates what the command does");
   if (e.explicitForm) return {};
+  if (!e.coverage.directionExplained) return hold("a word of the request says another direction than the command");
   if (e.similarity < kDestructiveSimilarity || e.coverage.share() < kDestructiveCover) {
     return hold("not an explicit command form for a command that can lose the user's work");
   }

@@ -29,6 +29,10 @@ constexpr double kChatOpenEnded = 0.4;
 constexpr double kNameExplained = 0.75;
 // Names of unknown apps and sites: at least two characters, at most this many.
 constexpr std::size_t kMaxNameLength = 12;
+// Commands looked up by a title or a name that no candidate explains.
+constexpr std::size_t kNameLookups = 3;
+// Candidates weighed in turn when the closest one may not serve the query.
+constexpr std::size_t kAlternatives = 4;
 
 // A command chosen by reading the form of the request (media verb and title,
 // open and a name, a compound request) rather than by rank alone.
@@ -86,7 +90,7 @@ class QueryRouter {
  private:
   std::string cut(std::size_t begin, std::size_t end) const;
   const RouteCandidate* closest() const;
-  const RouteCandidate* explainer(std::size_t begin, std::size_t end, bool localOnly) const;
+  const Command* explainer(std::size_t begin, std::size_t end, bool localOnly) const;
   std::optional<RouteCandidate> genericWithSlot(const std::string& type, std::size_t begin, std::size_t end) const;
   std::optional<Reading> readCompound() const;
   std::optional<Reading> readMedia() const;
@@ -95,7 +99,9 @@ class QueryRouter {
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
-  void decide(const RouteCandidate& c, bool explicitForm, const std::string& why);
+  bool tryCommand(const RouteCandidate& c, bool explicitForm, const std::string& prefix, std::string& held);
+  void decideReading(const Reading& reading);
+  void decideByRank();
   void choose(const RouteCandidate& c, CommandTarget target, double confidence, const std::string& reasoning);
   void fallBack(const std::string& prefix, const RouteCandidate* heldBack);
   void answerNothing(const std::string& why);
@@ -121,11 +127,19 @@ const RouteCandidate* QueryRouter::closest() const {
 }
 
 // The best-ranked candidate that explains query[begin, end): the command whose
-// word a title or a name is.
-const RouteCandidate* QueryRouter::explainer(std::size_t begin, std::size_t end, bool localOnly) const {
+// word a title or a name is. A name may be too short a part of the query to make
+// its command a candidate ("打开d盘"): the name is then looked up on its own.
+const Command* QueryRouter::explainer(std::size_t begin, std::size_t end, bool localOnly) const {
+  const auto explains = [&](const Command& command) {
+    return !(localOnly && command.target != CommandTarget::Local) &&
+           coverQuery(command, query_.chars, begin, end).share() >= kNameExplained;
+  };
   for (const RouteCandidate& c : d_.candidates) {
-    if (localOnly && c.command->target != CommandTarget::Local) continue;
-    if (coverQuery(*c.command, query_.chars, begin, end).share() >= kNameExplained) return &c;
+    if (explains(*c.command)) return c.command;
+  }
+  if (end - begin > kMaxCoveredQueryLength) return nullptr;
+  for (const SimilarityHit& hit : snapshot_.index->search(query_.chars.substr(begin, end - begin), kNameLookups)) {
+    if (explains(*snapshot_.active[hit.command])) return snapshot_.active[hit.command].get();
   }
   return nullptr;
 }
@@ -182,9 +196,14 @@ std::optional<Reading> QueryRouter::readCompound() const {
   const auto open = readOpenRequest(query_.chars);
   if (!open) return std::nullopt;
   for (std::size_t pos = open->nameBegin + 2; pos + 2 <= query_.size(); ++pos) {
-    const bool longVerb = wordAt(query_.chars, pos, kLongVerbs) != 0;
-    const bool shortVerb = !longVerb && wordAt(query_.chars, pos, kShortVerbs) != 0;
-    if (!longVerb && !(shortVerb && explainer(open->nameBegin, pos, false) != nullptr)) continue;
+    // The verb must ask for something: "打开电脑设置" ends in a noun.
+    const std::size_t longVerb = wordAt(query_.chars, pos, kLongVerbs);
+    const std::size_t shortVerb = longVerb != 0 ? 0 : wordAt(query_.chars, pos, kShortVerbs);
+    if (longVerb != 0 && pos + longVerb >= query_.size()) continue;
+    if (longVerb == 0 && (shortVerb == 0 || pos + shortVerb + 1 >= query_.size() ||
+                          explainer(open->nameBegin, pos, false) == nullptr)) {
+      continue;
+    }
     const std::string app = cut(open->nameBegin, pos);
     const RouteDecision rest = QueryRouter(snapshot_, cut(pos, query_.size()), false).route();
     if (rest.target == CommandTarget::Local && rest.hasMatch && rest.best.command->risk == RiskClass::None) {
@@ -235,19 +254,25 @@ std::optional<Reading> QueryRouter::readMedia() const {
 }
 
 // 打开 + a name: a command that knows the name (打开蓝牙, 打开导航) is left to the
-// ranking; a programme is media; any other name is an app (or a site, when the
-// request says so) that the host opens if it exists.
+// ranking, except the generic site command, which knows site names from its
+// examples (打开百度) and takes the name as its detail; a programme is media; a
+// feature inside an app (微信付款码) is for the LLM; any other name is an app (or
+// a site, when the request says so) that the host opens if it exists.
 std::optional<Reading> QueryRouter::readOpen() const {
   const auto open = readOpenRequest(query_.chars);
   if (!open || form_.question != QuestionKind::None || !form_.negations.empty()) return std::nullopt;
   const std::size_t length = open->nameEnd - open->nameBegin;
-  if (length < 2 || length > kMaxNameLength || explainer(open->nameBegin, open->nameEnd, false) != nullptr) {
-    return std::nullopt;
-  }
+  if (length < 2 || length > kMaxNameLength) return std::nullopt;
   const std::u32string name = query_.chars.substr(open->nameBegin, length);
+  bool website = open->website;
+  const Command* known = website ? nullptr : explainer(open->nameBegin, open->nameEnd, false);
+  if (known != nullptr) {
+    if (known != snapshot_.generic("open_website")) return std::nullopt;
+    website = true;
+  }
   if (const auto programme = programmeKind(name)) return mediaReading(*programme, open->nameBegin, open->nameEnd);
-  const std::string type = open->website ? "open_website" : "open_app";
-  auto c = genericWithSlot(type, open->nameBegin, open->nameEnd);
+  if (namesAFeature(name)) return Reading{RouteCandidate{}, "opening a feature inside an app"};
+  auto c = genericWithSlot(website ? "open_website" : "open_app", open->nameBegin, open->nameEnd);
   if (!c) return std::nullopt;
   std::string why = "opening \"" + c->slots.front().second + "\", a name no command knows";
   return Reading{std::move(*c), std::move(why)};
@@ -260,14 +285,56 @@ bool QueryRouter::phrasesQuestion(const RouteCandidate& c) const {
   return knowsWords(*c.command, words);
 }
 
+// What a generic command that changes the machine (打开{app}, 关闭{app}) takes in
+// its slot must be a name: more than one Han character ("把歌关了" closes no app
+// called 歌), at most six, and no words of quantity ("关闭所有窗口").
+bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end) {
+  static const WordList kQuantities = {U"所有", U"全部", U"每个", U"除了", U"以外", U"其他", U"一切", U"这些", U"那些"};
+  const auto han = static_cast<std::size_t>(std::count_if(query.begin() + static_cast<long>(begin),
+                                                          query.begin() + static_cast<long>(end), isHan));
+  if (end - begin < 2 && han > 0) return false;
+  return han <= 6 && !containsAny(std::u32string_view(query).substr(begin, end - begin), kQuantities);
+}
+
+bool holdsNames(const RouteCandidate& c, const std::u32string& query) {
+  const Command& command = *c.command;
+  const bool generic = command.action.size() == 1 && command.risk != RiskClass::None;
+  if (!generic) return true;
+  for (const auto& [begin, end] : c.slotSpans) {
+    if (!holdsAName(query, begin, end)) return false;
+  }
+  return true;
+}
+
+// Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
+// a generic pattern's literal text, not part of the name.
+std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
+  static const WordList kKinds = {U"程序", U"软件", U"应用", U"app", U"客户端", U"功能"};
+  const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kKinds);
+  return n < end - begin ? n : 0;
+}
+
 Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   Evidence e;
-  e.explicitForm = explicitForm || c.pattern != nullptr || c.namedBySlot;
   e.similarity = c.similarity;
+  // What a pattern read is explained: its literal text, and its slots when they hold
+  // names. A command named by a generic pattern's slot must explain what the slot
+  // captured itself.
   std::vector<bool> given;
-  if (e.explicitForm) given.assign(query_.size(), true);
+  const bool namesInSlots = holdsNames(c, query_.chars);
+  if (explicitForm || c.pattern != nullptr || c.namedBySlot) {
+    given.assign(query_.size(), true);
+    if (c.namedBySlot || !namesInSlots) {
+      for (const auto& [begin, end] : c.slotSpans) {
+        const std::size_t name = c.namedBySlot ? end - kindSuffixLength(query_.chars, begin, end) : end;
+        std::fill(given.begin() + static_cast<long>(begin), given.begin() + static_cast<long>(name), false);
+      }
+    }
+  }
   e.coverage = coverQuery(*c.command, query_.chars, 0, query_.size(), given, form_.negations);
-  if (e.explicitForm && !form_.negations.empty()) {
+  e.explicitForm = explicitForm || (c.pattern != nullptr && namesInSlots) ||
+                   (c.namedBySlot && e.coverage.explained == e.coverage.content);
+  if (!given.empty() && !form_.negations.empty()) {
     // A pattern or a reading captured the negation only if the command's own words hold it.
     e.coverage.negationExplained =
         coverQuery(*c.command, query_.chars, 0, query_.size(), {}, form_.negations).negationExplained;
@@ -327,30 +394,80 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
   }
 }
 
-void QueryRouter::decide(const RouteCandidate& c, bool explicitForm, const std::string& why) {
-  const std::string prefix = why.empty() ? describeMatch(c) : why + "; " + describeMatch(c);
-  if (signals_.multiStep) return fallBack(prefix + "; several steps", &c);
+// Chooses the command when it may serve the query; otherwise says why not in
+// `held` and chooses nothing.
+bool QueryRouter::tryCommand(const RouteCandidate& c, bool explicitForm, const std::string& prefix,
+                             std::string& held) {
   const Command& command = *c.command;
   const double threshold = snapshot_.config.localThreshold;
+  setScores(&c, explicitForm);
   if (command.target != CommandTarget::Local) {
     const bool claims = explicitForm || c.similarity >= kDelegateFloor || c.pattern != nullptr || c.namedBySlot;
-    if (!claims) return fallBack(prefix + "; too loose a match", &c);
-    return choose(c, command.target, explicitForm ? std::max(0.8, std::min(1.0, c.rank)) : std::min(1.0, c.rank),
-                  prefix + (command.target == CommandTarget::Llm ? "; the command needs details that the LLM extracts"
-                                                                 : "; small talk for the pet"));
+    if (!claims) {
+      held = "too loose a match";
+      return false;
+    }
+    choose(c, command.target, explicitForm ? std::max(0.8, std::min(1.0, c.rank)) : std::min(1.0, c.rank),
+           prefix + (command.target == CommandTarget::Llm ? "; the command needs details that the LLM extracts"
+                                                          : "; small talk for the pet"));
+    return true;
   }
   if (d_.scores.combined < threshold) {
-    return fallBack(prefix + format("; combined score %.2f < threshold %.2f", d_.scores.combined, threshold), &c);
+    held = format("combined score %.2f < threshold %.2f", d_.scores.combined, threshold);
+    return false;
   }
   const Evidence evidence = weigh(c, explicitForm);
   const GateDecision gate = admitLocalRun(command.risk, evidence, form_);
-  if (!gate.run) return fallBack(prefix + "; held back (" + riskName(command.risk) + "): " + gate.reason, &c);
+  if (!gate.run) {
+    held = "held back (" + std::string(riskName(command.risk)) + "): " + gate.reason;
+    return false;
+  }
   const double confidence = evidence.explicitForm
                                 ? std::max(0.8, d_.scores.combined)
                                 : 0.5 * evidence.coverage.share() + 0.5 * std::min(1.0, evidence.similarity);
   choose(c, CommandTarget::Local, confidence,
          prefix + format("; combined score %.2f >= threshold %.2f", d_.scores.combined, threshold) +
              format(", explains %.0f %% of the request: run locally", 100.0 * evidence.coverage.share()));
+  return true;
+}
+
+// A command found by reading the form of the request, or nothing.
+void QueryRouter::decideReading(const Reading& reading) {
+  const std::string prefix = reading.why + "; " + describeMatch(reading.candidate);
+  std::string held;
+  if (signals_.multiStep) return fallBack(prefix + "; several steps", &reading.candidate);
+  if (!tryCommand(reading.candidate, true, prefix, held)) {
+    setScores(&reading.candidate, true);
+    fallBack(prefix + "; " + held, &reading.candidate);
+  }
+}
+
+// The best-ranked command that may serve the query. When the closest one is held
+// back, the next few are weighed in turn ("今天冷吗" is closest to tomorrow's
+// weather, which does not know 今天, and served by today's); each must pass the
+// same checks on its own.
+void QueryRouter::decideByRank() {
+  const RouteCandidate& first = d_.candidates.front();
+  const std::string prefix = describeMatch(first);
+  if (signals_.multiStep) {
+    setScores(&first, false);
+    return fallBack(prefix + "; several steps", &first);
+  }
+  std::string firstHeld;
+  const std::size_t count = std::min(d_.candidates.size(), kAlternatives);
+  for (std::size_t i = 0; i < count; ++i) {
+    const RouteCandidate& c = d_.candidates[i];
+    if (!reportable(c)) break;
+    std::string held;
+    const std::string why = i == 0 ? prefix : prefix + "; " + firstHeld + "; next: " + describeMatch(c);
+    if (tryCommand(c, false, why, held)) return;
+    if (i == 0) firstHeld = held;
+    // The slot of a generic pattern named this command: the generic one must not
+    // take what it names for an app ("关掉蓝牙功能" is no app called 蓝牙功能).
+    if (c.namedBySlot) break;
+  }
+  setScores(&first, false);
+  fallBack(prefix + "; " + firstHeld, &first);
 }
 
 void QueryRouter::answerNothing(const std::string& why) {
@@ -393,11 +510,9 @@ RouteDecision QueryRouter::route() {
     setScores(closest(), false);
     fallBack(reading->why, nullptr);
   } else if (reading) {
-    setScores(&reading->candidate, true);
-    decide(reading->candidate, true, reading->why);
-  } else if (const RouteCandidate* c = closest()) {
-    setScores(c, false);
-    decide(*c, false, std::string());
+    decideReading(*reading);
+  } else if (closest() != nullptr) {
+    decideByRank();
   } else {
     setScores(nullptr, false);
     fallBack("no similar command", nullptr);
