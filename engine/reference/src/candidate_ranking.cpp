@@ -171,18 +171,6 @@ bool sameType(const Command& a, const Command& b) {
   return type != nullptr && b.hasActionType(*type);
 }
 
-// Whether the command knows every word of direction in the pattern's literal
-// text: 静音 knows the 关 of "关掉{app}", the full-screen command does not know
-// the 退 of "退出{app}".
-bool knowsDirections(const Command& command, const Pattern& pattern) {
-  for (const PatternSegment& segment : pattern.segments) {
-    for (const char32_t c : segment.literal) {
-      if (isDirectionCharacter(c) && !knowsCharacter(command, c)) return false;
-    }
-  }
-  return true;
-}
-
 // A generic command whose slot captured what another candidate is specifically
 // about ("关掉{app}" reading "关掉声音") gives way to that candidate, when that
 // one does the same kind of thing or knows the pattern's words of direction:

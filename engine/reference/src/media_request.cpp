@@ -42,12 +42,11 @@ const WordList kMeasures = {U"一首", U"一曲", U"一部", U"一集", U"一个
 const WordList kTails = {U"吧", U"啊", U"呀", U"哦", U"嘛", U"呢", U"啦", U"好吗", U"可以吗", U"行吗", U"谢谢",
                          U"给我听", U"给我看", U"听听", U"看看", U"一下", U"来听听", U"来看看"};
 
-// Words that name no particular title.
-const WordList kGenericWords = {
-    U"歌曲", U"歌", U"音乐", U"曲子", U"电影", U"电视剧", U"电视", U"视频", U"节目", U"动画片", U"动画", U"综艺",
-    U"纪录片", U"片子", U"大片", U"儿歌", U"轻音乐", U"纯音乐", U"好听的", U"好看的", U"流行", U"经典", U"老",
-    U"热门", U"最新", U"最近", U"新", U"随便", U"什么", U"点", U"一些", U"些", U"几首", U"首", U"个", U"的",
-    U"欢快", U"安静", U"伤感", U"轻松", U"舒缓", U"动感", U"抖音", U"热歌", U"榜", U"排行", U"音", U"乐"};
+// Words that name no particular title ("放首好听的歌", "看个视频"). A genre
+// (轻音乐, 儿歌, 老歌) names what to look for: it is for the media commands.
+const WordList kGenericWords = {U"歌曲", U"歌",   U"音乐", U"曲子", U"电影", U"电视剧", U"电视", U"视频",
+                                U"节目", U"综艺", U"片子", U"大片", U"好听的", U"好听", U"好看的", U"随便",
+                                U"什么", U"点",   U"一些", U"些",   U"几首", U"首",     U"个",   U"的"};
 
 // Stories, jokes and poems are for the chat pipeline.
 const WordList kChatWords = {U"故事", U"笑话", U"段子", U"诗", U"谜语", U"绕口令", U"脑筋急转弯"};

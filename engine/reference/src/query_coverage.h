@@ -41,6 +41,14 @@ bool knowsCharacter(const Command& command, char32_t c);
 // 上/下, 取消…): a command must explain such a character to run.
 bool isDirectionCharacter(char32_t c);
 
+// Whether the command knows every word of direction in the pattern's literal
+// text: 静音 knows the 关 of "关掉{app}", the full-screen command does not know
+// the 退 of "退出{app}".
+bool knowsDirections(const Command& command, const Pattern& pattern);
+
+// The query without its fillers ("帮我关一下电脑" → "关电脑").
+std::u32string contentCharacters(const std::u32string& query);
+
 // Coverage of query[begin, end); `given` (empty, or one flag per query character)
 // marks characters that a pattern captured. Negations are the positions listed in
 // `negations`.

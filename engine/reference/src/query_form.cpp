@@ -47,6 +47,7 @@ void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& f
     if (const std::size_t n = wordAt(text, pos, kAboutWords)) {
       form.question = QuestionKind::About;
       form.questionWords = text.substr(pos, n);
+      form.questionAt = pos;
       return;
     }
   }
@@ -54,6 +55,7 @@ void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& f
     if (const std::size_t n = wordAt(text, pos, kAskingWords)) {
       form.question = QuestionKind::Asking;
       form.questionWords = text.substr(pos, n);
+      form.questionAt = pos;
       // "怎么样" is a state question, but 怎么 before a verb asks how to do something.
       if (text.compare(pos, 2, U"怎样") != 0 && text.compare(pos, 3, U"怎么样") != 0) return;
     }
@@ -63,6 +65,7 @@ void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& f
       if (kind == QuestionKind::About || form.question == QuestionKind::None) {
         form.question = kind;
         form.questionWords = std::move(words);
+        form.questionAt = pos;
       }
       if (kind == QuestionKind::About) return;
     }
@@ -72,6 +75,7 @@ void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& f
   if (endsWithQuestionParticle(text) && !form.politeRequest) {
     form.question = QuestionKind::Asking;
     form.questionWords = text.substr(text.size() - 1);
+    form.questionAt = text.size() - 1;
   } else if (questionMark && !form.politeRequest) {
     form.question = QuestionKind::Asking;
   }

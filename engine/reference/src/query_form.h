@@ -23,6 +23,7 @@ enum class QuestionKind {
 struct QueryForm {
   QuestionKind question = QuestionKind::None;
   std::u32string questionWords;  // the words that make it a question ("怎么关", "是干啥的", "吗")
+  std::size_t questionAt = 0;    // where they start in the normalised query
   bool politeRequest = false;    // 帮我, 请, 能不能…, …好吗: a request, even when phrased as a question
   std::vector<std::size_t> negations;  // positions of negation characters (别, 不, 没…)
 };

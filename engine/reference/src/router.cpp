@@ -98,10 +98,12 @@ class QueryRouter {
   std::optional<Reading> readOpen() const;
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
+  double semantic(const RouteCandidate& c, bool explicitForm) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
   bool tryCommand(const RouteCandidate& c, bool explicitForm, const std::string& prefix, std::string& held);
   void decideReading(const Reading& reading);
   void decideByRank();
+  bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
   void choose(const RouteCandidate& c, CommandTarget target, double confidence, const std::string& reasoning);
   void fallBack(const std::string& prefix, const RouteCandidate* heldBack);
   void answerNothing(const std::string& why);
@@ -192,6 +194,8 @@ std::optional<Reading> QueryRouter::readCompound() const {
                                       U"设置", U"提醒",   U"下载",   U"导航", U"输入", U"看一下", U"听一下"};
   static const WordList kShortVerbs = {U"搜", U"查", U"放", U"听", U"看", U"发",
                                        U"给", U"找", U"写", U"玩", U"买", U"订"};
+  static const WordList kSearchVerbs = {U"搜索一下", U"搜索", U"搜一下", U"搜搜", U"搜", U"查一下", U"查查",
+                                       U"查询",     U"查",   U"百度一下", U"百度"};
   if (!allowCompound_) return std::nullopt;
   const auto open = readOpenRequest(query_.chars);
   if (!open) return std::nullopt;
@@ -205,6 +209,12 @@ std::optional<Reading> QueryRouter::readCompound() const {
       continue;
     }
     const std::string app = cut(open->nameBegin, pos);
+    // "打开浏览器搜一下…": the web search covers the whole request.
+    if (const std::size_t search = wordAt(query_.chars, pos, kSearchVerbs); search != 0) {
+      if (auto c = genericWithSlot("web_search", pos + search, query_.size())) {
+        return Reading{std::move(*c), "opening \"" + app + "\" to search the web"};
+      }
+    }
     const RouteDecision rest = QueryRouter(snapshot_, cut(pos, query_.size()), false).route();
     if (rest.target == CommandTarget::Local && rest.hasMatch && rest.best.command->risk == RiskClass::None) {
       return Reading{rest.best,
@@ -248,8 +258,12 @@ std::optional<Reading> QueryRouter::mediaReading(MediaKind kind, std::size_t beg
 std::optional<Reading> QueryRouter::readMedia() const {
   const auto media = readMediaRequest(query_.chars);
   if (!media) return std::nullopt;
-  // "播放下一首", "看一下电量": the words of a local command, not a title.
+  // "播放下一首", "看一下电量": the words of a local command, not a title; nor is
+  // what a local pattern reads ("帮我看一下南京明天的天气").
   if (explainer(media->titleBegin, media->titleEnd, true) != nullptr) return std::nullopt;
+  for (const RouteCandidate& c : d_.candidates) {
+    if (c.pattern != nullptr && c.command->target == CommandTarget::Local) return std::nullopt;
+  }
   return mediaReading(media->kind, media->titleBegin, media->titleEnd);
 }
 
@@ -278,10 +292,17 @@ std::optional<Reading> QueryRouter::readOpen() const {
   return Reading{std::move(*c), std::move(why)};
 }
 
+// Whether the command itself asks the query's question: its words or its
+// pattern's literal text hold the question words (天气怎么样, "{text}用英语怎么说"),
+// or a slot of its pattern holds them, so that the question is what to search
+// or translate ("搜一下亮度调不了怎么办").
 bool QueryRouter::phrasesQuestion(const RouteCandidate& c) const {
   const std::u32string& words = form_.questionWords;
   if (words.empty()) return false;
   if (c.pattern != nullptr && literalText(*c.pattern).find(words) != std::u32string::npos) return true;
+  for (const auto& [begin, end] : c.slotSpans) {
+    if (c.pattern != nullptr && form_.questionAt >= begin && form_.questionAt + words.size() <= end) return true;
+  }
   return knowsWords(*c.command, words);
 }
 
@@ -317,6 +338,12 @@ std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std
 Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   Evidence e;
   e.similarity = c.similarity;
+  if (c.command->risk == RiskClass::Destructive && query_.size() <= kMaxCoveredQueryLength) {
+    // Politeness lowers the similarity ("帮我关一下电脑"): weigh the words that mean something.
+    for (const SimilarityHit& hit : snapshot_.index->search(contentCharacters(query_.chars), 0, {c.position})) {
+      if (hit.command == c.position) e.similarity = std::max<double>(e.similarity, hit.similarity);
+    }
+  }
   // What a pattern read is explained: its literal text, and its slots when they hold
   // names. A command named by a generic pattern's slot must explain what the slot
   // captured itself.
@@ -343,11 +370,28 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   return e;
 }
 
+// How well the command's words match the query. A pattern (or a reading) that
+// spells out part of the query matches that part exactly, whatever its slots
+// hold: "哈尔滨今天冷不冷" shares little with the weather command's examples but
+// all of "{city}今天冷不冷" except the city.
+double QueryRouter::semantic(const RouteCandidate& c, bool explicitForm) const {
+  if (c.pattern == nullptr && !explicitForm) return c.similarity;
+  std::size_t captured = 0;
+  for (const auto& [begin, end] : c.slotSpans) captured += end - begin;
+  for (const auto& slot : c.slots) {
+    if (c.slotSpans.empty()) captured += normalizeText(slot.second).chars.size();
+  }
+  const double spelledOut = query_.size() == 0 ? 0.0
+                                               : static_cast<double>(query_.size() - std::min(captured, query_.size())) /
+                                                     static_cast<double>(query_.size());
+  return std::max(c.similarity, spelledOut);
+}
+
 void QueryRouter::setScores(const RouteCandidate* c, bool explicitForm) {
   d_.scores.complexity = signals_.complexity;
   d_.scores.openEnded = signals_.openEnded;
   if (c != nullptr) {
-    d_.scores.semantic = c->similarity;
+    d_.scores.semantic = semantic(*c, explicitForm);
     d_.scores.domainKeyword = c->keywordCoverage;
     d_.scores.entityMatch = explicitForm || c->pattern != nullptr || c->namedBySlot ? 1.0 : 0.0;
   }
@@ -431,6 +475,25 @@ bool QueryRouter::tryCommand(const RouteCandidate& c, bool explicitForm, const s
   return true;
 }
 
+// Whether a slot of the candidate holds what a better-ranked candidate (held
+// back) explains: "关掉蓝牙功能" is about the Bluetooth command, not an app
+// called 蓝牙功能 for the generic close command.
+bool QueryRouter::slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const {
+  if (c.pattern == nullptr) return false;
+  for (const auto& [begin, end] : c.slotSpans) {
+    const std::size_t name = end - kindSuffixLength(query_.chars, begin, end);
+    for (std::size_t j = 0; j < rank; ++j) {
+      const Command& held = *d_.candidates[j].command;
+      // "把word关了": the Word opener knows "word" but not 关; closing it is
+      // the generic close command's job.
+      if (knowsDirections(held, *c.pattern) && coverQuery(held, query_.chars, begin, name).share() >= kNameExplained) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 // A command found by reading the form of the request, or nothing.
 void QueryRouter::decideReading(const Reading& reading) {
   const std::string prefix = reading.why + "; " + describeMatch(reading.candidate);
@@ -458,6 +521,7 @@ void QueryRouter::decideByRank() {
   for (std::size_t i = 0; i < count; ++i) {
     const RouteCandidate& c = d_.candidates[i];
     if (!reportable(c)) break;
+    if (i > 0 && slotsNameAHeldCommand(c, i)) break;
     std::string held;
     const std::string why = i == 0 ? prefix : prefix + "; " + firstHeld + "; next: " + describeMatch(c);
     if (tryCommand(c, false, why, held)) return;
