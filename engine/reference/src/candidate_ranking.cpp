@@ -52,7 +52,7 @@ namespace {
 const WordList kLeadingFillers = {U"麻烦你", U"你帮我", U"帮我", U"麻烦", U"请", U"帮忙", U"那个",
                                   U"嗯",     U"呃",     U"就是", U"你给我", U"小爱", U"请问"};
 const WordList kTrailingFillers = {U"可以吗", U"好吗", U"好不好", U"行不行", U"谢谢", U"吧", U"啊",
-                                   U"呀",     U"哦",   U"嘛",     U"呗",     U"啦",   U"哈"};
+                                   U"呀",     U"哦",   U"嘛",     U"呗",     U"啦",   U"哈", U"了"};
 
 // The query without its leading and trailing fillers, and where it starts.
 struct TrimmedQuery {

@@ -38,6 +38,8 @@ struct Command {
   // keywords (numerals folded together), sorted: the words the command knows,
   // for telling how much of a query it explains.
   std::vector<uint64_t> knownPairs;
+  // Some example asks a question (大盘怎么样, 比赛打完了吗): the command answers questions.
+  bool answersQuestions = false;
 
   // The value of an action member ("type", "op"…), or null.
   const std::string* actionValue(std::string_view member) const;

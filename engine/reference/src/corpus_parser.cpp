@@ -1,5 +1,6 @@
 #include "corpus_parser.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,6 +9,7 @@
 
 #include "json_document.h"
 #include "query_coverage.h"
+#include "query_form.h"
 #include "risk_class.h"
 #include "simdjson.h"
 
@@ -143,6 +145,9 @@ struct CommandReader {
     }
     if (!hasRisk) command.risk = defaultRisk(defaultRiskRules(), command.action, command.target);
     command.knownPairs = collectKnownPairs(command);
+    command.answersQuestions = std::any_of(command.examples.begin(), command.examples.end(), [](const std::string& e) {
+      return readQueryForm(e, normalizeText(e).chars).question != QuestionKind::None;
+    });
     return true;
   }
 };

@@ -10,7 +10,7 @@ const WordList kLeads = {U"请",   U"帮我", U"给我", U"麻烦你", U"麻烦"
                          U"我要", U"我想", U"帮忙", U"快",     U"赶紧", U"再",     U"能不能"};
 const WordList kVerbs = {U"打开", U"启动", U"运行", U"开启", U"进入", U"访问", U"登录", U"登陆", U"开", U"上", U"去"};
 // Words between the verb and the name.
-const WordList kFillers = {U"一下", U"一个", U"个", U"下", U"我的", U"那个", U"这个"};
+const WordList kFillers = {U"一下", U"一个", U"个", U"下", U"那个", U"这个", U"一会儿", U"会儿", U"一会"};
 // Words after the name.
 const WordList kTails = {U"吧", U"啊", U"呀", U"哦", U"嘛", U"呢", U"啦", U"好吗", U"可以吗", U"行吗", U"谢谢",
                          U"一下", U"给我", U"软件", U"应用", U"app", U"程序", U"客户端", U"看看"};

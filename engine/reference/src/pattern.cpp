@@ -39,8 +39,11 @@ const std::u32string_view kNotPlaceWords[] = {
     U"小度", U"天猫", U"精灵", U"同学", U"siri", U"小艺", U"小布"};
 
 bool isPlace(const std::u32string& text, std::size_t begin, std::size_t end) {
-  // A place name has two characters or more and no particle at its ends.
+  // A place name has two characters or more, no particle at its ends and no numeral.
   if (end - begin < 2 || text[begin] == U'的' || text[end - 1] == U'的') return false;
+  for (std::size_t i = begin; i < end; ++i) {
+    if (isNumeral(text[i]) && text[i] != U'万') return false;
+  }
   const std::u32string_view value(text.data() + begin, end - begin);
   for (const std::u32string_view word : kNotPlaceWords) {
     if (value.find(word) != std::u32string_view::npos) return false;

@@ -35,7 +35,7 @@ char32_t fold(char32_t c) {
 const WordList kNotDirections = {U"早上", U"晚上", U"上午", U"下午", U"中午", U"马上", U"上班", U"下班", U"网上",
                                  U"线上", U"上网", U"下载", U"一下", U"下来", U"上来", U"起来", U"大家", U"大概",
                                  U"高铁", U"小时", U"多大", U"高兴", U"开心", U"当前", U"以前", U"前面", U"后面",
-                                 U"以后", U"之后", U"然后", U"最后", U"后天", U"大小", U"上面", U"下面", U"加油",
+                                 U"以后", U"之后", U"然后", U"最后", U"大小", U"上面", U"下面", U"加油",
                                  U"小爱", U"小度", U"设备", U"关于", U"开会", U"上一下"};
 
 std::vector<bool> directionMask(const std::u32string& query, std::size_t begin, std::size_t end) {

@@ -9,7 +9,7 @@ namespace norvik {
 namespace {
 
 // Share of the query a command must explain, by risk class, without an explicit form.
-constexpr double kHarmlessCover = 0.5;
+constexpr double kHarmlessCover = 0.6;
 constexpr double kChangeCover = 0.75;
 constexpr double kDestructiveCover = 0.9;
 // Similarity to the command's closest text that a change or destructive command

@@ -100,6 +100,7 @@ class QueryRouter {
   bool phrasesQuestion(const RouteCandidate& c) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
+  bool claims(const RouteCandidate& c, bool explicitForm) const;
   bool tryCommand(const RouteCandidate& c, bool explicitForm, const std::string& prefix, std::string& held);
   void decideReading(const Reading& reading);
   void decideByRank();
@@ -410,12 +411,31 @@ void QueryRouter::choose(const RouteCandidate& c, CommandTarget target, double c
   }
 }
 
+// Whether a command of the LLM or of chat takes the query: it must match it
+// closely enough, and an LLM command (an action: a call, a ticket, a song) takes
+// a question only when it answers questions itself (its examples ask: 大盘怎么样,
+// 比赛打完了吗) or phrases this one ("去西湖怎么走"): "收音机是谁发明的" is for
+// chat, not for the radio.
+bool QueryRouter::claims(const RouteCandidate& c, bool explicitForm) const {
+  if (!(explicitForm || c.similarity >= kDelegateFloor || c.pattern != nullptr || c.namedBySlot)) return false;
+  if (c.command->target != CommandTarget::Llm || explicitForm) return true;
+  switch (form_.question) {
+    case QuestionKind::About:
+      return phrasesQuestion(c);
+    case QuestionKind::Asking:
+      return c.pattern != nullptr || c.command->answersQuestions || phrasesQuestion(c);
+    case QuestionKind::None:
+      break;
+  }
+  return true;
+}
+
 // No command is chosen: the LLM path for requests, chat for the rest. A command
 // of the LLM or chat that claims the query is taken first.
 void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* heldBack) {
   for (const RouteCandidate& c : d_.candidates) {
     if (&c == heldBack || c.command->target == CommandTarget::Local || signals_.multiStep) continue;
-    if (c.similarity >= kDelegateFloor || c.pattern != nullptr) {
+    if (claims(c, false)) {
       const CommandTarget target = c.command->target;
       choose(c, target, std::min(1.0, c.rank),
              prefix + "; \"" + c.command->name + "\" claims it" +
@@ -423,10 +443,13 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
       return;
     }
   }
-  const bool claimedByRequest = heldBack != nullptr && heldBack->command->target != CommandTarget::Chat;
+  // Questions get an answer; requests the LLM path. A close but held-back
+  // command makes a request of the query too ("把屏幕截下来").
+  const bool claimedByRequest = heldBack != nullptr && heldBack->command->target != CommandTarget::Chat &&
+                                heldBack->similarity >= kDelegateFloor;
   const bool commandLike = signals_.imperative || signals_.multiStep || claimedByRequest;
-  const bool question =
-      form_.question == QuestionKind::About || (signals_.openEnded >= kChatOpenEnded && !signals_.imperative);
+  const bool question = form_.question != QuestionKind::None ||
+                        (signals_.openEnded >= kChatOpenEnded && !signals_.imperative);
   if (commandLike && !question) {
     d_.target = CommandTarget::Llm;
     d_.confidence = std::clamp(1.0 - d_.scores.combined, 0.0, 1.0);
@@ -446,8 +469,7 @@ bool QueryRouter::tryCommand(const RouteCandidate& c, bool explicitForm, const s
   const double threshold = snapshot_.config.localThreshold;
   setScores(&c, explicitForm);
   if (command.target != CommandTarget::Local) {
-    const bool claims = explicitForm || c.similarity >= kDelegateFloor || c.pattern != nullptr || c.namedBySlot;
-    if (!claims) {
+    if (!claims(c, explicitForm)) {
       held = "too loose a match";
       return false;
     }
