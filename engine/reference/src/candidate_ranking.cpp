@@ -25,23 +25,34 @@ constexpr double kKeywordBonus = 0.1;
 // much lower.
 constexpr double kLiteralLead = 0.1;
 constexpr double kReadingGap = 0.3;
+// Keywords up to this length are searched for directly; longer ones in linear
+// time whatever the text (see occurrences.h).
+constexpr std::size_t kShortKeyword = 8;
 // Commands looked up by a slot value when no candidate is the one it names.
 constexpr std::size_t kSlotLookups = 3;
 
 }  // namespace
 
-double keywordCoverage(const Command& command, const std::u32string& query) {
+double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters) {
   if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
-  std::vector<bool> covered(query.size(), false);
+  std::vector<bool> covered;
+  const auto mark = [&](std::size_t pos, std::size_t length) {
+    if (covered.empty()) covered.assign(query.size(), false);
+    std::fill(covered.begin() + static_cast<long>(pos), covered.begin() + static_cast<long>(pos + length), true);
+  };
   for (const std::u32string& keyword : command.normalizedKeywords) {
-    // Occurrences come in increasing order: each position is marked once.
-    std::size_t markedTo = 0;
-    forEachOccurrence(query, keyword, [&](std::size_t pos) {
-      const std::size_t end = pos + keyword.size();
-      for (std::size_t i = std::max(pos, markedTo); i < end; ++i) covered[i] = true;
-      markedTo = std::max(markedTo, end);
-    });
+    if (keyword.size() > query.size() || !characters.mayHold(keyword.front())) continue;
+    if (keyword.size() <= kShortKeyword) {
+      // Short keywords (nearly all of them): a plain search is fastest, and
+      // cannot degrade much.
+      for (std::size_t pos = query.find(keyword); pos != std::u32string::npos; pos = query.find(keyword, pos + 1)) {
+        mark(pos, keyword.size());
+      }
+      continue;
+    }
+    forEachOccurrence(query, keyword, [&](std::size_t pos) { mark(pos, keyword.size()); });
   }
+  if (covered.empty()) return 0.0;
   const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), true));
   return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
 }
@@ -49,10 +60,29 @@ double keywordCoverage(const Command& command, const std::u32string& query) {
 namespace {
 
 // Politeness and hesitation around a request that patterns need not spell out.
-const WordList kLeadingFillers = {U"麻烦你", U"你帮我", U"帮我", U"麻烦", U"请", U"帮忙", U"那个",
+const WordTable kLeadingFillers = {U"麻烦你", U"你帮我", U"帮我", U"麻烦", U"请", U"帮忙", U"那个",
                                   U"嗯",     U"呃",     U"就是", U"你给我", U"小爱", U"请问"};
-const WordList kTrailingFillers = {U"可以吗", U"好吗", U"好不好", U"行不行", U"谢谢", U"吧", U"啊",
+const WordTable kTrailingFillers = {U"可以吗", U"好吗", U"好不好", U"行不行", U"谢谢", U"吧", U"啊",
                                    U"呀",     U"哦",   U"嘛",     U"呗",     U"啦",   U"哈", U"了"};
+
+// Politeness and particles, which tell nothing about the command: the query is
+// compared with the commands' texts without them ("帮我把音量调大一点吧" is
+// "音量调大"). Words such as 你 and 我 stay: they tell small talk from requests.
+const WordTable kSearchFillers = {U"请",   U"帮我", U"帮忙", U"麻烦你", U"麻烦", U"给我", U"一下", U"一点", U"吧",
+                                  U"啊",   U"呀",   U"哦",   U"嘛",     U"呢",   U"啦",   U"哈",   U"了",   U"的",
+                                  U"把",   U"好吗", U"可以吗", U"行吗", U"谢谢", U"那个", U"这个", U"嗯",   U"呃",
+                                  U"就是", U"呗"};
+
+std::u32string searchText(const std::u32string& query) {
+  std::u32string text;
+  text.reserve(query.size());
+  for (std::size_t pos = 0; pos < query.size();) {
+    const std::size_t n = kSearchFillers.longestAt(query, pos);
+    if (n == 0) text.push_back(query[pos]);
+    pos += n == 0 ? 1 : n;
+  }
+  return text.empty() ? query : text;
+}
 
 // The query without its leading and trailing fillers, and where it starts.
 struct TrimmedQuery {
@@ -124,6 +154,10 @@ std::u32string literalText(const Pattern& pattern) {
   std::u32string text;
   for (const PatternSegment& segment : pattern.segments) text += segment.literal;
   return text;
+}
+
+double keywordCoverage(const Command& command, const std::u32string& query) {
+  return keywordCoverage(command, query, CharacterFilter(query));
 }
 
 RouteCandidate candidateFor(const CorpusSnapshot& snapshot, uint32_t position, const NormalizedText& query) {
@@ -221,16 +255,18 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
 std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
                                            std::string_view raw, bool tryPatterns) {
   std::vector<RouteCandidate> candidates;
+  candidates.reserve(kCandidateCount + kPatternCandidateCount);
+  const CharacterFilter characters(query.chars);
   const std::optional<TrimmedQuery> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
   const std::vector<uint32_t> withPatterns =
       tryPatterns ? snapshot.index->patternCommands(query.chars, kPatternCandidateCount) : std::vector<uint32_t>{};
-  for (const SimilarityHit& hit : snapshot.index->search(query.chars, kCandidateCount, withPatterns)) {
+  for (const SimilarityHit& hit : snapshot.index->search(searchText(query.chars), kCandidateCount, withPatterns)) {
     RouteCandidate candidate;
     candidate.command = snapshot.active[hit.command].get();
     candidate.position = hit.command;
     candidate.similarity = hit.similarity;
     candidate.raw = hit.raw;
-    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars);
+    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters);
     if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
     candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
     if (candidate.pattern != nullptr) {

@@ -10,6 +10,7 @@
 #include "command.h"
 #include "corpus_snapshot.h"
 #include "text_normalizer.h"
+#include "text_scan.h"
 
 namespace norvik {
 
@@ -30,7 +31,9 @@ struct RouteCandidate {
 std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
                                            std::string_view raw, bool tryPatterns);
 
-// Share of the query's characters covered by the command's keywords, doubled, capped at 1.
+// Share of the query's characters covered by the command's keywords, doubled,
+// capped at 1. `characters` holds the query's characters.
+double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters);
 double keywordCoverage(const Command& command, const std::u32string& query);
 
 // The pattern's literal text (the query without what its slots captured).

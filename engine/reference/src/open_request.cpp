@@ -6,15 +6,15 @@ namespace norvik {
 
 namespace {
 
-const WordList kLeads = {U"请",   U"帮我", U"给我", U"麻烦你", U"麻烦", U"你帮我", U"替我",
+const WordTable kLeads = {U"请",   U"帮我", U"给我", U"麻烦你", U"麻烦", U"你帮我", U"替我",
                          U"我要", U"我想", U"帮忙", U"快",     U"赶紧", U"再",     U"能不能"};
-const WordList kVerbs = {U"打开", U"启动", U"运行", U"开启", U"进入", U"访问", U"登录", U"登陆", U"开", U"上", U"去"};
+const WordTable kVerbs = {U"打开", U"启动", U"运行", U"开启", U"进入", U"访问", U"登录", U"登陆", U"开", U"上", U"去"};
 // Words between the verb and the name.
-const WordList kFillers = {U"一下", U"一个", U"个", U"下", U"那个", U"这个", U"一会儿", U"会儿", U"一会"};
+const WordTable kFillers = {U"一下", U"一个", U"个", U"下", U"那个", U"这个", U"一会儿", U"会儿", U"一会"};
 // Words after the name.
-const WordList kTails = {U"吧", U"啊", U"呀", U"哦", U"嘛", U"呢", U"啦", U"好吗", U"可以吗", U"行吗", U"谢谢",
+const WordTable kTails = {U"吧", U"啊", U"呀", U"哦", U"嘛", U"呢", U"啦", U"好吗", U"可以吗", U"行吗", U"谢谢",
                          U"一下", U"给我", U"软件", U"应用", U"app", U"程序", U"客户端", U"看看"};
-const WordList kSiteTails = {U"网站", U"官网", U"网页", U"主页", U"首页", U"网址"};
+const WordTable kSiteTails = {U"网站", U"官网", U"网页", U"主页", U"首页", U"网址"};
 // 开 followed by these is another word: 开会, 开车, 开心, 开始 …
 constexpr std::u32string_view kNotOpenAfter = U"会车心始学玩门关机发展工业口水花饭刀药票窗除放通户价销胃朗张端头局场幕拓采导动课庭战枪火荒辟创着了到过完好得的";
 
@@ -36,7 +36,7 @@ bool openReadsAName(const std::u32string& query, std::size_t begin, std::size_t 
   return quickLook || kNotOpenAfter.find(query[name]) == std::u32string_view::npos;
 }
 
-const WordList kFeatures = {U"付款码", U"收款码", U"扫一扫", U"扫码",   U"朋友圈", U"钱包", U"小程序", U"健康码",
+const WordTable kFeatures = {U"付款码", U"收款码", U"扫一扫", U"扫码",   U"朋友圈", U"钱包", U"小程序", U"健康码",
                            U"乘车码", U"公众号", U"聊天记录", U"群聊", U"视频号", U"设置", U"相册", U"收藏"};
 
 }  // namespace

@@ -230,6 +230,11 @@ std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedT
                                        std::vector<std::pair<std::size_t, std::size_t>>* spans) {
   if (query.size() == 0 || query.size() > kMaxPatternQueryLength) return std::nullopt;
   if (query.size() < pattern.literalLength) return std::nullopt;
+  // Every literal part must occur somewhere: most patterns fail here, before any
+  // search state is allocated.
+  for (const PatternSegment& segment : pattern.segments) {
+    if (!segment.isSlot && query.chars.find(segment.literal) == std::u32string::npos) return std::nullopt;
+  }
   Matcher matcher{pattern, query, {}};
   if (!matcher.match(0, 0)) return std::nullopt;
   SlotValues values;

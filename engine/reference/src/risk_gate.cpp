@@ -1,9 +1,5 @@
 #include "risk_gate.h"
 
-#include <cstdio>
-
-#include "utf8.h"
-
 namespace norvik {
 
 namespace {
@@ -17,32 +13,28 @@ constexpr double kDestructiveCover = 0.9;
 constexpr double kChangeSimilarity = 0.45;
 constexpr double kDestructiveSimilarity = 0.5;
 
-GateDecision hold(std::string reason) {
-  return GateDecision{false, std::move(reason)};
-}
+constexpr const char* kOtherDirection = "a word of the request says another direction than the command";
+constexpr const char* kNegated = "the request negates what the command does";
 
-std::string explains(const Evidence& e) {
-  char buffer[96];
-  std::snprintf(buffer, sizeof buffer, "it explains %zu of %zu words' characters (%.0f %%)", e.coverage.explained,
-                e.coverage.content, 100.0 * e.coverage.share());
-  return buffer;
+GateDecision hold(const char* reason, bool aboutCoverage = false) {
+  return GateDecision{false, reason, aboutCoverage};
 }
 
 GateDecision admitHarmless(const Evidence& e) {
   if (e.explicitForm) return {};
-  if (!e.coverage.directionExplained) return hold("a word of the request says another direction than the command");
-  if (e.coverage.share() >= kHarmlessCover) return {};
-  return hold(explains(e) + ", too little of the request");
+  if (!e.coverage.directionExplained) return hold(kOtherDirection);
+  if (e.coverage.share() < kHarmlessCover) return hold("too little of the request", true);
+  return {};
 }
 
 GateDecision admitChange(const Evidence& e, const QueryForm& form) {
   if (form.question == QuestionKind::Asking && !e.phrasesQuestion) {
     return hold("a question, not a request to change the machine");
   }
-  if (!e.coverage.negationExplained) return hold("the request negates what the command does");
+  if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
-  if (!e.coverage.directionExplained) return hold("a word of the request says another direction than the command");
-  if (e.coverage.share() < kChangeCover) return hold(explains(e) + ", too little for a command that changes the machine");
+  if (!e.coverage.directionExplained) return hold(kOtherDirection);
+  if (e.coverage.share() < kChangeCover) return hold("too little for a command that changes the machine", true);
   if (e.similarity < kChangeSimilarity) return hold("too loose a match for a command that changes the machine");
   return {};
 }
@@ -51,11 +43,11 @@ GateDecision admitDestructive(const Evidence& e, const QueryForm& form) {
   if (form.question != QuestionKind::None && !e.phrasesQuestion) {
     return hold("a question, never a request to shut down or close");
   }
-  if (!e.coverage.negationExplained) return hold("the request negates what the command does");
+  if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
-  if (!e.coverage.directionExplained) return hold("a word of the request says another direction than the command");
+  if (!e.coverage.directionExplained) return hold(kOtherDirection);
   if (e.similarity < kDestructiveSimilarity || e.coverage.share() < kDestructiveCover) {
-    return hold("not an explicit command form for a command that can lose the user's work");
+    return hold("not an explicit command form for a command that can lose the user's work", true);
   }
   return {};
 }
@@ -64,7 +56,7 @@ GateDecision admitDestructive(const Evidence& e, const QueryForm& form) {
 
 GateDecision admitLocalRun(RiskClass risk, const Evidence& evidence, const QueryForm& form) {
   if (form.question == QuestionKind::About && !evidence.phrasesQuestion) {
-    return hold("a question about it (\"" + toUtf8(form.questionWords) + "\") wants an answer, not the command");
+    return hold("a question about it wants an answer, not the command");
   }
   switch (risk) {
     case RiskClass::None:

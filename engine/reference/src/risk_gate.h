@@ -10,8 +10,6 @@
 // (不要关机).
 #pragma once
 
-#include <string>
-
 #include "command.h"
 #include "query_coverage.h"
 #include "query_form.h"
@@ -27,7 +25,8 @@ struct Evidence {
 
 struct GateDecision {
   bool run = true;
-  std::string reason;  // why the command was held back
+  const char* reason = "";     // why the command was held back
+  bool aboutCoverage = false;  // the reason is how little of the query the command explains
 };
 
 GateDecision admitLocalRun(RiskClass risk, const Evidence& evidence, const QueryForm& form);

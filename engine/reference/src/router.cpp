@@ -1,7 +1,7 @@
 #include "router.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <optional>
 
 #include "media_request.h"
@@ -31,6 +31,8 @@ constexpr double kNameExplained = 0.75;
 constexpr std::size_t kMaxNameLength = 12;
 // Commands looked up by a title or a name that no candidate explains.
 constexpr std::size_t kNameLookups = 3;
+// A similarity above which politeness need not be looked through.
+constexpr double kCloseMatch = 0.7;
 // Candidates weighed in turn when the closest one may not serve the query.
 constexpr std::size_t kAlternatives = 4;
 
@@ -41,14 +43,15 @@ struct Reading {
   std::string why;
 };
 
-std::string format(const char* fmt, double a, double b = 0.0) {
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, fmt, a, b);
-  return buffer;
+// A number with two decimals, for reasoning texts.
+std::string fixed(double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+  return std::string(buffer, result.ptr);
 }
 
 std::string describeMatch(const RouteCandidate& c) {
-  std::string text = "closest command \"" + c.command->name + "\"" + format(" (similarity %.2f", c.similarity);
+  std::string text = "closest command \"" + c.command->name + "\" (similarity " + fixed(c.similarity);
   if (c.pattern != nullptr) text += ", pattern \"" + c.pattern->source + "\"";
   return text + ")";
 }
@@ -89,8 +92,9 @@ class QueryRouter {
 
  private:
   std::string cut(std::size_t begin, std::size_t end) const;
+  const CoveredQuery& covered() const;
   const RouteCandidate* closest() const;
-  const Command* explainer(std::size_t begin, std::size_t end, bool localOnly) const;
+  const Command* explainer(std::size_t begin, std::size_t end, bool localOnly, bool lookUp) const;
   std::optional<RouteCandidate> genericWithSlot(const std::string& type, std::size_t begin, std::size_t end) const;
   std::optional<Reading> readCompound() const;
   std::optional<Reading> readMedia() const;
@@ -101,7 +105,13 @@ class QueryRouter {
   double semantic(const RouteCandidate& c, bool explicitForm) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
   bool claims(const RouteCandidate& c, bool explicitForm) const;
-  bool tryCommand(const RouteCandidate& c, bool explicitForm, const std::string& prefix, std::string& held);
+  struct Verdict {
+    bool serve = false;
+    CommandTarget target = CommandTarget::Chat;
+    double confidence = 0.0;
+    std::string detail;
+  };
+  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain);
   void decideReading(const Reading& reading);
   void decideByRank();
   bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
@@ -115,9 +125,15 @@ class QueryRouter {
   NormalizedText query_;
   QuerySignals signals_;
   QueryForm form_;
+  mutable std::optional<CoveredQuery> words_;  // made when first needed
   bool allowCompound_;
   RouteDecision d_;
 };
+
+const CoveredQuery& QueryRouter::covered() const {
+  if (!words_) words_.emplace(query_.chars, form_.negations);
+  return *words_;
+}
 
 std::string QueryRouter::cut(std::size_t begin, std::size_t end) const {
   if (begin >= end) return std::string();
@@ -130,17 +146,18 @@ const RouteCandidate* QueryRouter::closest() const {
 }
 
 // The best-ranked candidate that explains query[begin, end): the command whose
-// word a title or a name is. A name may be too short a part of the query to make
-// its command a candidate ("打开d盘"): the name is then looked up on its own.
-const Command* QueryRouter::explainer(std::size_t begin, std::size_t end, bool localOnly) const {
+// word a title or a name is. Only candidates that share something with the
+// query can. A name may be too short a part of the query to make its command a
+// candidate ("打开d盘"): with `lookUp`, the name is then looked up on its own.
+const Command* QueryRouter::explainer(std::size_t begin, std::size_t end, bool localOnly, bool lookUp) const {
   const auto explains = [&](const Command& command) {
     return !(localOnly && command.target != CommandTarget::Local) &&
-           coverQuery(command, query_.chars, begin, end).share() >= kNameExplained;
+           covered().cover(command, begin, end).share() >= kNameExplained;
   };
   for (const RouteCandidate& c : d_.candidates) {
-    if (explains(*c.command)) return c.command;
+    if ((c.similarity >= kMinReportedSimilarity || c.keywordCoverage > 0.0) && explains(*c.command)) return c.command;
   }
-  if (end - begin > kMaxCoveredQueryLength) return nullptr;
+  if (!lookUp || end - begin > kMaxCoveredQueryLength) return nullptr;
   for (const SimilarityHit& hit : snapshot_.index->search(query_.chars.substr(begin, end - begin), kNameLookups)) {
     if (explains(*snapshot_.active[hit.command])) return snapshot_.active[hit.command].get();
   }
@@ -165,8 +182,9 @@ std::string detailSlot(const Command& command) {
 }
 
 // The generic command of an action type with query[begin, end) as its detail.
-// Its similarity is measured on the words around the detail ("打开" in
-// "打开熊猫看书"): the name itself is what no command knows.
+// Like a pattern, it matches what it spells out: its similarity is the share of
+// the query around the detail ("打开" in "打开熊猫看书": the name itself is what no
+// command knows).
 std::optional<RouteCandidate> QueryRouter::genericWithSlot(const std::string& type, std::size_t begin,
                                                            std::size_t end) const {
   uint32_t position = 0;
@@ -175,14 +193,11 @@ std::optional<RouteCandidate> QueryRouter::genericWithSlot(const std::string& ty
   RouteCandidate c;
   c.command = command;
   c.position = position;
-  const std::u32string around = query_.chars.substr(0, begin) + query_.chars.substr(end);
-  for (const SimilarityHit& hit : snapshot_.index->search(around, 0, {position})) {
-    c.similarity = hit.similarity;
-    c.raw = hit.raw;
-  }
+  c.similarity = static_cast<double>(query_.size() - (end - begin)) / static_cast<double>(query_.size());
   c.keywordCoverage = keywordCoverage(*command, query_.chars);
   c.rank = c.similarity;
   c.slots = {{detailSlot(*command), cut(begin, end)}};
+  c.slotSpans = {{begin, end}};
   return c;
 }
 
@@ -191,11 +206,11 @@ std::optional<RouteCandidate> QueryRouter::genericWithSlot(const std::string& ty
 // the whole request (opening the browser is how it is done), anything else is
 // several steps for the LLM.
 std::optional<Reading> QueryRouter::readCompound() const {
-  static const WordList kLongVerbs = {U"搜索", U"搜一下", U"查一下", U"查询", U"播放", U"打电话", U"发消息", U"发短信",
+  static const WordTable kLongVerbs = {U"搜索", U"搜一下", U"查一下", U"查询", U"播放", U"打电话", U"发消息", U"发短信",
                                       U"设置", U"提醒",   U"下载",   U"导航", U"输入", U"看一下", U"听一下"};
-  static const WordList kShortVerbs = {U"搜", U"查", U"放", U"听", U"看", U"发",
+  static const WordTable kShortVerbs = {U"搜", U"查", U"放", U"听", U"看", U"发",
                                        U"给", U"找", U"写", U"玩", U"买", U"订"};
-  static const WordList kSearchVerbs = {U"搜索一下", U"搜索", U"搜一下", U"搜搜", U"搜", U"查一下", U"查查",
+  static const WordTable kSearchVerbs = {U"搜索一下", U"搜索", U"搜一下", U"搜搜", U"搜", U"查一下", U"查查",
                                        U"查询",     U"查",   U"百度一下", U"百度"};
   if (!allowCompound_) return std::nullopt;
   const auto open = readOpenRequest(query_.chars);
@@ -206,7 +221,7 @@ std::optional<Reading> QueryRouter::readCompound() const {
     const std::size_t shortVerb = longVerb != 0 ? 0 : wordAt(query_.chars, pos, kShortVerbs);
     if (longVerb != 0 && pos + longVerb >= query_.size()) continue;
     if (longVerb == 0 && (shortVerb == 0 || pos + shortVerb + 1 >= query_.size() ||
-                          explainer(open->nameBegin, pos, false) == nullptr)) {
+                          explainer(open->nameBegin, pos, false, false) == nullptr)) {
       continue;
     }
     const std::string app = cut(open->nameBegin, pos);
@@ -241,7 +256,7 @@ std::optional<Reading> QueryRouter::mediaReading(MediaKind kind, std::size_t beg
     // A programme: the LLM command that knows its words (news, radio, TV).
     for (const RouteCandidate& c : d_.candidates) {
       if (c.command->target != CommandTarget::Local && c.similarity >= kMinReportedSimilarity &&
-          coverQuery(*c.command, query_.chars, begin, end).explained > 0) {
+          covered().cover(*c.command, begin, end).explained > 0) {
         return Reading{c, why};
       }
     }
@@ -261,7 +276,7 @@ std::optional<Reading> QueryRouter::readMedia() const {
   if (!media) return std::nullopt;
   // "播放下一首", "看一下电量": the words of a local command, not a title; nor is
   // what a local pattern reads ("帮我看一下南京明天的天气").
-  if (explainer(media->titleBegin, media->titleEnd, true) != nullptr) return std::nullopt;
+  if (explainer(media->titleBegin, media->titleEnd, true, false) != nullptr) return std::nullopt;
   for (const RouteCandidate& c : d_.candidates) {
     if (c.pattern != nullptr && c.command->target == CommandTarget::Local) return std::nullopt;
   }
@@ -280,7 +295,7 @@ std::optional<Reading> QueryRouter::readOpen() const {
   if (length < 2 || length > kMaxNameLength) return std::nullopt;
   const std::u32string name = query_.chars.substr(open->nameBegin, length);
   bool website = open->website;
-  const Command* known = website ? nullptr : explainer(open->nameBegin, open->nameEnd, false);
+  const Command* known = website ? nullptr : explainer(open->nameBegin, open->nameEnd, false, true);
   if (known != nullptr) {
     if (known != snapshot_.generic("open_website")) return std::nullopt;
     website = true;
@@ -311,7 +326,7 @@ bool QueryRouter::phrasesQuestion(const RouteCandidate& c) const {
 // its slot must be a name: more than one Han character ("把歌关了" closes no app
 // called 歌), at most six, and no words of quantity ("关闭所有窗口").
 bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end) {
-  static const WordList kQuantities = {U"所有", U"全部", U"每个", U"除了", U"以外", U"其他", U"一切", U"这些", U"那些"};
+  static const WordTable kQuantities = {U"所有", U"全部", U"每个", U"除了", U"以外", U"其他", U"一切", U"这些", U"那些"};
   const auto han = static_cast<std::size_t>(std::count_if(query.begin() + static_cast<long>(begin),
                                                           query.begin() + static_cast<long>(end), isHan));
   if (end - begin < 2 && han > 0) return false;
@@ -331,7 +346,7 @@ bool holdsNames(const RouteCandidate& c, const std::u32string& query) {
 // Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
 // a generic pattern's literal text, not part of the name.
 std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
-  static const WordList kKinds = {U"程序", U"软件", U"应用", U"app", U"客户端", U"功能"};
+  static const WordTable kKinds = {U"程序", U"软件", U"应用", U"app", U"客户端", U"功能"};
   const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kKinds);
   return n < end - begin ? n : 0;
 }
@@ -339,9 +354,11 @@ std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std
 Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   Evidence e;
   e.similarity = c.similarity;
-  if (c.command->risk == RiskClass::Destructive && query_.size() <= kMaxCoveredQueryLength) {
+  const CoveredQuery& words = covered();
+  if (c.command->risk == RiskClass::Destructive && c.similarity < kCloseMatch &&
+      words.content().size() < query_.size() && query_.size() <= kMaxCoveredQueryLength) {
     // Politeness lowers the similarity ("帮我关一下电脑"): weigh the words that mean something.
-    for (const SimilarityHit& hit : snapshot_.index->search(contentCharacters(query_.chars), 0, {c.position})) {
+    for (const SimilarityHit& hit : snapshot_.index->search(words.content(), 0, {c.position})) {
       if (hit.command == c.position) e.similarity = std::max<double>(e.similarity, hit.similarity);
     }
   }
@@ -359,13 +376,13 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
       }
     }
   }
-  e.coverage = coverQuery(*c.command, query_.chars, 0, query_.size(), given, form_.negations);
+  e.coverage = covered().cover(*c.command, 0, query_.size(), given);
   e.explicitForm = explicitForm || (c.pattern != nullptr && namesInSlots) ||
                    (c.namedBySlot && e.coverage.explained == e.coverage.content);
   if (!given.empty() && !form_.negations.empty()) {
     // A pattern or a reading captured the negation only if the command's own words hold it.
     e.coverage.negationExplained =
-        coverQuery(*c.command, query_.chars, 0, query_.size(), {}, form_.negations).negationExplained;
+        covered().cover(*c.command, 0, query_.size()).negationExplained;
   }
   e.phrasesQuestion = phrasesQuestion(c);
   return e;
@@ -461,40 +478,48 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
   }
 }
 
-// Chooses the command when it may serve the query; otherwise says why not in
-// `held` and chooses nothing.
-bool QueryRouter::tryCommand(const RouteCandidate& c, bool explicitForm, const std::string& prefix,
-                             std::string& held) {
+// Whether the command may serve the query, and at what confidence; the details
+// (why it runs, or why not) are written only when `explain` asks for them.
+QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain) {
+  Verdict v;
   const Command& command = *c.command;
   const double threshold = snapshot_.config.localThreshold;
   setScores(&c, explicitForm);
   if (command.target != CommandTarget::Local) {
-    if (!claims(c, explicitForm)) {
-      held = "too loose a match";
-      return false;
+    v.serve = claims(c, explicitForm);
+    v.target = command.target;
+    v.confidence = explicitForm ? std::max(0.8, std::min(1.0, c.rank)) : std::min(1.0, c.rank);
+    if (!v.serve) {
+      v.detail = "too loose a match";
+    } else {
+      v.detail = command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"
+                                                      : "small talk for the pet";
     }
-    choose(c, command.target, explicitForm ? std::max(0.8, std::min(1.0, c.rank)) : std::min(1.0, c.rank),
-           prefix + (command.target == CommandTarget::Llm ? "; the command needs details that the LLM extracts"
-                                                          : "; small talk for the pet"));
-    return true;
+    return v;
   }
   if (d_.scores.combined < threshold) {
-    held = format("combined score %.2f < threshold %.2f", d_.scores.combined, threshold);
-    return false;
+    if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
+    return v;
   }
   const Evidence evidence = weigh(c, explicitForm);
   const GateDecision gate = admitLocalRun(command.risk, evidence, form_);
+  const std::string explains = "explains " + std::to_string(evidence.coverage.explained) + " of " +
+                               std::to_string(evidence.coverage.content) + " words' characters";
   if (!gate.run) {
-    held = "held back (" + std::string(riskName(command.risk)) + "): " + gate.reason;
-    return false;
+    if (explain) {
+      v.detail = "held back (" + std::string(riskName(command.risk)) + "): " + gate.reason;
+      if (gate.aboutCoverage) v.detail += " (it " + explains + ")";
+      if (form_.question == QuestionKind::About) v.detail += " (\"" + toUtf8(form_.questionWords) + "\")";
+    }
+    return v;
   }
-  const double confidence = evidence.explicitForm
-                                ? std::max(0.8, d_.scores.combined)
-                                : 0.5 * evidence.coverage.share() + 0.5 * std::min(1.0, evidence.similarity);
-  choose(c, CommandTarget::Local, confidence,
-         prefix + format("; combined score %.2f >= threshold %.2f", d_.scores.combined, threshold) +
-             format(", explains %.0f %% of the request: run locally", 100.0 * evidence.coverage.share()));
-  return true;
+  v.serve = true;
+  v.target = CommandTarget::Local;
+  v.confidence = evidence.explicitForm ? std::max(0.8, d_.scores.combined)
+                                       : 0.5 * evidence.coverage.share() + 0.5 * std::min(1.0, evidence.similarity);
+  v.detail = "combined score " + fixed(d_.scores.combined) + " >= threshold " + fixed(threshold) + ", " + explains +
+             ": run locally";
+  return v;
 }
 
 // Whether a slot of the candidate holds what a better-ranked candidate (held
@@ -508,7 +533,7 @@ bool QueryRouter::slotsNameAHeldCommand(const RouteCandidate& c, std::size_t ran
       const Command& held = *d_.candidates[j].command;
       // "把word关了": the Word opener knows "word" but not 关; closing it is
       // the generic close command's job.
-      if (knowsDirections(held, *c.pattern) && coverQuery(held, query_.chars, begin, name).share() >= kNameExplained) {
+      if (knowsDirections(held, *c.pattern) && covered().cover(held, begin, name).share() >= kNameExplained) {
         return true;
       }
     }
@@ -519,12 +544,11 @@ bool QueryRouter::slotsNameAHeldCommand(const RouteCandidate& c, std::size_t ran
 // A command found by reading the form of the request, or nothing.
 void QueryRouter::decideReading(const Reading& reading) {
   const std::string prefix = reading.why + "; " + describeMatch(reading.candidate);
-  std::string held;
   if (signals_.multiStep) return fallBack(prefix + "; several steps", &reading.candidate);
-  if (!tryCommand(reading.candidate, true, prefix, held)) {
-    setScores(&reading.candidate, true);
-    fallBack(prefix + "; " + held, &reading.candidate);
-  }
+  const Verdict v = judge(reading.candidate, true, true);
+  if (v.serve) return choose(reading.candidate, v.target, v.confidence, prefix + "; " + v.detail);
+  setScores(&reading.candidate, true);
+  fallBack(prefix + "; " + v.detail, &reading.candidate);
 }
 
 // The best-ranked command that may serve the query. When the closest one is held
@@ -533,10 +557,9 @@ void QueryRouter::decideReading(const Reading& reading) {
 // same checks on its own.
 void QueryRouter::decideByRank() {
   const RouteCandidate& first = d_.candidates.front();
-  const std::string prefix = describeMatch(first);
   if (signals_.multiStep) {
     setScores(&first, false);
-    return fallBack(prefix + "; several steps", &first);
+    return fallBack(describeMatch(first) + "; several steps", &first);
   }
   std::string firstHeld;
   const std::size_t count = std::min(d_.candidates.size(), kAlternatives);
@@ -544,16 +567,19 @@ void QueryRouter::decideByRank() {
     const RouteCandidate& c = d_.candidates[i];
     if (!reportable(c)) break;
     if (i > 0 && slotsNameAHeldCommand(c, i)) break;
-    std::string held;
-    const std::string why = i == 0 ? prefix : prefix + "; " + firstHeld + "; next: " + describeMatch(c);
-    if (tryCommand(c, false, why, held)) return;
-    if (i == 0) firstHeld = held;
+    Verdict v = judge(c, false, i == 0);
+    if (v.serve) {
+      const std::string why = i == 0 ? describeMatch(c)
+                                     : describeMatch(first) + "; " + firstHeld + "; next: " + describeMatch(c);
+      return choose(c, v.target, v.confidence, why + "; " + v.detail);
+    }
+    if (i == 0) firstHeld = std::move(v.detail);
     // The slot of a generic pattern named this command: the generic one must not
     // take what it names for an app ("关掉蓝牙功能" is no app called 蓝牙功能).
     if (c.namedBySlot) break;
   }
   setScores(&first, false);
-  fallBack(prefix + "; " + firstHeld, &first);
+  fallBack(describeMatch(first) + "; " + firstHeld, &first);
 }
 
 void QueryRouter::answerNothing(const std::string& why) {
