@@ -108,7 +108,9 @@ const char* mediaKindName(MediaKind kind) {
 }
 
 std::optional<MediaKind> programmeKind(const std::u32string& words) {
-  if (containsAny(words, kChannelWords)) return MediaKind::Channel;
+  // "湖南台", "东方台": a channel named by its station.
+  const bool station = words.size() >= 3 && words.back() == U'台';
+  if (station || containsAny(words, kChannelWords)) return MediaKind::Channel;
   if (containsAny(words, kSpokenWords)) return MediaKind::Spoken;
   return std::nullopt;
 }

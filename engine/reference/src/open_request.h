@@ -13,16 +13,14 @@ namespace norvik {
 struct OpenRequest {
   std::size_t nameBegin = 0;  // the name in the normalised query
   std::size_t nameEnd = 0;
-  bool website = false;  // the name says it is a site
+  bool website = false;   // the name says it is a site (…网, …网站, …官网, an address)
+  bool siteWord = false;  // with a word for a site (网站, 官网, 网页) or an address, not just 网
 };
 
-// Nothing when the query does not start (after politeness) with an opening verb
-// and a name. 开 and 上 are read only where they cannot start another word
-// (开会, 上班): 开 after a polite lead or before 一下 / 个, 上 and 去 only with a site.
+// Nothing when the query is not (after politeness) an opening verb and a name,
+// or a name and an opening verb ("把微信打开", "微信打开一下"). 开 and 上 are read
+// only where they cannot start another word (开会, 上班): 开 after a polite lead
+// or before 一下 / 个; 上, 去 and 进 only with a site.
 std::optional<OpenRequest> readOpenRequest(const std::u32string& query);
-
-// Whether the name ends in a feature inside an app (付款码, 扫一扫, 朋友圈…)
-// rather than naming an app.
-bool namesAFeature(const std::u32string& name);
 
 }  // namespace norvik

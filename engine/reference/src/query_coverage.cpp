@@ -17,7 +17,8 @@ const WordTable kFillers = {U"请",   U"帮我",   U"帮忙",     U"麻烦你", 
                             U"把",   U"好吗",   U"可以吗",   U"行吗",   U"谢谢", U"这个",   U"那个",   U"快点",
                             U"赶紧", U"马上",   U"看看",     U"你",     U"我",   U"吗",     U"个",     U"呗",
                             U"嗯",   U"呃",     U"就是",     U"给",     U"一段", U"一张",   U"一支",   U"一次",
-                            U"功能", U"能不能", U"可不可以", U"可以",   U"能",   U"稍微",   U"有点"};
+                            U"功能", U"能不能", U"可不可以", U"可以",   U"能",   U"稍微",   U"有点",
+                            U"程序", U"软件",   U"客户端"};
 
 // Words whose characters say no direction although some of them would alone
 // (早上, 当前, 下班, 一下…).
@@ -26,6 +27,16 @@ const WordTable kNotDirections = {U"早上", U"晚上", U"上午", U"下午", U"
                                   U"高铁", U"小时", U"多大", U"高兴", U"开心", U"当前", U"以前", U"前面", U"后面",
                                   U"以后", U"之后", U"然后", U"最后", U"大小", U"上面", U"下面", U"加油", U"小爱",
                                   U"小度", U"设备", U"关于", U"开会", U"上一下"};
+
+// After a verb, 下 and 上 only complete it ("开下" is "开一下", "锁上" locks).
+bool completesVerb(const std::u32string& query, std::size_t i) {
+  static constexpr std::u32string_view kBefore下 = U"开关看查搜听设调清截录锁停放";
+  static constexpr std::u32string_view kBefore上 = U"锁关连合盖贴";
+  if (i == 0) return false;
+  if (query[i] == U'下') return kBefore下.find(query[i - 1]) != std::u32string_view::npos;
+  if (query[i] == U'上') return kBefore上.find(query[i - 1]) != std::u32string_view::npos;
+  return false;
+}
 
 constexpr std::u32string_view kNegations = U"不别没甭勿";
 
@@ -86,7 +97,9 @@ CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t>
   folded_.reserve(query.size());
   for (const char32_t c : query) folded_.push_back(fold(c));
   markWords(query, kFillers, filler_, true);
-  for (std::size_t i = 0; i < query.size(); ++i) direction_[i] = isDirectionCharacter(query[i]);
+  for (std::size_t i = 0; i < query.size(); ++i) {
+    direction_[i] = isDirectionCharacter(query[i]) && !completesVerb(query, i);
+  }
   markWords(query, kNotDirections, direction_, false);
   for (std::size_t i = 0; i < query.size(); ++i) {
     if (!filler_[i]) content_.push_back(query[i]);
@@ -176,8 +189,14 @@ bool isDirectionCharacter(char32_t c) {
 
 bool knowsDirections(const Command& command, const Pattern& pattern) {
   for (const PatternSegment& segment : pattern.segments) {
-    for (const char32_t c : segment.literal) {
-      if (isDirectionCharacter(c) && !knowsCharacter(command, c)) return false;
+    const std::u32string& literal = segment.literal;
+    for (std::size_t pos = 0; pos < literal.size();) {
+      if (const std::size_t n = kNotDirections.longestAt(literal, pos)) {
+        pos += n;
+        continue;
+      }
+      if (isDirectionCharacter(literal[pos]) && !knowsCharacter(command, literal[pos])) return false;
+      ++pos;
     }
   }
   return true;

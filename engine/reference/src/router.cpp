@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "media_request.h"
+#include "name_kind.h"
 #include "open_request.h"
 #include "query_coverage.h"
 #include "query_form.h"
@@ -27,8 +28,8 @@ constexpr double kChatOpenEnded = 0.4;
 // A title or a name that a command explains this well is that command's word
 // ("播放下一首", "打开蓝牙"), not a title or an unknown name.
 constexpr double kNameExplained = 0.75;
-// Names of unknown apps and sites: at least two characters, at most this many.
-constexpr std::size_t kMaxNameLength = 12;
+// A name that a specific command knows this much of is not an unknown app.
+constexpr double kNamePartlyKnown = 0.5;
 // Commands looked up by a title or a name that no candidate explains.
 constexpr std::size_t kNameLookups = 3;
 // A similarity above which politeness need not be looked through.
@@ -100,6 +101,7 @@ class QueryRouter {
   std::optional<Reading> readMedia() const;
   std::optional<Reading> mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const;
   std::optional<Reading> readOpen() const;
+  bool partlyKnown(std::size_t begin, std::size_t end) const;
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
@@ -285,27 +287,50 @@ std::optional<Reading> QueryRouter::readMedia() const {
 
 // 打开 + a name: a command that knows the name (打开蓝牙, 打开导航) is left to the
 // ranking, except the generic site command, which knows site names from its
-// examples (打开百度) and takes the name as its detail; a programme is media; a
-// feature inside an app (微信付款码) is for the LLM; any other name is an app (or
-// a site, when the request says so) that the host opens if it exists.
+// examples (打开百度) and takes the name as its detail; a TV channel is media; a
+// device, a file, a feature inside an app or a description is for the LLM, and
+// so is a name that a specific command knows only in part ("打开cmd窗口": the
+// terminal, or something else?). Any other name is an app (or a site, when the
+// request says so) that the host opens if it exists.
 std::optional<Reading> QueryRouter::readOpen() const {
   const auto open = readOpenRequest(query_.chars);
   if (!open || form_.question != QuestionKind::None || !form_.negations.empty()) return std::nullopt;
   const std::size_t length = open->nameEnd - open->nameBegin;
-  if (length < 2 || length > kMaxNameLength) return std::nullopt;
+  if (length < 2) return std::nullopt;
   const std::u32string name = query_.chars.substr(open->nameBegin, length);
+  // A word for a site settles it ("打开谷歌网站"); a name ending in 网 may be a
+  // command's word ("无线网打开").
   bool website = open->website;
-  const Command* known = website ? nullptr : explainer(open->nameBegin, open->nameEnd, false, true);
+  const Command* known = open->siteWord ? nullptr : explainer(open->nameBegin, open->nameEnd, false, true);
   if (known != nullptr) {
     if (known != snapshot_.generic("open_website")) return std::nullopt;
     website = true;
   }
-  if (const auto programme = programmeKind(name)) return mediaReading(*programme, open->nameBegin, open->nameEnd);
-  if (namesAFeature(name)) return Reading{RouteCandidate{}, "opening a feature inside an app"};
+  if (programmeKind(name) == MediaKind::Channel) {
+    return mediaReading(MediaKind::Channel, open->nameBegin, open->nameEnd);
+  }
+  if (const NameKind kind = classifyName(name); kind != NameKind::App && !website) {
+    return Reading{RouteCandidate{}, "opening " + std::string(nameKindName(kind))};
+  }
+  if (!website && partlyKnown(open->nameBegin, open->nameEnd)) {
+    return Reading{RouteCandidate{}, "opening a name that a command knows only in part"};
+  }
   auto c = genericWithSlot(website ? "open_website" : "open_app", open->nameBegin, open->nameEnd);
   if (!c) return std::nullopt;
   std::string why = "opening \"" + c->slots.front().second + "\", a name no command knows";
   return Reading{std::move(*c), std::move(why)};
+}
+
+// Whether a specific local command knows half of the name or more.
+bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
+  for (const RouteCandidate& c : d_.candidates) {
+    const Command& command = *c.command;
+    if (command.target != CommandTarget::Local || command.action.size() < 2 || c.similarity < kMinReportedSimilarity) {
+      continue;
+    }
+    if (covered().cover(command, begin, end).share() >= kNamePartlyKnown) return true;
+  }
+  return false;
 }
 
 // Whether the command itself asks the query's question: its words or its
@@ -323,14 +348,12 @@ bool QueryRouter::phrasesQuestion(const RouteCandidate& c) const {
 }
 
 // What a generic command that changes the machine (打开{app}, 关闭{app}) takes in
-// its slot must be a name: more than one Han character ("把歌关了" closes no app
-// called 歌), at most six, and no words of quantity ("关闭所有窗口").
+// its slot must be the name of an app: more than one Han character ("把歌关了"
+// closes no app called 歌), and no device, file, feature or description ("把空调
+// 关了", "关闭所有窗口").
 bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end) {
-  static const WordTable kQuantities = {U"所有", U"全部", U"每个", U"除了", U"以外", U"其他", U"一切", U"这些", U"那些"};
-  const auto han = static_cast<std::size_t>(std::count_if(query.begin() + static_cast<long>(begin),
-                                                          query.begin() + static_cast<long>(end), isHan));
-  if (end - begin < 2 && han > 0) return false;
-  return han <= 6 && !containsAny(std::u32string_view(query).substr(begin, end - begin), kQuantities);
+  if (end - begin < 2 && (end == begin || isHan(query[begin]))) return false;
+  return classifyName(query.substr(begin, end - begin)) == NameKind::App;
 }
 
 bool holdsNames(const RouteCandidate& c, const std::u32string& query) {
