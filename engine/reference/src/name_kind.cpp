@@ -21,7 +21,7 @@ const WordTable kFeatures = {U"付款码", U"收款码", U"扫一扫",   U"扫�
                              U"乘车码", U"公众号", U"聊天记录", U"群聊",   U"视频号", U"设置",   U"相册",   U"收藏",
                              U"购物车", U"订单",   U"消息",     U"通讯录", U"直播间", U"个人中心"};
 // Words of quantity or reference: a description of what to open, not its name.
-const WordTable kDescriptions = {U"所有", U"全部", U"每个", U"除了", U"以外", U"其他", U"一切", U"这些", U"那些",
+const WordTable kDescriptions = {U"所有", U"全部", U"每个", U"除了", U"以外", U"其他", U"一切", U"这些", U"那些", U"都",
                                  U"刚才", U"昨天", U"今天", U"上次", U"最近", U"桌面上", U"里面", U"里的"};
 
 constexpr std::size_t kMaxNameHan = 6;

@@ -17,7 +17,7 @@ const WordTable kFillers = {U"一下", U"一个", U"个", U"下", U"那个", U"�
 // Words after the name.
 const WordTable kTails = {U"吧", U"啊", U"呀", U"哦", U"嘛", U"呢", U"啦", U"好吗", U"可以吗", U"行吗", U"谢谢",
                          U"一下", U"给我", U"软件", U"应用", U"app", U"程序", U"客户端", U"看看"};
-const WordTable kSiteTails = {U"网站", U"官网", U"网页", U"主页", U"首页", U"网址"};
+const WordTable kSiteTails = {U"网站", U"官网", U"网页版", U"网页", U"主页", U"首页", U"网址"};
 // 开 followed by these is another word: 开会, 开车, 开心, 开始 …
 constexpr std::u32string_view kNotOpenAfter = U"会车心始学玩门关机发展工业口水花饭刀药票窗除放通户价销胃朗张端头局场幕拓采导动课庭战枪火荒辟创着了到过完好得的";
 

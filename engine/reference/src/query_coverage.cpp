@@ -157,8 +157,21 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
 
 std::vector<uint64_t> collectKnownPairs(const Command& command) {
   std::vector<uint64_t> pairs;
-  addPairs(normalizeText(command.name).chars, pairs);
-  for (const std::string& example : command.examples) addPairs(normalizeText(example).chars, pairs);
+  // Each text with and without its fillers: a query's fillers are skipped too
+  // ("换个皮肤吧" is "换皮肤" to the command that knows "换个皮肤").
+  const auto addText = [&pairs](const std::string& text) {
+    const std::u32string chars = normalizeText(text).chars;
+    addPairs(chars, pairs);
+    std::vector<bool> filler(chars.size(), false);
+    markWords(chars, kFillers, filler, true);
+    std::u32string content;
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+      if (!filler[i]) content.push_back(chars[i]);
+    }
+    if (content.size() != chars.size()) addPairs(content, pairs);
+  };
+  addText(command.name);
+  for (const std::string& example : command.examples) addText(example);
   for (const std::u32string& keyword : command.normalizedKeywords) addPairs(keyword, pairs);
   std::sort(pairs.begin(), pairs.end());
   pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());

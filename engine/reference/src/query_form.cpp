@@ -89,7 +89,9 @@ void readPoliteness(const std::u32string& text, QueryForm& form) {
   std::u32string_view rest(text);
   // A trailing 吗 after a polite lead is part of the request ("你能打开微信吗").
   if (form.politeRequest && !rest.empty() && rest.back() == U'吗') rest.remove_suffix(1);
-  if (wordBefore(rest, rest.size(), kPoliteTails) != 0) form.politeRequest = true;
+  // "…好吗" asks politely; "…不好吗" asks whether something is bad.
+  const std::size_t tail = wordBefore(rest, rest.size(), kPoliteTails);
+  if (tail != 0 && !(tail < rest.size() && rest[rest.size() - tail - 1] == U'不')) form.politeRequest = true;
 }
 
 void readNegations(const std::u32string& text, QueryForm& form) {

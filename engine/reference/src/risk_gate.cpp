@@ -8,10 +8,12 @@ namespace {
 constexpr double kHarmlessCover = 0.6;
 constexpr double kChangeCover = 0.75;
 constexpr double kDestructiveCover = 0.9;
+// Meaningful characters of the query that a change command may leave unexplained.
+constexpr std::size_t kChangeUnexplained = 1;
 // Similarity to the command's closest text that a change or destructive command
 // needs without an explicit form.
 constexpr double kChangeSimilarity = 0.45;
-constexpr double kDestructiveSimilarity = 0.5;
+constexpr double kDestructiveSimilarity = 0.45;
 
 constexpr const char* kOtherDirection = "a word of the request says another direction than the command";
 constexpr const char* kNegated = "the request negates what the command does";
@@ -34,7 +36,10 @@ GateDecision admitChange(const Evidence& e, const QueryForm& form) {
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
   if (!e.coverage.directionExplained) return hold(kOtherDirection);
-  if (e.coverage.share() < kChangeCover) return hold("too little for a command that changes the machine", true);
+  const std::size_t unexplained = e.coverage.content - e.coverage.explained;
+  if (e.coverage.share() < kChangeCover || unexplained > (e.alternative ? 0 : kChangeUnexplained)) {
+    return hold("too little for a command that changes the machine", true);
+  }
   if (e.similarity < kChangeSimilarity) return hold("too loose a match for a command that changes the machine");
   return {};
 }

@@ -21,6 +21,7 @@ struct Evidence {
   double similarity = 0.0;       // to the command's closest name or example
   Coverage coverage;             // how much of the query the command explains
   bool phrasesQuestion = false;  // the command's own words carry the query's question words
+  bool alternative = false;      // weighed after a better-ranked command was held back
 };
 
 struct GateDecision {

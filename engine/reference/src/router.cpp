@@ -102,6 +102,7 @@ class QueryRouter {
   std::optional<Reading> mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const;
   std::optional<Reading> readOpen() const;
   bool partlyKnown(std::size_t begin, std::size_t end) const;
+  bool holdsNames(const RouteCandidate& c) const;
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
@@ -113,7 +114,7 @@ class QueryRouter {
     double confidence = 0.0;
     std::string detail;
   };
-  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain);
+  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative = false);
   void decideReading(const Reading& reading);
   void decideByRank();
   bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
@@ -286,8 +287,8 @@ std::optional<Reading> QueryRouter::readMedia() const {
 }
 
 // 打开 + a name: a command that knows the name (打开蓝牙, 打开导航) is left to the
-// ranking, except the generic site command, which knows site names from its
-// examples (打开百度) and takes the name as its detail; a TV channel is media; a
+// ranking, except the generic site command, whose examples know some names
+// (打开百度) that are still apps unless the request says site; a TV channel is media; a
 // device, a file, a feature inside an app or a description is for the LLM, and
 // so is a name that a specific command knows only in part ("打开cmd窗口": the
 // terminal, or something else?). Any other name is an app (or a site, when the
@@ -299,13 +300,11 @@ std::optional<Reading> QueryRouter::readOpen() const {
   if (length < 2) return std::nullopt;
   const std::u32string name = query_.chars.substr(open->nameBegin, length);
   // A word for a site settles it ("打开谷歌网站"); a name ending in 网 may be a
-  // command's word ("无线网打开").
-  bool website = open->website;
+  // command's word ("无线网打开"). A bare name is an app even where the site
+  // command's examples know it ("打开淘宝"): only the request says it is a site.
+  const bool website = open->website;
   const Command* known = open->siteWord ? nullptr : explainer(open->nameBegin, open->nameEnd, false, true);
-  if (known != nullptr) {
-    if (known != snapshot_.generic("open_website")) return std::nullopt;
-    website = true;
-  }
+  if (known != nullptr && known != snapshot_.generic("open_website")) return std::nullopt;
   if (programmeKind(name) == MediaKind::Channel) {
     return mediaReading(MediaKind::Channel, open->nameBegin, open->nameEnd);
   }
@@ -356,15 +355,30 @@ bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end)
   return classifyName(query.substr(begin, end - begin)) == NameKind::App;
 }
 
-bool holdsNames(const RouteCandidate& c, const std::u32string& query) {
+}  // namespace
+
+// Whether the slots of a generic command that changes the machine hold app
+// names: no device, file or description, and no word of a command that is not
+// an app ("退出全屏" closes no app called 全屏; "关闭word" names the Word app).
+bool QueryRouter::holdsNames(const RouteCandidate& c) const {
   const Command& command = *c.command;
   const bool generic = command.action.size() == 1 && command.risk != RiskClass::None;
   if (!generic) return true;
   for (const auto& [begin, end] : c.slotSpans) {
-    if (!holdsAName(query, begin, end)) return false;
+    if (!holdsAName(query_.chars, begin, end)) return false;
+    for (const RouteCandidate& other : d_.candidates) {
+      const Command& known = *other.command;
+      if (&known == &command || known.target != CommandTarget::Local || known.hasActionType("open_app") ||
+          known.hasActionType("close_app") || other.similarity < kMinReportedSimilarity) {
+        continue;
+      }
+      if (covered().cover(known, begin, end).share() >= kNamePartlyKnown) return false;
+    }
   }
   return true;
 }
+
+namespace {
 
 // Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
 // a generic pattern's literal text, not part of the name.
@@ -389,7 +403,7 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   // names. A command named by a generic pattern's slot must explain what the slot
   // captured itself.
   std::vector<bool> given;
-  const bool namesInSlots = holdsNames(c, query_.chars);
+  const bool namesInSlots = holdsNames(c);
   if (explicitForm || c.pattern != nullptr || c.namedBySlot) {
     given.assign(query_.size(), true);
     if (c.namedBySlot || !namesInSlots) {
@@ -503,7 +517,7 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
 
 // Whether the command may serve the query, and at what confidence; the details
 // (why it runs, or why not) are written only when `explain` asks for them.
-QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain) {
+QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative) {
   Verdict v;
   const Command& command = *c.command;
   const double threshold = snapshot_.config.localThreshold;
@@ -524,7 +538,10 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
     return v;
   }
-  const Evidence evidence = weigh(c, explicitForm);
+  Evidence evidence = weigh(c, explicitForm);
+  // A command weighed after the closest one was held back must explain all of
+  // the query if it changes the machine: the ranking was already unsure.
+  evidence.alternative = alternative;
   const GateDecision gate = admitLocalRun(command.risk, evidence, form_);
   const std::string explains = "explains " + std::to_string(evidence.coverage.explained) + " of " +
                                std::to_string(evidence.coverage.content) + " words' characters";
@@ -590,7 +607,7 @@ void QueryRouter::decideByRank() {
     const RouteCandidate& c = d_.candidates[i];
     if (!reportable(c)) break;
     if (i > 0 && slotsNameAHeldCommand(c, i)) break;
-    Verdict v = judge(c, false, i == 0);
+    Verdict v = judge(c, false, i == 0, i > 0);
     if (v.serve) {
       const std::string why = i == 0 ? describeMatch(c)
                                      : describeMatch(first) + "; " + firstHeld + "; next: " + describeMatch(c);
