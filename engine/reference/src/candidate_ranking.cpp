@@ -60,18 +60,18 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
 namespace {
 
 // Politeness and hesitation around a request that patterns need not spell out.
-const WordTable kLeadingFillers = {U"麻烦你", U"你帮我", U"帮我", U"麻烦", U"请", U"帮忙", U"那个",
-                                  U"嗯",     U"呃",     U"就是", U"你给我", U"小爱", U"请问"};
+const WordTable kLeadingFillers = {U"麻烦你", U"你帮我", U"帮我", U"麻烦",   U"请",   U"帮忙", U"那个",
+                                   U"嗯",     U"呃",     U"就是", U"你给我", U"小爱", U"请问"};
 const WordTable kTrailingFillers = {U"可以吗", U"好吗", U"好不好", U"行不行", U"谢谢", U"吧", U"啊",
-                                   U"呀",     U"哦",   U"嘛",     U"呗",     U"啦",   U"哈", U"了"};
+                                    U"呀",     U"哦",   U"嘛",     U"呗",     U"啦",   U"哈", U"了"};
 
 // Politeness and particles, which tell nothing about the command: the query is
 // compared with the commands' texts without them ("帮我把音量调大一点吧" is
 // "音量调大"). Words such as 你 and 我 stay: they tell small talk from requests.
-const WordTable kSearchFillers = {U"请",   U"帮我", U"帮忙", U"麻烦你", U"麻烦", U"给我", U"一下", U"一点", U"吧",
-                                  U"啊",   U"呀",   U"哦",   U"嘛",     U"呢",   U"啦",   U"哈",   U"了",   U"的",
-                                  U"把",   U"好吗", U"可以吗", U"行吗", U"谢谢", U"那个", U"这个", U"嗯",   U"呃",
-                                  U"就是", U"呗"};
+const WordTable kSearchFillers = {U"请",   U"帮我", U"帮忙", U"麻烦你", U"麻烦",   U"给我", U"一下", U"一点",
+                                  U"吧",   U"啊",   U"呀",   U"哦",     U"嘛",     U"呢",   U"啦",   U"哈",
+                                  U"了",   U"的",   U"把",   U"好吗",   U"可以吗", U"行吗", U"谢谢", U"那个",
+                                  U"这个", U"嗯",   U"呃",   U"就是",   U"呗"};
 
 std::u32string searchText(const std::u32string& query) {
   std::u32string text;

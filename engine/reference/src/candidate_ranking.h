@@ -23,7 +23,7 @@ struct RouteCandidate {
   const Pattern* pattern = nullptr;  // a pattern matching the whole query
   SlotValues slots;
   std::vector<std::pair<std::size_t, std::size_t>> slotSpans;  // where the slots stand in the normalised query
-  bool namedBySlot = false;  // a generic command's slot named this command
+  bool namedBySlot = false;                                    // a generic command's slot named this command
   double rank = 0.0;
 };
 

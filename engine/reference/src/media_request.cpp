@@ -7,8 +7,8 @@ namespace norvik {
 namespace {
 
 // Politeness and wishes before the verb.
-const WordTable kLeads = {U"请",   U"帮我", U"给我", U"麻烦你", U"麻烦", U"你给我", U"替我", U"我想", U"我要",
-                         U"我还想", U"想",   U"要",   U"再",     U"就",   U"能不能", U"可以", U"帮忙"};
+const WordTable kLeads = {U"请",     U"帮我", U"给我", U"麻烦你", U"麻烦", U"你给我", U"替我", U"我想", U"我要",
+                          U"我还想", U"想",   U"要",   U"再",     U"就",   U"能不能", U"可以", U"帮忙"};
 
 struct MediaVerb {
   std::u32string_view word;
@@ -16,47 +16,47 @@ struct MediaVerb {
 };
 
 const MediaVerb kVerbs[] = {
-    {U"来一首", MediaKind::Music},   {U"来首", MediaKind::Music},     {U"放一首", MediaKind::Music},
-    {U"放首", MediaKind::Music},     {U"听一首", MediaKind::Music},   {U"听首", MediaKind::Music},
-    {U"点一首", MediaKind::Music},   {U"放歌", MediaKind::Music},     {U"听歌", MediaKind::Music},
-    {U"听", MediaKind::Music},       {U"收听", MediaKind::Spoken},    {U"播报", MediaKind::Spoken},
-    {U"看", MediaKind::Video},       {U"收看", MediaKind::Video},     {U"观看", MediaKind::Video},
-    {U"播放", MediaKind::Either},    {U"播", MediaKind::Either},      {U"放", MediaKind::Either},
-    {U"点播", MediaKind::Either},    {U"切换到", MediaKind::Channel}, {U"切到", MediaKind::Channel},
-    {U"换到", MediaKind::Channel},   {U"转到", MediaKind::Channel},   {U"调到", MediaKind::Channel},
-    {U"来一段", MediaKind::Either},  {U"来段", MediaKind::Either},    {U"来一集", MediaKind::Video},
+    {U"来一首", MediaKind::Music},  {U"来首", MediaKind::Music},     {U"放一首", MediaKind::Music},
+    {U"放首", MediaKind::Music},    {U"听一首", MediaKind::Music},   {U"听首", MediaKind::Music},
+    {U"点一首", MediaKind::Music},  {U"放歌", MediaKind::Music},     {U"听歌", MediaKind::Music},
+    {U"听", MediaKind::Music},      {U"收听", MediaKind::Spoken},    {U"播报", MediaKind::Spoken},
+    {U"看", MediaKind::Video},      {U"收看", MediaKind::Video},     {U"观看", MediaKind::Video},
+    {U"播放", MediaKind::Either},   {U"播", MediaKind::Either},      {U"放", MediaKind::Either},
+    {U"点播", MediaKind::Either},   {U"切换到", MediaKind::Channel}, {U"切到", MediaKind::Channel},
+    {U"换到", MediaKind::Channel},  {U"转到", MediaKind::Channel},   {U"调到", MediaKind::Channel},
+    {U"来一段", MediaKind::Either}, {U"来段", MediaKind::Either},    {U"来一集", MediaKind::Video},
 };
 
 // A verb followed by one of these is another word: 放大, 看见, 听说, 播出…
-const WordTable kNotMediaAfter = {
-    U"大", U"小", U"松", U"假", U"心", U"弃", U"下", U"在", U"到", U"学", U"过", U"着", U"出", U"进", U"开",
-    U"慢", U"快", U"回", U"见", U"来", U"起", U"懂", U"完", U"清", U"不", U"病", U"医", U"说", U"话", U"力",
-    U"错", U"了", U"得", U"上", U"成", U"对", U"法", U"一看", U"好", U"中", U"课", U"门"};
+const WordTable kNotMediaAfter = {U"大", U"小", U"松", U"假", U"心",   U"弃", U"下", U"在", U"到", U"学", U"过",
+                                  U"着", U"出", U"进", U"开", U"慢",   U"快", U"回", U"见", U"来", U"起", U"懂",
+                                  U"完", U"清", U"不", U"病", U"医",   U"说", U"话", U"力", U"错", U"了", U"得",
+                                  U"上", U"成", U"对", U"法", U"一看", U"好", U"中", U"课", U"门"};
 
 // Measure words and fillers between the verb and the title.
-const WordTable kMeasures = {U"一首", U"一曲", U"一部", U"一集", U"一个", U"一下", U"一段", U"一点", U"一些",
-                            U"几首", U"那首", U"这首", U"首", U"部", U"个", U"下", U"点", U"看", U"听",
-                            U"一下子", U"会", U"会儿", U"一会"};
+const WordTable kMeasures = {U"一首", U"一曲", U"一部", U"一集",   U"一个", U"一下", U"一段", U"一点",
+                             U"一些", U"几首", U"那首", U"这首",   U"首",   U"部",   U"个",   U"下",
+                             U"点",   U"看",   U"听",   U"一下子", U"会",   U"会儿", U"一会"};
 
 // Particles after the title.
-const WordTable kTails = {U"吧", U"啊", U"呀", U"哦", U"嘛", U"呢", U"啦", U"好吗", U"可以吗", U"行吗", U"谢谢",
-                         U"给我听", U"给我看", U"听听", U"看看", U"一下", U"来听听", U"来看看"};
+const WordTable kTails = {U"吧",   U"啊",   U"呀",     U"哦",     U"嘛",   U"呢",   U"啦",   U"好吗",   U"可以吗",
+                          U"行吗", U"谢谢", U"给我听", U"给我看", U"听听", U"看看", U"一下", U"来听听", U"来看看"};
 
 // Words that name no particular title ("放首好听的歌", "看个视频"). A genre
 // (轻音乐, 儿歌, 老歌) names what to look for: it is for the media commands.
-const WordTable kGenericWords = {U"歌曲", U"歌",   U"音乐", U"曲子", U"电影", U"电视剧", U"电视", U"视频",
-                                U"节目", U"综艺", U"片子", U"大片", U"好听的", U"好听", U"好看的", U"随便",
-                                U"什么", U"点",   U"一些", U"些",   U"几首", U"首",     U"个",   U"的"};
+const WordTable kGenericWords = {U"歌曲", U"歌",   U"音乐", U"曲子", U"电影",   U"电视剧", U"电视",   U"视频",
+                                 U"节目", U"综艺", U"片子", U"大片", U"好听的", U"好听",   U"好看的", U"随便",
+                                 U"什么", U"点",   U"一些", U"些",   U"几首",   U"首",     U"个",     U"的"};
 
 // Stories, jokes and poems are for the chat pipeline.
 const WordTable kChatWords = {U"故事", U"笑话", U"段子", U"诗", U"谜语", U"绕口令", U"脑筋急转弯"};
 
-const WordTable kSpokenWords = {U"新闻", U"广播", U"电台", U"fm", U"调频", U"评书", U"相声", U"小说", U"有声书",
-                               U"听书", U"播客", U"头条", U"快讯", U"早报", U"晚报", U"资讯", U"小品", U"戏曲",
-                               U"京剧", U"越剧", U"黄梅戏", U"豫剧", U"昆曲", U"天气预报"};
-const WordTable kChannelWords = {U"卫视", U"频道", U"电视台", U"cctv", U"央视", U"中央台", U"中央一", U"中央二",
-                                U"中央三", U"中央四", U"中央五", U"中央六", U"中央七", U"中央八", U"中央九",
-                                U"中央十", U"台直播", U"直播间"};
+const WordTable kSpokenWords = {U"新闻",   U"广播", U"电台", U"fm",   U"调频",   U"评书", U"相声", U"小说",
+                                U"有声书", U"听书", U"播客", U"头条", U"快讯",   U"早报", U"晚报", U"资讯",
+                                U"小品",   U"戏曲", U"京剧", U"越剧", U"黄梅戏", U"豫剧", U"昆曲", U"天气预报"};
+const WordTable kChannelWords = {U"卫视",   U"频道",   U"电视台", U"cctv",   U"央视",   U"中央台",
+                                 U"中央一", U"中央二", U"中央三", U"中央四", U"中央五", U"中央六",
+                                 U"中央七", U"中央八", U"中央九", U"中央十", U"台直播", U"直播间"};
 
 // Whether the title is made only of generic words.
 bool isGeneric(const std::u32string& title) {
@@ -113,6 +113,13 @@ std::optional<MediaKind> programmeKind(const std::u32string& words) {
   if (station || containsAny(words, kChannelWords)) return MediaKind::Channel;
   if (containsAny(words, kSpokenWords)) return MediaKind::Spoken;
   return std::nullopt;
+}
+
+bool isBroadcast(const std::u32string& words) {
+  static const WordTable kBroadcast = {U"广播", U"电台", U"调频", U"之声"};
+  if (containsAny(words, kBroadcast)) return true;
+  const std::size_t fm = words.find(U"fm");
+  return fm != std::u32string::npos && fm + 2 < words.size() && words[fm + 2] >= U'0' && words[fm + 2] <= U'9';
 }
 
 std::optional<MediaRequest> readMediaRequest(const std::u32string& query) {

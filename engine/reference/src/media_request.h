@@ -37,4 +37,8 @@ std::optional<MediaRequest> readMediaRequest(const std::u32string& query);
 // Whether the words name a spoken programme or a TV channel (新闻, 电台, 卫视…).
 std::optional<MediaKind> programmeKind(const std::u32string& words);
 
+// Whether the words name a radio station or broadcast (交通广播, 音乐电台,
+// fm97.4): never an app to open.
+bool isBroadcast(const std::u32string& words);
+
 }  // namespace norvik

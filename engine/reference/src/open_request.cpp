@@ -7,19 +7,20 @@ namespace norvik {
 namespace {
 
 const WordTable kLeads = {U"请",   U"帮我", U"给我", U"麻烦你", U"麻烦", U"你帮我", U"替我",
-                         U"我要", U"我想", U"帮忙", U"快",     U"赶紧", U"再",     U"能不能"};
-const WordTable kVerbs = {U"打开", U"启动", U"运行", U"开启", U"进入", U"访问", U"登录",
+                          U"我要", U"我想", U"帮忙", U"快",     U"赶紧", U"再",     U"能不能"};
+const WordTable kVerbs = {U"打开", U"启动", U"运行", U"开启", U"进入",   U"访问", U"登录",
                           U"登陆", U"开",   U"上",   U"去",   U"进一下", U"进"};
 // Verbs that follow the name ("微信打开一下").
 const WordTable kVerbsAfterName = {U"打开", U"启动", U"开启", U"运行", U"打开一下", U"启动一下", U"开一下"};
 // Words between the verb and the name.
 const WordTable kFillers = {U"一下", U"一个", U"个", U"下", U"那个", U"这个", U"一会儿", U"会儿", U"一会"};
 // Words after the name.
-const WordTable kTails = {U"吧", U"啊", U"呀", U"哦", U"嘛", U"呢", U"啦", U"好吗", U"可以吗", U"行吗", U"谢谢",
-                         U"一下", U"给我", U"软件", U"应用", U"app", U"程序", U"客户端", U"看看"};
+const WordTable kTails = {U"吧",   U"啊",   U"呀",   U"哦",   U"嘛",   U"呢",  U"啦",   U"好吗",   U"可以吗", U"行吗",
+                          U"谢谢", U"一下", U"给我", U"软件", U"应用", U"app", U"程序", U"客户端", U"看看"};
 const WordTable kSiteTails = {U"网站", U"官网", U"网页版", U"网页", U"主页", U"首页", U"网址"};
 // 开 followed by these is another word: 开会, 开车, 开心, 开始 …
-constexpr std::u32string_view kNotOpenAfter = U"会车心始学玩门关机发展工业口水花饭刀药票窗除放通户价销胃朗张端头局场幕拓采导动课庭战枪火荒辟创着了到过完好得的";
+constexpr std::u32string_view kNotOpenAfter =
+    U"会车心始学玩门关机发展工业口水花饭刀药票窗除放通户价销胃朗张端头局场幕拓采导动课庭战枪火荒辟创着了到过完好得的";
 
 bool looksLikeAddress(const std::u32string& name) {
   if (name.find(U"www") != std::u32string::npos || name.find(U"http") != std::u32string::npos) return true;
@@ -38,7 +39,6 @@ bool openReadsAName(const std::u32string& query, std::size_t begin, std::size_t 
   const bool quickLook = query.compare(begin, 2, U"一下") == 0;
   return quickLook || kNotOpenAfter.find(query[name]) == std::u32string_view::npos;
 }
-
 
 // The name between `begin` and the trailing particles before `end`, with what
 // it says about being a site.

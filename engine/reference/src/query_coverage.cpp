@@ -11,21 +11,20 @@ namespace norvik {
 namespace {
 
 // Words that carry no meaning of their own in a request.
-const WordTable kFillers = {U"请",   U"帮我",   U"帮忙",     U"麻烦你", U"麻烦", U"给我",   U"替我",   U"我想",
-                            U"我要", U"我需要", U"一下",     U"一点",   U"点儿", U"一些",   U"吧",     U"啊",
-                            U"呀",   U"哦",     U"嘛",       U"呢",     U"啦",   U"哈",     U"了",     U"的",
-                            U"把",   U"好吗",   U"可以吗",   U"行吗",   U"谢谢", U"这个",   U"那个",   U"快点",
-                            U"赶紧", U"马上",   U"看看",     U"你",     U"我",   U"吗",     U"个",     U"呗",
-                            U"嗯",   U"呃",     U"就是",     U"给",     U"一段", U"一张",   U"一支",   U"一次",
-                            U"功能", U"能不能", U"可不可以", U"可以",   U"能",   U"稍微",   U"有点",
-                            U"程序", U"软件",   U"客户端"};
+const WordTable kFillers = {U"请",     U"帮我", U"帮忙", U"麻烦你", U"麻烦",   U"给我",     U"替我", U"我想", U"我要",
+                            U"我需要", U"一下", U"一点", U"点儿",   U"一些",   U"吧",       U"啊",   U"呀",   U"哦",
+                            U"嘛",     U"呢",   U"啦",   U"哈",     U"了",     U"的",       U"把",   U"好吗", U"可以吗",
+                            U"行吗",   U"谢谢", U"这个", U"那个",   U"快点",   U"赶紧",     U"马上", U"看看", U"你",
+                            U"我",     U"吗",   U"个",   U"呗",     U"嗯",     U"呃",       U"就是", U"给",   U"一段",
+                            U"一张",   U"一支", U"一次", U"功能",   U"能不能", U"可不可以", U"可以", U"能",   U"稍微",
+                            U"有点",   U"程序", U"软件", U"客户端"};
 
 // Words whose characters say no direction although some of them would alone
 // (早上, 当前, 下班, 一下…).
-const WordTable kNotDirections = {U"早上", U"晚上", U"上午", U"下午", U"中午", U"马上", U"上班", U"下班", U"网上",
-                                  U"线上", U"上网", U"下载", U"一下", U"下来", U"上来", U"起来", U"大家", U"大概",
-                                  U"高铁", U"小时", U"多大", U"高兴", U"开心", U"当前", U"以前", U"前面", U"后面",
-                                  U"以后", U"之后", U"然后", U"最后", U"大小", U"上面", U"下面", U"加油", U"小爱",
+const WordTable kNotDirections = {U"早上", U"晚上", U"上午", U"下午", U"中午",  U"马上", U"上班", U"下班", U"网上",
+                                  U"线上", U"上网", U"下载", U"一下", U"下来",  U"上来", U"起来", U"大家", U"大概",
+                                  U"高铁", U"小时", U"多大", U"高兴", U"开心",  U"当前", U"以前", U"前面", U"后面",
+                                  U"以后", U"之后", U"然后", U"最后", U"大小",  U"上面", U"下面", U"加油", U"小爱",
                                   U"小度", U"设备", U"关于", U"开会", U"上一下"};
 
 // After a verb, 下 and 上 only complete it ("开下" is "开一下", "锁上" locks).
@@ -46,10 +45,10 @@ char32_t fold(char32_t c) {
   if (c >= U'0' && c <= U'9') return U'0';
   if (c < 0x4E00) return c;
   static const std::pair<char32_t, char32_t> kFolds[] = {
-      {U'一', U'0'}, {U'七', U'0'}, {U'万', U'0'}, {U'三', U'0'}, {U'两', U'0'}, {U'九', U'0'}, {U'二', U'0'},
-      {U'五', U'0'}, {U'八', U'0'}, {U'六', U'0'}, {U'减', U'小'}, {U'加', U'大'}, {U'十', U'0'}, {U'千', U'0'},
-      {U'升', U'大'}, {U'四', U'0'}, {U'增', U'大'}, {U'提', U'大'}, {U'百', U'0'}, {U'降', U'小'}, {U'零', U'0'},
-      {U'高', U'大'}, {U'低', U'小'}};
+      {U'一', U'0'}, {U'七', U'0'},  {U'万', U'0'},  {U'三', U'0'},  {U'两', U'0'},  {U'九', U'0'},
+      {U'二', U'0'}, {U'五', U'0'},  {U'八', U'0'},  {U'六', U'0'},  {U'减', U'小'}, {U'加', U'大'},
+      {U'十', U'0'}, {U'千', U'0'},  {U'升', U'大'}, {U'四', U'0'},  {U'增', U'大'}, {U'提', U'大'},
+      {U'百', U'0'}, {U'降', U'小'}, {U'零', U'0'},  {U'高', U'大'}, {U'低', U'小'}};
   static const auto kSorted = [] {
     std::vector<std::pair<char32_t, char32_t>> sorted(std::begin(kFolds), std::end(kFolds));
     std::sort(sorted.begin(), sorted.end());
@@ -126,8 +125,8 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     // A verb that the command uses elsewhere is its own, in whatever order the
     // request puts it ("蓝牙关了" for "关闭蓝牙"); not so a word of degree, whose
     // meaning depends on its neighbours ("声音太小了" asks for more volume).
-    const bool ownDirection = !explained && direction_[i] && isActionVerb(folded_[i]) &&
-                              knowsCharacter(command, folded_[i]);
+    const bool ownDirection =
+        !explained && direction_[i] && isActionVerb(folded_[i]) && knowsCharacter(command, folded_[i]);
     if (explained || ownDirection) {
       ++coverage.explained;
       return;
@@ -149,8 +148,8 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
   // for the command that knows "不要关机"); a command that never negates does
   // not run against one ("不要关机").
   if (negationOutside) {
-    coverage.negationExplained = std::any_of(kNegations.begin(), kNegations.end(),
-                                             [&](char32_t c) { return knowsCharacter(command, c); });
+    coverage.negationExplained =
+        std::any_of(kNegations.begin(), kNegations.end(), [&](char32_t c) { return knowsCharacter(command, c); });
   }
   return coverage;
 }

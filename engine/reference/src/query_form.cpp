@@ -7,24 +7,23 @@ namespace norvik {
 namespace {
 
 // Questions about a thing, whatever follows them.
-const WordTable kAboutWords = {U"为什么", U"为啥",     U"为何",     U"凭什么",   U"什么意思", U"啥意思",
-                              U"是什么",  U"是啥",     U"什么是",   U"干啥的",   U"干什么的", U"干嘛的",
-                              U"做什么的", U"有什么用", U"有啥用",   U"什么用",   U"是谁",     U"谁是",
-                              U"怎么办",  U"咋办",     U"怎么回事", U"什么原因", U"啥原因"};
+const WordTable kAboutWords = {U"为什么",   U"为啥",     U"为何",     U"凭什么",   U"什么意思", U"啥意思",
+                               U"是什么",   U"是啥",     U"什么是",   U"干啥的",   U"干什么的", U"干嘛的",
+                               U"做什么的", U"有什么用", U"有啥用",   U"什么用",   U"是谁",     U"谁是",
+                               U"怎么办",   U"咋办",     U"怎么回事", U"什么原因", U"啥原因"};
 // Words that ask how; followed by a verb they ask how to do it ("怎么关机"),
 // followed by 样 they ask how something is ("天气怎么样").
 const WordTable kHowWords = {U"怎么", U"怎样", U"如何", U"咋"};
 // Questions a query command may answer.
-const WordTable kAskingWords = {U"是不是", U"有没有", U"会不会", U"要不要", U"对不对", U"多少",
-                               U"几点",   U"几号",   U"什么时候", U"在哪", U"放哪", U"哪里",
-                               U"哪儿",   U"哪",     U"怎么样", U"怎样",   U"咋样",   U"多久",
-                               U"多高",   U"多远",   U"多大",   U"多长",   U"几个",   U"几岁"};
-const WordTable kPoliteLeads = {U"请",   U"帮我",   U"帮忙",     U"麻烦",   U"给我",   U"替我",  U"你能",
-                               U"你可以", U"能不能", U"可不可以", U"能否", U"可以帮", U"能帮", U"可以给"};
+const WordTable kAskingWords = {U"是不是",   U"有没有", U"会不会", U"要不要", U"对不对", U"多少", U"几点",   U"几号",
+                                U"什么时候", U"在哪",   U"放哪",   U"哪里",   U"哪儿",   U"哪",   U"怎么样", U"怎样",
+                                U"咋样",     U"多久",   U"多高",   U"多远",   U"多大",   U"多长", U"几个",   U"几岁"};
+const WordTable kPoliteLeads = {U"请",     U"帮我",   U"帮忙",     U"麻烦", U"给我",   U"替我", U"你能",
+                                U"你可以", U"能不能", U"可不可以", U"能否", U"可以帮", U"能帮", U"可以给"};
 const WordTable kPoliteTails = {U"好吗", U"好不好", U"可以吗", U"行吗", U"行不行", U"谢谢", U"好么", U"可以不"};
 // Phrases with 不 that ask rather than negate.
 const WordTable kNotNegations = {U"能不能", U"可不可以", U"好不好", U"行不行", U"是不是", U"要不要",
-                                U"会不会", U"对不对",   U"有没有", U"可以不", U"不错"};
+                                 U"会不会", U"对不对",   U"有没有", U"可以不", U"不错"};
 constexpr std::u32string_view kNegationCharacters = U"别不没甭勿";
 
 bool endsWithQuestionParticle(const std::u32string& text) {
@@ -71,7 +70,8 @@ void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& f
     }
   }
   if (form.question != QuestionKind::None) return;
-  const bool questionMark = raw.find('?') != std::string_view::npos || raw.find("\xEF\xBC\x9F") != std::string_view::npos;
+  const bool questionMark =
+      raw.find('?') != std::string_view::npos || raw.find("\xEF\xBC\x9F") != std::string_view::npos;
   if (endsWithQuestionParticle(text) && !form.politeRequest) {
     form.question = QuestionKind::Asking;
     form.questionWords = text.substr(text.size() - 1);

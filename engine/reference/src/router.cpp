@@ -34,6 +34,8 @@ constexpr double kNamePartlyKnown = 0.5;
 constexpr std::size_t kNameLookups = 3;
 // A similarity above which politeness need not be looked through.
 constexpr double kCloseMatch = 0.7;
+// Two commands whose ranks are this close fit a request equally.
+constexpr double kAmbiguity = 0.05;
 // Candidates weighed in turn when the closest one may not serve the query.
 constexpr std::size_t kAlternatives = 4;
 
@@ -118,6 +120,7 @@ class QueryRouter {
   void decideReading(const Reading& reading);
   void decideByRank();
   bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
+  const RouteCandidate* equallyFitting(const RouteCandidate& chosen);
   void choose(const RouteCandidate& c, CommandTarget target, double confidence, const std::string& reasoning);
   void fallBack(const std::string& prefix, const RouteCandidate* heldBack);
   void answerNothing(const std::string& why);
@@ -210,11 +213,11 @@ std::optional<RouteCandidate> QueryRouter::genericWithSlot(const std::string& ty
 // several steps for the LLM.
 std::optional<Reading> QueryRouter::readCompound() const {
   static const WordTable kLongVerbs = {U"搜索", U"搜一下", U"查一下", U"查询", U"播放", U"打电话", U"发消息", U"发短信",
-                                      U"设置", U"提醒",   U"下载",   U"导航", U"输入", U"看一下", U"听一下"};
+                                       U"设置", U"提醒",   U"下载",   U"导航", U"输入", U"看一下", U"听一下"};
   static const WordTable kShortVerbs = {U"搜", U"查", U"放", U"听", U"看", U"发",
-                                       U"给", U"找", U"写", U"玩", U"买", U"订"};
-  static const WordTable kSearchVerbs = {U"搜索一下", U"搜索", U"搜一下", U"搜搜", U"搜", U"查一下", U"查查",
-                                       U"查询",     U"查",   U"百度一下", U"百度"};
+                                        U"给", U"找", U"写", U"玩", U"买", U"订"};
+  static const WordTable kSearchVerbs = {U"搜索一下", U"搜索", U"搜一下", U"搜搜",     U"搜",  U"查一下",
+                                         U"查查",     U"查询", U"查",     U"百度一下", U"百度"};
   if (!allowCompound_) return std::nullopt;
   const auto open = readOpenRequest(query_.chars);
   if (!open) return std::nullopt;
@@ -305,8 +308,8 @@ std::optional<Reading> QueryRouter::readOpen() const {
   const bool website = open->website;
   const Command* known = open->siteWord ? nullptr : explainer(open->nameBegin, open->nameEnd, false, true);
   if (known != nullptr && known != snapshot_.generic("open_website")) return std::nullopt;
-  if (programmeKind(name) == MediaKind::Channel) {
-    return mediaReading(MediaKind::Channel, open->nameBegin, open->nameEnd);
+  if (programmeKind(name) == MediaKind::Channel || isBroadcast(name)) {
+    return mediaReading(programmeKind(name).value_or(MediaKind::Spoken), open->nameBegin, open->nameEnd);
   }
   if (const NameKind kind = classifyName(name); kind != NameKind::App && !website) {
     return Reading{RouteCandidate{}, "opening " + std::string(nameKindName(kind))};
@@ -320,14 +323,23 @@ std::optional<Reading> QueryRouter::readOpen() const {
   return Reading{std::move(*c), std::move(why)};
 }
 
-// Whether a specific local command knows half of the name or more.
+// Whether a specific local command knows half of the name or more, or the name
+// sounds like one it knows: all characters but one of a keyword ("为信" for 微信,
+// a slip of speech recognition).
 bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
+  const std::u32string_view name(query_.chars.data() + begin, end - begin);
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
-    if (command.target != CommandTarget::Local || command.action.size() < 2 || c.similarity < kMinReportedSimilarity) {
-      continue;
+    if (command.target != CommandTarget::Local || command.action.size() < 2) continue;
+    if (c.similarity >= kMinReportedSimilarity && covered().cover(command, begin, end).share() >= kNamePartlyKnown) {
+      return true;
     }
-    if (covered().cover(command, begin, end).share() >= kNamePartlyKnown) return true;
+    for (const std::u32string& keyword : command.normalizedKeywords) {
+      if (keyword.size() != name.size() || keyword.size() < 2) continue;
+      std::size_t differences = 0;
+      for (std::size_t i = 0; i < name.size(); ++i) differences += keyword[i] != name[i] ? 1 : 0;
+      if (differences == 1 && isHan(name.front())) return true;
+    }
   }
   return false;
 }
@@ -418,8 +430,7 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
                    (c.namedBySlot && e.coverage.explained == e.coverage.content);
   if (!given.empty() && !form_.negations.empty()) {
     // A pattern or a reading captured the negation only if the command's own words hold it.
-    e.coverage.negationExplained =
-        covered().cover(*c.command, 0, query_.size()).negationExplained;
+    e.coverage.negationExplained = covered().cover(*c.command, 0, query_.size()).negationExplained;
   }
   e.phrasesQuestion = phrasesQuestion(c);
   return e;
@@ -436,9 +447,10 @@ double QueryRouter::semantic(const RouteCandidate& c, bool explicitForm) const {
   for (const auto& slot : c.slots) {
     if (c.slotSpans.empty()) captured += normalizeText(slot.second).chars.size();
   }
-  const double spelledOut = query_.size() == 0 ? 0.0
-                                               : static_cast<double>(query_.size() - std::min(captured, query_.size())) /
-                                                     static_cast<double>(query_.size());
+  const double spelledOut =
+      query_.size() == 0
+          ? 0.0
+          : static_cast<double>(query_.size() - std::min(captured, query_.size())) / static_cast<double>(query_.size());
   return std::max(c.similarity, spelledOut);
 }
 
@@ -499,11 +511,11 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
   }
   // Questions get an answer; requests the LLM path. A close but held-back
   // command makes a request of the query too ("把屏幕截下来").
-  const bool claimedByRequest = heldBack != nullptr && heldBack->command->target != CommandTarget::Chat &&
-                                heldBack->similarity >= kDelegateFloor;
+  const bool claimedByRequest =
+      heldBack != nullptr && heldBack->command->target != CommandTarget::Chat && heldBack->similarity >= kDelegateFloor;
   const bool commandLike = signals_.imperative || signals_.multiStep || claimedByRequest;
-  const bool question = form_.question != QuestionKind::None ||
-                        (signals_.openEnded >= kChatOpenEnded && !signals_.imperative);
+  const bool question =
+      form_.question != QuestionKind::None || (signals_.openEnded >= kChatOpenEnded && !signals_.imperative);
   if (commandLike && !question) {
     d_.target = CommandTarget::Llm;
     d_.confidence = std::clamp(1.0 - d_.scores.combined, 0.0, 1.0);
@@ -581,6 +593,23 @@ bool QueryRouter::slotsNameAHeldCommand(const RouteCandidate& c, std::size_t ran
   return false;
 }
 
+// Another local command that changes the machine, ranked about as high as the
+// chosen one and explaining the request as well: two commands fit, and a wrong
+// guess would change the machine ("把音乐停了": pause or stop?).
+const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) {
+  const double share = weigh(chosen, false).coverage.share();
+  for (std::size_t i = 1; i < std::min(d_.candidates.size(), kAlternatives); ++i) {
+    const RouteCandidate& rival = d_.candidates[i];
+    if (rival.command == chosen.command || rival.command->target != CommandTarget::Local ||
+        rival.command->risk == RiskClass::None || rival.pattern != nullptr || rival.rank + kAmbiguity < chosen.rank) {
+      continue;
+    }
+    const Evidence evidence = weigh(rival, false);
+    if (evidence.coverage.share() >= share && admitLocalRun(rival.command->risk, evidence, form_).run) return &rival;
+  }
+  return nullptr;
+}
+
 // A command found by reading the form of the request, or nothing.
 void QueryRouter::decideReading(const Reading& reading) {
   const std::string prefix = reading.why + "; " + describeMatch(reading.candidate);
@@ -608,9 +637,16 @@ void QueryRouter::decideByRank() {
     if (!reportable(c)) break;
     if (i > 0 && slotsNameAHeldCommand(c, i)) break;
     Verdict v = judge(c, false, i == 0, i > 0);
+    if (v.serve && v.target == CommandTarget::Local && c.command->risk != RiskClass::None && i == 0) {
+      if (const RouteCandidate* rival = equallyFitting(c)) {
+        setScores(&first, false);
+        return fallBack(describeMatch(c) + "; \"" + rival->command->name + "\" fits the request as well: ambiguous",
+                        &first);
+      }
+    }
     if (v.serve) {
-      const std::string why = i == 0 ? describeMatch(c)
-                                     : describeMatch(first) + "; " + firstHeld + "; next: " + describeMatch(c);
+      const std::string why =
+          i == 0 ? describeMatch(c) : describeMatch(first) + "; " + firstHeld + "; next: " + describeMatch(c);
       return choose(c, v.target, v.confidence, why + "; " + v.detail);
     }
     if (i == 0) firstHeld = std::move(v.detail);

@@ -7,14 +7,14 @@ namespace norvik {
 namespace {
 
 // Measure words and determiners before a value ("一首稻香", "那个文件").
-const WordTable kLeading = {U"一首", U"一曲", U"一部", U"一集", U"一个", U"一下", U"一张", U"一段", U"一点", U"一些",
-                           U"几首", U"几个", U"几张", U"那首", U"这首", U"那个", U"这个", U"那部", U"这部", U"首",
-                           U"个"};
+const WordTable kLeading = {U"一首", U"一曲", U"一部", U"一集", U"一个", U"一下", U"一张",
+                            U"一段", U"一点", U"一些", U"几首", U"几个", U"几张", U"那首",
+                            U"这首", U"那个", U"这个", U"那部", U"这部", U"首",   U"个"};
 // A single 首 or 个 starts some words that are values themselves.
 const WordTable kWordsStartingWithMeasure = {U"首尔", U"首都", U"首页", U"首席", U"个人", U"个性", U"个税", U"个体"};
 // Particles and politeness after a value ("稻香吧", "开会好吗").
-const WordTable kTrailing = {U"吧", U"啊", U"呀", U"哦", U"嘛", U"呢", U"啦", U"哈", U"好吗", U"可以吗", U"行吗",
-                            U"谢谢", U"一下", U"给我", U"的"};
+const WordTable kTrailing = {U"吧",   U"啊",     U"呀",   U"哦",   U"嘛",   U"呢",   U"啦", U"哈",
+                             U"好吗", U"可以吗", U"行吗", U"谢谢", U"一下", U"给我", U"的"};
 
 }  // namespace
 
