@@ -39,8 +39,9 @@ const WordTable kMeasures = {U"一首", U"一曲", U"一部", U"一集",   U"一
                              U"点",   U"看",   U"听",   U"一下子", U"会",   U"会儿", U"一会"};
 
 // Particles after the title.
-const WordTable kTails = {U"吧",   U"啊",   U"呀",     U"哦",     U"嘛",   U"呢",   U"啦",   U"好吗",   U"可以吗",
-                          U"行吗", U"谢谢", U"给我听", U"给我看", U"听听", U"看看", U"一下", U"来听听", U"来看看"};
+const WordTable kTails = {U"吧",     U"啊",     U"呀",     U"哦",   U"嘛",   U"呢",     U"啦",    U"呗",
+                          U"好吗",   U"可以吗", U"行吗",   U"谢谢", U"听听", U"看看",   U"一下",  U"给我听",
+                          U"给我看", U"来听听", U"来看看", U"来听", U"来看", U"听一下", U"看一下"};
 
 // Words that name no particular title ("放首好听的歌", "看个视频"). A genre
 // (轻音乐, 儿歌, 老歌) names what to look for: it is for the media commands.

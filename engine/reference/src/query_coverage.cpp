@@ -40,15 +40,17 @@ bool completesVerb(const std::u32string& query, std::size_t i) {
 constexpr std::u32string_view kNegations = U"不别没甭勿";
 
 // Numerals are folded together so that "调到三十" knows "调到五十", and so are
-// words of the same direction: "音量低一点" is "音量小一点".
+// words of the same meaning: "音量低一点" is "音量小一点", "关掉" is "关闭",
+// "启动" opens like "打开", "设成" adjusts like "调成", "下一曲" is "下一首".
 char32_t fold(char32_t c) {
   if (c >= U'0' && c <= U'9') return U'0';
   if (c < 0x4E00) return c;
   static const std::pair<char32_t, char32_t> kFolds[] = {
-      {U'一', U'0'}, {U'七', U'0'},  {U'万', U'0'},  {U'三', U'0'},  {U'两', U'0'},  {U'九', U'0'},
-      {U'二', U'0'}, {U'五', U'0'},  {U'八', U'0'},  {U'六', U'0'},  {U'减', U'小'}, {U'加', U'大'},
-      {U'十', U'0'}, {U'千', U'0'},  {U'升', U'大'}, {U'四', U'0'},  {U'增', U'大'}, {U'提', U'大'},
-      {U'百', U'0'}, {U'降', U'小'}, {U'零', U'0'},  {U'高', U'大'}, {U'低', U'小'}};
+      {U'一', U'0'},  {U'七', U'0'},  {U'万', U'0'},  {U'三', U'0'},  {U'两', U'0'},  {U'九', U'0'},  {U'二', U'0'},
+      {U'五', U'0'},  {U'八', U'0'},  {U'六', U'0'},  {U'减', U'小'}, {U'加', U'大'}, {U'十', U'0'},  {U'千', U'0'},
+      {U'升', U'大'}, {U'四', U'0'},  {U'增', U'大'}, {U'提', U'大'}, {U'百', U'0'},  {U'降', U'小'}, {U'零', U'0'},
+      {U'高', U'大'}, {U'低', U'小'}, {U'掉', U'闭'}, {U'启', U'开'}, {U'设', U'调'}, {U'改', U'调'}, {U'曲', U'首'},
+      {U'集', U'首'}, {U'瞧', U'看'}, {U'瞅', U'看'}};
   static const auto kSorted = [] {
     std::vector<std::pair<char32_t, char32_t>> sorted(std::begin(kFolds), std::end(kFolds));
     std::sort(sorted.begin(), sorted.end());
@@ -56,11 +58,6 @@ char32_t fold(char32_t c) {
   }();
   const auto it = std::lower_bound(kSorted.begin(), kSorted.end(), std::make_pair(c, char32_t{0}));
   return it != kSorted.end() && it->first == c ? it->second : c;
-}
-
-bool isActionVerb(char32_t c) {
-  static constexpr std::u32string_view kVerbs = U"开关启停退取消删除设定连断锁解清录截暂继";
-  return kVerbs.find(c) != std::u32string_view::npos;
 }
 
 uint64_t pairKey(char32_t a, char32_t b) {
@@ -122,11 +119,10 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
   bool negationOutside = false;
   const auto settle = [&](std::size_t i, bool explained) {
     ++coverage.content;
-    // A verb that the command uses elsewhere is its own, in whatever order the
-    // request puts it ("蓝牙关了" for "关闭蓝牙"); not so a word of degree, whose
-    // meaning depends on its neighbours ("声音太小了" asks for more volume).
-    const bool ownDirection =
-        !explained && direction_[i] && isActionVerb(folded_[i]) && knowsCharacter(command, folded_[i]);
+    // A word of direction that the command uses elsewhere is its own, in
+    // whatever order the request puts it ("蓝牙关了" for "关闭蓝牙", "亮度低点"
+    // for "调低亮度").
+    const bool ownDirection = !explained && direction_[i] && knowsCharacter(command, folded_[i]);
     if (explained || ownDirection) {
       ++coverage.explained;
       return;

@@ -324,8 +324,8 @@ std::optional<Reading> QueryRouter::readOpen() const {
 }
 
 // Whether a specific local command knows half of the name or more, or the name
-// sounds like one it knows: all characters but one of a keyword ("为信" for 微信,
-// a slip of speech recognition).
+// sounds like an app it opens: all characters but one of its keyword ("为信" for
+// 微信, a slip of speech recognition).
 bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
   for (const RouteCandidate& c : d_.candidates) {
@@ -334,6 +334,7 @@ bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
     if (c.similarity >= kMinReportedSimilarity && covered().cover(command, begin, end).share() >= kNamePartlyKnown) {
       return true;
     }
+    if (!command.hasActionType("open_app")) continue;
     for (const std::u32string& keyword : command.normalizedKeywords) {
       if (keyword.size() != name.size() || keyword.size() < 2) continue;
       std::size_t differences = 0;
