@@ -32,6 +32,9 @@ constexpr double kNameExplained = 0.75;
 constexpr double kNamePartlyKnown = 0.5;
 // Commands looked up by a title or a name that no candidate explains.
 constexpr std::size_t kNameLookups = 3;
+// The semantic score of a pattern or a reading that reads the whole query, before
+// the share of the query its literal text spells out.
+constexpr double kExplicitSemantic = 0.5;
 // A similarity above which politeness need not be looked through.
 constexpr double kCloseMatch = 0.7;
 // Two commands whose ranks are this close fit a request equally.
@@ -220,12 +223,14 @@ std::optional<Reading> QueryRouter::readCompound() const {
                                          U"查查",     U"查询", U"查",     U"百度一下", U"百度"};
   if (!allowCompound_) return std::nullopt;
   const auto open = readOpenRequest(query_.chars);
-  if (!open) return std::nullopt;
+  // A name that a command knows whole is one thing to open ("小猪佩奇播放器").
+  if (!open || explainer(open->nameBegin, open->nameEnd, false, false) != nullptr) return std::nullopt;
   for (std::size_t pos = open->nameBegin + 2; pos + 2 <= query_.size(); ++pos) {
     // The verb must ask for something: "打开电脑设置" ends in a noun.
     const std::size_t longVerb = wordAt(query_.chars, pos, kLongVerbs);
     const std::size_t shortVerb = longVerb != 0 ? 0 : wordAt(query_.chars, pos, kShortVerbs);
-    if (longVerb != 0 && pos + longVerb >= query_.size()) continue;
+    // A verb that ends a noun is no verb ("播放器").
+    if (longVerb != 0 && (pos + longVerb >= query_.size() || query_.chars[pos + longVerb] == U'器')) continue;
     if (longVerb == 0 && (shortVerb == 0 || pos + shortVerb + 1 >= query_.size() ||
                           explainer(open->nameBegin, pos, false, false) == nullptr)) {
       continue;
@@ -370,13 +375,16 @@ bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end)
 
 }  // namespace
 
-// Whether the slots of a generic command that changes the machine hold app
-// names: no device, file or description, and no word of a command that is not
-// an app ("退出全屏" closes no app called 全屏; "关闭word" names the Word app).
+// Whether the slots of the generic command that opens or closes apps or sites
+// by name hold app names: no device, file or description, and no word of a
+// command that is not an app ("退出全屏" closes no app called 全屏; "关闭word"
+// names the Word app).
 bool QueryRouter::holdsNames(const RouteCandidate& c) const {
   const Command& command = *c.command;
-  const bool generic = command.action.size() == 1 && command.risk != RiskClass::None;
-  if (!generic) return true;
+  const bool opensByName = command.action.size() == 1 && (command.hasActionType("open_app") ||
+                                                          command.hasActionType("close_app") ||
+                                                          command.hasActionType("open_website"));
+  if (!opensByName) return true;
   for (const auto& [begin, end] : c.slotSpans) {
     if (!holdsAName(query_.chars, begin, end)) return false;
     for (const RouteCandidate& other : d_.candidates) {
@@ -438,21 +446,18 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
 }
 
 // How well the command's words match the query. A pattern (or a reading) that
-// spells out part of the query matches that part exactly, whatever its slots
-// hold: "哈尔滨今天冷不冷" shares little with the weather command's examples but
-// all of "{city}今天冷不冷" except the city.
+// reads the whole query matches it as the command's own form, whatever its
+// slots hold: at least 0.5, and more the more of the query its literal text
+// spells out ("哈尔滨今天冷不冷" shares little with the weather command's
+// examples but all of "{city}今天冷不冷" except the city).
 double QueryRouter::semantic(const RouteCandidate& c, bool explicitForm) const {
   if (c.pattern == nullptr && !explicitForm) return c.similarity;
   std::size_t captured = 0;
   for (const auto& [begin, end] : c.slotSpans) captured += end - begin;
-  for (const auto& slot : c.slots) {
-    if (c.slotSpans.empty()) captured += normalizeText(slot.second).chars.size();
-  }
-  const double spelledOut =
-      query_.size() == 0
-          ? 0.0
-          : static_cast<double>(query_.size() - std::min(captured, query_.size())) / static_cast<double>(query_.size());
-  return std::max(c.similarity, spelledOut);
+  const double spelledOut = query_.size() == 0 ? 0.0
+                                               : static_cast<double>(query_.size() - std::min(captured, query_.size())) /
+                                                     static_cast<double>(query_.size());
+  return std::max(c.similarity, kExplicitSemantic + (1.0 - kExplicitSemantic) * spelledOut);
 }
 
 void QueryRouter::setScores(const RouteCandidate* c, bool explicitForm) {
