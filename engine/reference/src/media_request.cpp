@@ -24,14 +24,15 @@ const MediaVerb kVerbs[] = {
     {U"播放", MediaKind::Either},   {U"播", MediaKind::Either},      {U"放", MediaKind::Either},
     {U"点播", MediaKind::Either},   {U"切换到", MediaKind::Channel}, {U"切到", MediaKind::Channel},
     {U"换到", MediaKind::Channel},  {U"转到", MediaKind::Channel},   {U"调到", MediaKind::Channel},
-    {U"来一段", MediaKind::Either}, {U"来段", MediaKind::Either},    {U"来一集", MediaKind::Video},
+    {U"来一段", MediaKind::Either}, {U"来点", MediaKind::Either},    {U"来个", MediaKind::Either},
+    {U"来段", MediaKind::Either},   {U"来一集", MediaKind::Video},
 };
 
 // A verb followed by one of these is another word: 放大, 看见, 听说, 播出…
-const WordTable kNotMediaAfter = {U"大", U"小", U"松", U"假", U"心",   U"弃", U"下", U"在", U"到", U"学", U"过",
-                                  U"着", U"出", U"进", U"开", U"慢",   U"快", U"回", U"见", U"来", U"起", U"懂",
-                                  U"完", U"清", U"不", U"病", U"医",   U"说", U"话", U"力", U"错", U"了", U"得",
-                                  U"上", U"成", U"对", U"法", U"一看", U"好", U"中", U"课", U"门"};
+const WordTable kNotMediaAfter = {U"大", U"小", U"松", U"假", U"心",   U"弃", U"下",   U"在",   U"到", U"学", U"过",
+                                  U"着", U"出", U"进", U"开", U"慢",   U"快", U"回",   U"见",   U"来", U"起", U"懂",
+                                  U"完", U"清", U"不", U"病", U"医",   U"说", U"话",   U"力",   U"错", U"了", U"得",
+                                  U"上", U"成", U"对", U"法", U"一看", U"好", U"中了", U"中的", U"课", U"门"};
 
 // Measure words and fillers between the verb and the title.
 const WordTable kMeasures = {U"一首", U"一曲", U"一部", U"一集",   U"一个", U"一下", U"一段", U"一点",

@@ -15,8 +15,8 @@ const WordTable kDevices = {U"灯",     U"空调",   U"电视",   U"窗帘",    
                             U"晾衣架", U"插座",   U"门锁",   U"空气炸锅", U"电热毯", U"取暖器", U"油烟机", U"热水",
                             U"车窗",   U"车门",   U"后备箱", U"天窗"};
 // Things that are files, folders or disks rather than apps.
-const WordTable kFileEndings = {U"文件", U"文档", U"文件夹", U"目录", U"盘",   U"照片", U"图片", U"相片",
-                                U"录音", U"报告", U"简历",   U"合同", U"作业", U"论文", U"附件", U"压缩包"};
+const WordTable kFileEndings = {U"文件", U"文件夹", U"目录", U"盘",   U"照片", U"图片", U"相片",  U"录音",
+                                U"报告", U"简历",   U"合同", U"作业", U"论文", U"附件", U"压缩包"};
 // Features inside an app.
 const WordTable kFeatures = {U"付款码", U"收款码", U"扫一扫",   U"扫码",   U"朋友圈", U"钱包",    U"小程序", U"健康码",
                              U"乘车码", U"公众号", U"聊天记录", U"群聊",   U"视频号", U"设置",    U"相册",   U"收藏",

@@ -31,12 +31,12 @@ bool isNumeral(char32_t cp) {
 
 // Words that name a time or the speaker's own whereabouts, never a place to look up.
 const std::u32string_view kNotPlaceWords[] = {
-    U"今天",   U"明天", U"后天", U"昨天", U"前天", U"大后天", U"现在", U"今晚", U"明晚", U"今早", U"明早", U"早上",
-    U"上午",   U"中午", U"下午", U"晚上", U"夜里", U"周末",   U"这周", U"下周", U"本周", U"星期", U"礼拜", U"最近",
-    U"未来",   U"待会", U"等会", U"一会", U"天后", U"外面",   U"这里", U"这边", U"那边", U"本地", U"当地", U"附近",
-    U"我们这", U"我这", U"我",   U"你",   U"告诉", U"帮",     U"请",   U"看",   U"查",   U"问",   U"今儿", U"明儿",
-    U"昨儿",   U"小爱", U"小度", U"天猫", U"精灵", U"同学",   U"siri", U"小艺", U"小布", U"几天", U"五一", U"国庆",
-    U"十一", U"春节", U"假期", U"几号"};
+    U"今天", U"明天", U"后天", U"昨天",   U"前天", U"大后天", U"现在", U"今晚", U"明晚", U"今早", U"明早",
+    U"早上", U"上午", U"中午", U"下午",   U"晚上", U"夜里",   U"周末", U"这周", U"下周", U"本周", U"星期",
+    U"礼拜", U"最近", U"未来", U"待会",   U"等会", U"一会",   U"天后", U"外面", U"这里", U"这边", U"那边",
+    U"本地", U"当地", U"附近", U"我们这", U"我这", U"我",     U"你",   U"告诉", U"帮",   U"请",   U"看",
+    U"查",   U"问",   U"今儿", U"明儿",   U"昨儿", U"小爱",   U"小度", U"天猫", U"精灵", U"同学", U"siri",
+    U"小艺", U"小布", U"几天", U"五一",   U"国庆", U"十一",   U"春节", U"假期", U"几号"};
 
 bool isPlace(const std::u32string& text, std::size_t begin, std::size_t end) {
   // A place name has two characters or more and no particle at its ends.

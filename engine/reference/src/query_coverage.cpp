@@ -17,7 +17,7 @@ const WordTable kFillers = {U"请",     U"帮我", U"帮忙", U"麻烦你", U"�
                             U"行吗",   U"谢谢", U"这个", U"那个",   U"快点",   U"赶紧",     U"马上", U"看看", U"你",
                             U"我",     U"吗",   U"个",   U"呗",     U"嗯",     U"呃",       U"就是", U"给",   U"一段",
                             U"一张",   U"一支", U"一次", U"功能",   U"能不能", U"可不可以", U"可以", U"能",   U"稍微",
-                            U"有点",   U"程序", U"软件", U"客户端"};
+                            U"有点",   U"程序", U"软件", U"客户端", U"再"};
 
 // Words whose characters say no direction although some of them would alone
 // (早上, 当前, 下班, 一下…).

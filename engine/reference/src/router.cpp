@@ -381,9 +381,9 @@ bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end)
 // names the Word app).
 bool QueryRouter::holdsNames(const RouteCandidate& c) const {
   const Command& command = *c.command;
-  const bool opensByName = command.action.size() == 1 && (command.hasActionType("open_app") ||
-                                                          command.hasActionType("close_app") ||
-                                                          command.hasActionType("open_website"));
+  const bool opensByName =
+      command.action.size() == 1 && (command.hasActionType("open_app") || command.hasActionType("close_app") ||
+                                     command.hasActionType("open_website"));
   if (!opensByName) return true;
   for (const auto& [begin, end] : c.slotSpans) {
     if (!holdsAName(query_.chars, begin, end)) return false;
@@ -454,9 +454,10 @@ double QueryRouter::semantic(const RouteCandidate& c, bool explicitForm) const {
   if (c.pattern == nullptr && !explicitForm) return c.similarity;
   std::size_t captured = 0;
   for (const auto& [begin, end] : c.slotSpans) captured += end - begin;
-  const double spelledOut = query_.size() == 0 ? 0.0
-                                               : static_cast<double>(query_.size() - std::min(captured, query_.size())) /
-                                                     static_cast<double>(query_.size());
+  const double spelledOut =
+      query_.size() == 0
+          ? 0.0
+          : static_cast<double>(query_.size() - std::min(captured, query_.size())) / static_cast<double>(query_.size());
   return std::max(c.similarity, kExplicitSemantic + (1.0 - kExplicitSemantic) * spelledOut);
 }
 

@@ -22,8 +22,8 @@ std::size_t leadingFillerLength(const std::u32string& text, std::size_t begin, s
   const std::u32string_view value(text.data() + begin, end - begin);
   const std::size_t n = wordAt(value, 0, kLeading);
   if (n == 1 && wordAt(value, 0, kWordsStartingWithMeasure) != 0) return 0;
-  // Something must be left, and a bare measure word is left alone ("一个" stays "一个").
-  return n < value.size() ? n : 0;
+  // A word must be left: "一个人" is a title, "一首" stays "一首".
+  return n + 2 <= value.size() ? n : 0;
 }
 
 std::size_t trailingFillerLength(const std::u32string& text, std::size_t begin, std::size_t end) {
