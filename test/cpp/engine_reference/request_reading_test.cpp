@@ -58,8 +58,9 @@ TEST(RiskClass, DefaultsComeFromTheFirstMatchingRuleAndDelegatedCommandsChangeNo
   };
   for (const auto& c : cases) EXPECT_EQ(defaultRisk(rules, c.action, c.target), c.risk);
 
-  for (const char* bad : {R"({"rules": []})", R"({"rules": [{"type": "x"}], "otherwise": "none"})",
-                          R"({"rules": [], "otherwise": "harmless"})", R"({"rules": [{"risk": 1}], "otherwise": "none"})"}) {
+  for (const char* bad :
+       {R"({"rules": []})", R"({"rules": [{"type": "x"}], "otherwise": "none"})",
+        R"({"rules": [], "otherwise": "harmless"})", R"({"rules": [{"risk": 1}], "otherwise": "none"})"}) {
     EXPECT_FALSE(parseRiskRules(bad, rules, error)) << bad;
   }
 }
@@ -127,10 +128,10 @@ TEST(MediaRequest, KeepsTitlesWholeAndTellsProgrammesFromSongs) {
       {"我想听重庆新闻", true, MediaKind::Spoken, "重庆新闻"},
       {"切换到湖南卫视", true, MediaKind::Channel, "湖南卫视"},
       {"来点轻音乐", true, MediaKind::Either, "轻音乐"},  // a genre is something to look for
-      {"放首歌", false, MediaKind::Either, ""},            // no title
-      {"我想听故事", false, MediaKind::Either, ""},        // stories are for chat
-      {"放大一点", false, MediaKind::Either, ""},          // 放大 is no media verb
-      {"切换到深色模式", false, MediaKind::Either, ""},    // switching to no channel
+      {"放首歌", false, MediaKind::Either, ""},           // no title
+      {"我想听故事", false, MediaKind::Either, ""},       // stories are for chat
+      {"放大一点", false, MediaKind::Either, ""},         // 放大 is no media verb
+      {"切换到深色模式", false, MediaKind::Either, ""},   // switching to no channel
       {"听不清", false, MediaKind::Either, ""},
   };
   for (const auto& c : cases) {
