@@ -13,7 +13,7 @@ export interface RouteResult {
   /** Named scores, in the engine's order. */
   scores?: Record<string, number>;
   matchedCommand?: MatchedCommand | null;
-  /** Named strings describing the action of a matched pattern. */
+  /** Named strings: the matched command's action, with the values its pattern or reading captured. */
   patternAction?: Record<string, string> | null;
 }
 
