@@ -268,7 +268,10 @@ std::optional<Reading> QueryRouter::mediaReading(MediaKind kind, std::size_t beg
     for (const RouteCandidate& c : d_.candidates) {
       if (c.command->target != CommandTarget::Local && c.similarity >= kMinReportedSimilarity &&
           covered().cover(*c.command, begin, end).explained > 0) {
-        return Reading{c, why};
+        Reading reading{c, why};
+        reading.candidate.slots = {{"title", title}};
+        reading.candidate.slotSpans = {{begin, end}};
+        return reading;
       }
     }
   } else {
