@@ -50,6 +50,15 @@ size_t utf8PrefixBytes(std::string_view text, size_t maxCodePoints) {
   return pos;
 }
 
+size_t utf8CodePointCount(std::string_view text) {
+  size_t count = 0;
+  for (size_t pos = 0; pos < text.size(); ++count) {
+    const size_t length = utf8SequenceLength(text, pos);
+    pos += length == 0 ? 1 : length;
+  }
+  return count;
+}
+
 }  // namespace scripted
 }  // namespace genai
 }  // namespace ov

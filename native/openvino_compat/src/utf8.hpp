@@ -17,6 +17,9 @@ size_t utf8SequenceLength(std::string_view text, size_t pos);
 // well-formed sequence counts as one code point on its own.
 size_t utf8PrefixBytes(std::string_view text, size_t maxCodePoints);
 
+// Number of code points in text, counted as utf8PrefixBytes counts them.
+size_t utf8CodePointCount(std::string_view text);
+
 }  // namespace scripted
 }  // namespace genai
 }  // namespace ov
