@@ -38,9 +38,9 @@ export interface RouteResult {
   /** A short English explanation of the decision. */
   reasoning: string;
   scores: RouteScores;
-  /** The best command, or null when no command is similar at all. */
+  /** The chosen command: the one that runs, or the LLM or chat command that takes the request; null when none is chosen. */
   matchedCommand: MatchedCommand | null;
-  /** The matched command's `action` with the slots of its pattern that matched the query added (a slot overrides an action member of the same name): for example { type: 'app', op: 'open', app: 'QQ' }; null when no pattern matched. */
+  /** The chosen command's `action` with the slots its pattern or reading captured added (a slot overrides an action member of the same name): for example { type: 'open_app', app: 'QQ' }; also without a pattern ({ type: 'open_app', app: 'calculator' }); null exactly when `matchedCommand` is null. */
   patternAction: Record<string, string> | null;
 }
 

@@ -17,7 +17,7 @@ test('the demo answers the phrases it is given, and the pet ticks while the mode
     .map((line) => line.split('│').map((cell) => cell.trim()));
   assert.deepEqual(rows.map((row) => [row[0], row[1], row[5]]), [
     ['我想听周杰伦的晴天', 'llm', 'generate → 周杰伦，歌名为晴天'],
-    ['打开计算器', 'local', 'run "打开计算器"'],
+    ['打开计算器', 'local', 'run type=open_app app=calculator'],
   ]);
   assert.ok(Number(/^(\d+) in /.exec(rows[0][4])[1]) > 0, `pet frames: ${rows[0][4]}`);
 });

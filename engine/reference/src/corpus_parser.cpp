@@ -1,5 +1,6 @@
 #include "corpus_parser.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -7,6 +8,9 @@
 #include <unordered_set>
 
 #include "json_document.h"
+#include "query_coverage.h"
+#include "query_form.h"
+#include "risk_class.h"
 #include "simdjson.h"
 
 namespace norvik {
@@ -81,6 +85,16 @@ struct CommandReader {
     return true;
   }
 
+  bool readRisk(const element& value, Command& command, bool& hasRisk) {
+    std::string_view text;
+    std::optional<RiskClass> risk;
+    if (value.get_string().get(text) == simdjson::SUCCESS) risk = parseRiskName(text);
+    if (!risk) return fail("risk must be \"none\", \"change\" or \"destructive\"");
+    command.risk = *risk;
+    hasRisk = true;
+    return true;
+  }
+
   bool readPatterns(const element& value, Command& command) {
     std::vector<std::string> sources;
     if (!readStringList(value, "patterns", sources)) return false;
@@ -93,7 +107,7 @@ struct CommandReader {
     return true;
   }
 
-  bool readMember(std::string_view key, const element& value, Command& command, bool& hasId) {
+  bool readMember(std::string_view key, const element& value, Command& command, bool& hasId, bool& hasRisk) {
     if (key == "id") {
       hasId = true;
       return readId(value, command);
@@ -109,6 +123,7 @@ struct CommandReader {
     if (key == "patterns") return readPatterns(value, command);
     if (key == "action") return readAction(value, command);
     if (key == "target") return readTarget(value, command);
+    if (key == "risk") return readRisk(value, command, hasRisk);
     return true;  // other members (descriptions, comments) are ignored
   }
 
@@ -116,8 +131,9 @@ struct CommandReader {
     object fields;
     if (value.get_object().get(fields) != simdjson::SUCCESS) return fail("a command must be an object");
     bool hasId = false;
+    bool hasRisk = false;
     for (auto field : fields) {
-      if (!readMember(field.key, field.value, command, hasId)) return false;
+      if (!readMember(field.key, field.value, command, hasId, hasRisk)) return false;
     }
     if (!hasId) return fail("a command needs an id");
     if (normalizeText(command.name).chars.empty()) {
@@ -127,6 +143,11 @@ struct CommandReader {
       NormalizedText normalized = normalizeText(keyword);
       if (!normalized.chars.empty()) command.normalizedKeywords.push_back(std::move(normalized.chars));
     }
+    if (!hasRisk) command.risk = defaultRisk(defaultRiskRules(), command.action, command.target);
+    command.knownPairs = collectKnownPairs(command);
+    command.answersQuestions = std::any_of(command.examples.begin(), command.examples.end(), [](const std::string& e) {
+      return readQueryForm(e, normalizeText(e).chars).question != QuestionKind::None;
+    });
     return true;
   }
 };
