@@ -92,6 +92,9 @@ writeCorpus('json_cursor', replies.flatMap((text, i) => {
   return [Buffer.concat([Buffer.from(ops), utf8(text), integralBytes(ops.length, 0, 12)])];
 }));
 
+// The cursor against its reference readings: the text alone.
+writeCorpus('cursor_reference', [...replies, '-1.5e-3,0x1A +5 inf -nan(1) 1e400 4.9e-324 .e5', '"\\u41zz\\"\\', '  "abc'].map(utf8));
+
 // Reply readers: text + [reported length, 4 bytes, when the mode is 1] + mode (last byte).
 // Mode 0: the length is the text's; 1: a reported length; 2: no room for the NUL.
 function replySeeds(texts) {

@@ -1,51 +1,19 @@
 'use strict';
 // Entry point of deskpet-native: loads the two native modules on first use.
 //
-//   const { llmBridge, intentBridge } = require('deskpet-native');
+//   const { llmBridge, intentBridge, demoModelPath } = require('deskpet-native');
 //
-// The modules are read from build/Release (build/scripted for the scripted test
-// engine). DESKPET_NATIVE_DIR points at another build folder with the same layout,
-// for instance a sanitizer or cross build.
-const fs = require('fs');
+// Each module is read from the first of these that holds it (lib/binaries.js):
+// the folder named by DESKPET_NATIVE_DIR (with the layout of a build: Release/ and
+// scripted/), the package's own build (build/Release, build/scripted for the
+// scripted test engine), the prebuilt binaries (prebuilds/<platform>-<arch>/).
 const path = require('path');
-
-const packageRoot = path.resolve(__dirname, '..');
-
-// Resolved once, when this file is first required, so that a later change of
-// the working directory cannot redirect a relative DESKPET_NATIVE_DIR.
-const resolvedNativeDir = process.env.DESKPET_NATIVE_DIR
-  ? path.resolve(process.env.DESKPET_NATIVE_DIR)
-  : path.join(packageRoot, 'build');
-
-function nativeDir() {
-  return resolvedNativeDir;
-}
-
-function modulePath(variant, file) {
-  return path.join(nativeDir(), variant, file);
-}
-
-function loadNative(variant, file) {
-  const full = modulePath(variant, file);
-  if (!fs.existsSync(full)) {
-    throw new Error(
-      `deskpet-native: ${file} is not built (${full} does not exist). ` +
-        `Run "npm install" (or "npm run build") in ${packageRoot} to build the native modules.`);
-  }
-  try {
-    return require(full);
-  } catch (err) {
-    const wrapped = new Error(`deskpet-native: ${full} could not be loaded: ${err.message}. ` +
-      `Rebuild it with "npm run build" in ${packageRoot}.`);
-    wrapped.cause = err;
-    throw wrapped;
-  }
-}
+const binaries = require('./binaries');
 
 const cache = new Map();
 function cached(variant, file) {
   const key = `${variant}/${file}`;
-  if (!cache.has(key)) cache.set(key, loadNative(variant, file));
+  if (!cache.has(key)) cache.set(key, binaries.loadModule(variant, file));
   return cache.get(key);
 }
 
@@ -58,10 +26,17 @@ module.exports = {
   get intentBridge() {
     return cached('Release', 'intent_bridge.node');
   },
-  /** intent_bridge.node bound to the scripted test engine. */
+  /** intent_bridge.node bound to the scripted test engine (built by "npm test"). */
   get scriptedIntentBridge() {
     return cached('scripted', 'intent_bridge.node');
   },
-  modulePath,
-  nativeDir,
+  /** llm_bridge in a worker thread of its own: see llm_worker.js. */
+  createLlmWorker: require('./llm_worker').createLlmWorker,
+  /** Absolute path of the scripted demo model shipped with the package. */
+  demoModelPath: path.join(binaries.packageRoot, 'models', 'demo'),
+  /** Path of the module file that is (or would be) loaded. */
+  modulePath: (variant, file) => binaries.locateModule(variant, file).path,
+  /** Where a module file is loaded from: { path, kind, exists }. */
+  moduleLocation: binaries.locateModule,
+  nativeDir: binaries.nativeDir,
 };

@@ -35,7 +35,7 @@ parser=test/hardening/leaks/lsan_report.js
 
 if [ "$skip_build" = no ]; then
   node scripts/build.js --build-dir build-asan/cmake --output-dir "$out_dir" -- \
-    -DDESKPET_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDESKPET_BUILD_BENCH=OFF
+    -DDESKPET_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDESKPET_BUILD_TESTS=ON -DDESKPET_BUILD_BENCH=OFF
 fi
 mkdir -p "$reports"
 

@@ -20,7 +20,7 @@ out_dir="$PWD/build-asan/out"
 
 if [ "${1:-}" != "--skip-build" ]; then
   node scripts/build.js --build-dir "$build_dir" --output-dir "$out_dir" -- \
-    -DDESKPET_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDESKPET_BUILD_BENCH=OFF
+    -DDESKPET_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDESKPET_BUILD_TESTS=ON -DDESKPET_BUILD_BENCH=OFF
 fi
 
 common_asan="abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"

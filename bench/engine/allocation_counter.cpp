@@ -1,12 +1,12 @@
 #include "allocation_counter.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <new>
 
 namespace {
 
-std::atomic<std::size_t> live{0};
+thread_local std::size_t live = 0;
+thread_local std::size_t allocations = 0;
 // Each block carries its size in a header, aligned like any new'd object.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
 
@@ -15,6 +15,7 @@ void* allocate(std::size_t size) {
   if (block == nullptr) return nullptr;
   *reinterpret_cast<std::size_t*>(block) = size;
   live += size;
+  ++allocations;
   return block + kHeader;
 }
 
@@ -29,7 +30,10 @@ void release(void* pointer) {
 
 namespace bench {
 std::size_t liveHeapBytes() {
-  return live.load();
+  return live;
+}
+std::size_t allocationCount() {
+  return allocations;
 }
 }  // namespace bench
 

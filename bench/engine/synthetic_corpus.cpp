@@ -72,7 +72,11 @@ SyntheticCorpus makeSyntheticCorpus(std::size_t commands, std::size_t queries, u
   }
   corpus.json += "]}";
   for (std::size_t q = 0; q < queries; ++q) {
-    corpus.queries.push_back(deskpet::toUtf8(maker.phrase(0, 2) + maker.paraphrase(names[maker.index(names.size())])));
+    // Drawn in this order so that the queries stay those of earlier runs.
+    const std::u32string& name = names[maker.index(names.size())];
+    const std::u32string paraphrase = maker.paraphrase(name);
+    corpus.queries.push_back(deskpet::toUtf8(maker.phrase(0, 2) + paraphrase));
+    corpus.queryCommands.push_back(deskpet::toUtf8(name));
   }
   return corpus;
 }

@@ -10,8 +10,9 @@
 namespace bench {
 
 struct SyntheticCorpus {
-  std::string json;                  // {"commands":[...]}
-  std::vector<std::string> queries;  // paraphrases of random commands
+  std::string json;                        // {"commands":[...]}
+  std::vector<std::string> queries;        // paraphrases of random commands
+  std::vector<std::string> queryCommands;  // the name of the command each query paraphrases
 };
 
 SyntheticCorpus makeSyntheticCorpus(std::size_t commands, std::size_t queries, unsigned seed);

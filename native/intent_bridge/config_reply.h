@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "json_cursor.h"
 #include "reply_members.h"
@@ -15,7 +16,7 @@ typename Sink::Object readConfigReply(Sink& sink, EngineReply reply) {
   typename Sink::Object result = sink.newObject();
   JsonCursor cursor(reply);
   if (!cursor.enterObject()) return result;
-  cursor.walkMembers([&](const std::string& key) {
+  cursor.walkMembers([&](std::string_view key) {
     if (key == "localThreshold") {
       sink.setNumber(result, "localThreshold", cursor.readNumber());
     } else if (key == "verbose") {

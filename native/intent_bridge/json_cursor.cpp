@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "json_number.h"
+
 namespace intent_bridge {
 
 namespace {
@@ -14,19 +16,6 @@ bool isJsonWhitespace(char c) {
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-// Whitespace that strtod itself skips before a number (the C locale's isspace).
-bool isLeadingSpaceForStrtod(char c) {
-  return isJsonWhitespace(c) || c == '\v' || c == '\f';
-}
-
-// Every byte strtod can accept after leading whitespace: signs, digits, the
-// decimal point, exponent and hexadecimal letters, and the letters, digits,
-// underscores and parentheses of the infinity and NaN forms.
-bool mayBelongToStrtodSpan(char c) {
-  return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '+' || c == '-' ||
-         c == '_' || c == '(' || c == ')';
 }
 
 void appendUtf8(std::string& out, unsigned long cp) {
@@ -68,18 +57,45 @@ void JsonCursor::appendEscapedCodePoint(std::string& out) {
 }
 
 std::string JsonCursor::readString() {
-  std::string out;
+  std::string scratch;
+  return std::string(readStringView(scratch));
+}
+
+std::string_view JsonCursor::readStringView(std::string& scratch) {
   skipWhitespace();
-  if (atEnd() || *position_ != '"') return out;
+  if (atEnd() || *position_ != '"') return {};
   ++position_;
+  const char* const begin = position_;
+  const char* p = begin;
+  while (p < end_ && *p != '"' && *p != '\\') ++p;
+  if (p == end_ || *p == '"') {
+    // No escape: the string is the reply's own bytes.
+    position_ = p == end_ ? end_ : p + 1;
+    return std::string_view(begin, static_cast<std::size_t>(p - begin));
+  }
+  scratch.assign(begin, p);
+  position_ = p;
+  unescapeInto(scratch);
+  return scratch;
+}
+
+void JsonCursor::unescapeInto(std::string& out) {
   while (!atEnd()) {
     const char c = *position_;
     if (c == '"') {
       ++position_;
-      return out;
+      return;
     }
-    if (c != '\\' || end_ - position_ < 2) {
-      out += c;
+    if (c != '\\') {
+      // A run of plain bytes up to the next quote or backslash, appended at once.
+      const char* runEnd = position_ + 1;
+      while (runEnd < end_ && *runEnd != '"' && *runEnd != '\\') ++runEnd;
+      out.append(position_, runEnd);
+      position_ = runEnd;
+      continue;
+    }
+    if (end_ - position_ < 2) {
+      out += c;  // a backslash that is the last byte stays
       ++position_;
       continue;
     }
@@ -103,7 +119,6 @@ std::string JsonCursor::readString() {
     }
     ++position_;
   }
-  return out;
 }
 
 double JsonCursor::readNumber() {
@@ -129,13 +144,8 @@ double JsonCursor::readNumber() {
   }
 
   // strtod may read further than the scanned span (hexadecimal and infinity
-  // forms) but must not run past the reply, so it works on a NUL-terminated
-  // copy of every byte it could possibly accept from the start.
-  const char* copyEnd = start;
-  while (copyEnd < end_ && isLeadingSpaceForStrtod(*copyEnd)) ++copyEnd;
-  while (copyEnd < end_ && mayBelongToStrtodSpan(*copyEnd)) ++copyEnd;
-  const std::string text(start, copyEnd);
-  return std::strtod(text.c_str(), nullptr);
+  // forms); numberValue never reads past the reply.
+  return numberValue(start, position_, end_);
 }
 
 bool JsonCursor::takeLiteral(std::string_view word) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace intent_bridge {
 
@@ -45,6 +46,11 @@ class JsonCursor {
   // One quoted string, unescaped to UTF-8 bytes; empty (and nothing but
   // whitespace consumed) when no quote stands at the position.
   std::string readString();
+  // The same string without a copy when it holds no escape: a view of the
+  // reply's own bytes. A string with escapes is unescaped into `scratch`, and
+  // the view is of `scratch`. The view lives as long as the reply and scratch
+  // stay untouched.
+  std::string_view readStringView(std::string& scratch);
   // The number span at the position, converted as strtod does; 0 when nothing
   // convertible stands there.
   double readNumber();
@@ -60,9 +66,12 @@ class JsonCursor {
   // with the position on the member's value. The handler reads the value or
   // calls skipValue. A member that consumed nothing at all (for instance a
   // stray ']', which is neither a key nor a value skipValue passes) has one
-  // byte consumed, so the walk always makes progress.
+  // byte consumed, so the walk always makes progress. A handler that takes
+  // the key as a std::string_view gets it without a copy (valid during the
+  // call); one that takes a std::string gets a copy.
   template <typename OnMember>
   void walkMembers(OnMember&& onMember) {
+    std::string keyScratch;
     while (!atEnd()) {
       skipWhitespace();
       if (atEnd()) return;
@@ -76,10 +85,14 @@ class JsonCursor {
         continue;
       }
       const char* const memberStart = position_;
-      const std::string key = readString();
+      const std::string_view key = readStringView(keyScratch);
       skipWhitespace();
       if (peek() == ':') ++position_;
-      onMember(static_cast<const std::string&>(key));
+      if constexpr (std::is_invocable_v<OnMember&, std::string_view>) {
+        onMember(key);
+      } else {
+        onMember(std::string(key));
+      }
       if (position_ == memberStart) ++position_;
     }
   }
@@ -87,6 +100,7 @@ class JsonCursor {
  private:
   void skipBalanced(char open, char close);
   void skipBareValue();
+  void unescapeInto(std::string& out);
   void appendEscapedCodePoint(std::string& out);
 
   const char* position_;

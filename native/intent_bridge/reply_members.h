@@ -1,30 +1,37 @@
 // Readers of engine replies build their results through a sink, so that the
-// same reading code makes script objects in the module (NapiReplySink) and
-// plain records in tests and fuzz targets. A sink provides:
+// same reading code makes script objects in the module (TapeReplySink, or
+// NapiReplySink) and plain records in tests and fuzz targets. A sink provides:
 //
 //   typename Sink::Object, typename Sink::Array   handles of values being built
 //   Object newObject();   Array newArray();
-//   void setNumber(Object&, const char* key, double);
-//   void setString(Object&, const char* key, const std::string& bytes);
-//   void setBoolean(Object&, const char* key, bool);
-//   void setNull(Object&, const char* key);
-//   void setObject(Object&, const char* key, const Object& value);
-//   void setArray(Object&, const char* key, const Array& value);
+//   void setNumber(Object&, std::string_view key, double);
+//   void setString(Object&, std::string_view key, std::string_view bytes);
+//   void setBoolean(Object&, std::string_view key, bool);
+//   void setNull(Object&, std::string_view key);
+//   void setObject(Object&, std::string_view key, const Object& value);
+//   void setArray(Object&, std::string_view key, const Array& value);
 //   void setElement(Array&, std::uint32_t index, const Object& value);
 //
-// Keys are NUL-terminated, so a key read from a reply ends at a NUL it holds.
-// Strings are passed with every byte, embedded NULs included. The readers call
-// the sink in the order in which the values are read.
+// A key read from a reply ends at the first NUL it holds (memberKey), as a
+// NUL-terminated key would. Strings are passed with every byte, embedded NULs
+// included. The views are valid only during the call. The readers call the
+// sink in the order in which the values are read.
 //
 // This file holds the two member readers the route, similarity and
 // configuration readers share.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "json_cursor.h"
 
 namespace intent_bridge {
+
+// A reply's key as a property name: up to its first NUL byte.
+inline std::string_view memberKey(std::string_view key) {
+  return key.substr(0, key.find('\0'));
+}
 
 // A new object holding every member of the object at the cursor, each value
 // read as a number; empty (and nothing consumed but whitespace) when no object
@@ -33,7 +40,7 @@ template <typename Sink>
 typename Sink::Object readNumberMembers(Sink& sink, JsonCursor& cursor) {
   typename Sink::Object members = sink.newObject();
   if (cursor.enterObject()) {
-    cursor.walkMembers([&](const std::string& key) { sink.setNumber(members, key.c_str(), cursor.readNumber()); });
+    cursor.walkMembers([&](std::string_view key) { sink.setNumber(members, memberKey(key), cursor.readNumber()); });
   }
   return members;
 }
@@ -42,7 +49,9 @@ typename Sink::Object readNumberMembers(Sink& sink, JsonCursor& cursor) {
 // `target` every member's value read as a string.
 template <typename Sink>
 void readStringMembersInto(Sink& sink, typename Sink::Object& target, JsonCursor& cursor) {
-  cursor.walkMembers([&](const std::string& key) { sink.setString(target, key.c_str(), cursor.readString()); });
+  std::string scratch;
+  cursor.walkMembers(
+      [&](std::string_view key) { sink.setString(target, memberKey(key), cursor.readStringView(scratch)); });
 }
 
 }  // namespace intent_bridge

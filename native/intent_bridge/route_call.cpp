@@ -7,7 +7,7 @@
 
 #include "argument_messages.h"
 #include "norvik.h"
-#include "napi_reply_sink.h"
+#include "reply_builder.h"
 #include "route_reply.h"
 #include "router_handlers.h"
 #include "zeroed_buffer.h"
@@ -31,9 +31,8 @@ std::int32_t routeWithRoomFor(const std::string& query, ZeroedBuffer& buffer, st
 
 }  // namespace
 
-Napi::Object buildRouteResult(Napi::Env env, EngineReply reply) {
-  NapiReplySink sink(env);
-  return readRouteReply(sink, reply);
+napi_value buildRouteResult(napi_env env, EngineReply reply) {
+  return buildReplyValue(env, [reply](auto& sink) { return readRouteReply(sink, reply); });
 }
 
 napi_value handleRoute(const CallArguments& args) {
@@ -47,8 +46,7 @@ napi_value handleRoute(const CallArguments& args) {
   if (code == NORVIK_BUFFER_TOO_SMALL) code = routeWithRoomFor(*query, buffer, outLength);
   if (code != 0) return throwEngineError(args.env, "Norvik_Route", code);
 
-  const Napi::Env env(args.env);
-  return buildRouteResult(env, clampedReply(buffer.data(), buffer.size(), outLength));
+  return buildRouteResult(args.env, clampedReply(buffer.data(), buffer.size(), outLength));
 }
 
 }  // namespace intent_bridge

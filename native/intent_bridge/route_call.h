@@ -10,6 +10,6 @@ namespace intent_bridge {
 
 // The route result: each known member of the reply's object, in the reply's
 // order; an empty object when the reply is not an object.
-Napi::Object buildRouteResult(Napi::Env env, EngineReply reply);
+napi_value buildRouteResult(napi_env env, EngineReply reply);
 
 }  // namespace intent_bridge

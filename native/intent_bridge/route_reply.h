@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "json_cursor.h"
 #include "reply_members.h"
@@ -22,13 +23,14 @@ void readMatchedCommand(Sink& sink, JsonCursor& cursor, typename Sink::Object& r
   }
   if (!cursor.enterObject()) return;
   typename Sink::Object command = sink.newObject();
-  cursor.walkMembers([&](const std::string& key) {
+  std::string scratch;
+  cursor.walkMembers([&](std::string_view key) {
     if (key == "id")
       sink.setNumber(command, "id", cursor.readNumber());
     else if (key == "similarity")
       sink.setNumber(command, "similarity", cursor.readNumber());
     else if (key == "name")
-      sink.setString(command, "name", cursor.readString());
+      sink.setString(command, "name", cursor.readStringView(scratch));
     else
       cursor.skipValue();
   });
@@ -56,13 +58,14 @@ typename Sink::Object readRouteReply(Sink& sink, EngineReply reply) {
   typename Sink::Object result = sink.newObject();
   JsonCursor cursor(reply);
   if (!cursor.enterObject()) return result;
-  cursor.walkMembers([&](const std::string& key) {
+  std::string scratch;
+  cursor.walkMembers([&](std::string_view key) {
     if (key == "target")
-      sink.setString(result, "target", cursor.readString());
+      sink.setString(result, "target", cursor.readStringView(scratch));
     else if (key == "confidence")
       sink.setNumber(result, "confidence", cursor.readNumber());
     else if (key == "reasoning")
-      sink.setString(result, "reasoning", cursor.readString());
+      sink.setString(result, "reasoning", cursor.readStringView(scratch));
     else if (key == "scores")
       sink.setObject(result, "scores", readNumberMembers(sink, cursor));
     else if (key == "matchedCommand")

@@ -6,8 +6,8 @@
 
 #include "argument_messages.h"
 #include "config_reply.h"
-#include "napi_reply_sink.h"
 #include "norvik.h"
+#include "reply_builder.h"
 #include "router_handlers.h"
 
 namespace intent_bridge {
@@ -95,9 +95,8 @@ std::string buildConfigJson(Napi::Object config) {
   return text;
 }
 
-Napi::Object parseConfigReply(Napi::Env env, EngineReply reply) {
-  NapiReplySink sink(env);
-  return readConfigReply(sink, reply);
+napi_value parseConfigReply(napi_env env, EngineReply reply) {
+  return buildReplyValue(env, [reply](auto& sink) { return readConfigReply(sink, reply); });
 }
 
 napi_value handleUpdateConfig(const CallArguments& args) {
@@ -116,8 +115,7 @@ napi_value handleGetConfig(const CallArguments& args) {
   std::uint32_t outLength = 0;
   const std::int32_t code = Norvik_GetConfig(buffer, kConfigCapacity, &outLength);
   if (code != 0) return throwEngineError(args.env, "Norvik_GetConfig", code);
-  const Napi::Env env(args.env);
-  return parseConfigReply(env, clampedReply(buffer, sizeof buffer, outLength));
+  return parseConfigReply(args.env, clampedReply(buffer, sizeof buffer, outLength));
 }
 
 }  // namespace intent_bridge

@@ -17,7 +17,7 @@ std::string buildConfigJson(Napi::Object config);
 
 // The configuration object read from the engine's reply: localThreshold,
 // verbose and weights as the reply holds them, in the reply's order.
-Napi::Object parseConfigReply(Napi::Env env, EngineReply reply);
+napi_value parseConfigReply(napi_env env, EngineReply reply);
 
 // Appends `value` in fixed notation with exactly six decimals, independent of
 // the C locale (0.6 -> 0.600000, -0.0 -> -0.000000).

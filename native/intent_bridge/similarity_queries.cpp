@@ -4,7 +4,7 @@
 #include <string>
 
 #include "argument_messages.h"
-#include "napi_reply_sink.h"
+#include "reply_builder.h"
 #include "norvik.h"
 #include "router_handlers.h"
 #include "similarity_reply.h"
@@ -28,9 +28,8 @@ std::int32_t requestedTopK(const CallArguments& args) {
 
 }  // namespace
 
-Napi::Object buildSimilarityResult(Napi::Env env, EngineReply reply) {
-  NapiReplySink sink(env);
-  return readSimilarityReply(sink, reply);
+napi_value buildSimilarityResult(napi_env env, EngineReply reply) {
+  return buildReplyValue(env, [reply](auto& sink) { return readSimilarityReply(sink, reply); });
 }
 
 napi_value handleQuerySimilarity(const CallArguments& args) {
@@ -45,8 +44,7 @@ napi_value handleQuerySimilarity(const CallArguments& args) {
   const std::int32_t code = Norvik_QuerySimilarity(query->c_str(), topK, buffer, kSimilarityCapacity, &outLength);
   if (code != 0) return throwEngineError(args.env, "Norvik_QuerySimilarity", code);
 
-  const Napi::Env env(args.env);
-  return buildSimilarityResult(env, clampedReply(buffer, sizeof buffer, outLength));
+  return buildSimilarityResult(args.env, clampedReply(buffer, sizeof buffer, outLength));
 }
 
 napi_value handleSemanticScore(const CallArguments& args) {
@@ -59,12 +57,13 @@ napi_value handleSemanticScore(const CallArguments& args) {
   const std::int32_t code = Norvik_SemanticScore(query->c_str(), &score, &raw, &commandId);
   if (code != 0) return throwEngineError(args.env, "Norvik_SemanticScore", code);
 
-  const Napi::Env env(args.env);
-  Napi::Object result = Napi::Object::New(env);
-  result.Set("score", Napi::Number::New(env, score));
-  result.Set("raw", Napi::Number::New(env, raw));
-  result.Set("cmdId", Napi::Number::New(env, static_cast<double>(commandId)));
-  return result;
+  return buildReplyValue(args.env, [&](auto& sink) {
+    auto result = sink.newObject();
+    sink.setNumber(result, "score", score);
+    sink.setNumber(result, "raw", raw);
+    sink.setNumber(result, "cmdId", static_cast<double>(commandId));
+    return result;
+  });
 }
 
 }  // namespace intent_bridge

@@ -10,6 +10,6 @@ namespace intent_bridge {
 
 // { matches: [...] } from the first list in the reply: one object with `id`
 // and `similarity` (each when present) per object element, in order.
-Napi::Object buildSimilarityResult(Napi::Env env, EngineReply reply);
+napi_value buildSimilarityResult(napi_env env, EngineReply reply);
 
 }  // namespace intent_bridge

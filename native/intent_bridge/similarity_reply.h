@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "json_cursor.h"
 #include "reply_members.h"
@@ -28,7 +29,7 @@ inline const char* findListStart(EngineReply reply) {
 template <typename Sink>
 typename Sink::Object readMatch(Sink& sink, JsonCursor& cursor) {
   typename Sink::Object match = sink.newObject();
-  cursor.walkMembers([&](const std::string& key) {
+  cursor.walkMembers([&](std::string_view key) {
     if (key == "id")
       sink.setNumber(match, "id", cursor.readNumber());
     else if (key == "similarity")

@@ -3,18 +3,26 @@
 #   build-win/out/Release/{llm_bridge.node,intent_bridge.node,norvik.dll}
 #   build-win/out/scripted/{intent_bridge.node,norvik.dll}
 # plus the C++ test programs in build-win/cmake (run under Wine by test.sh).
-#   scripts/win/build.sh [--no-tests] [extra cmake -D options...]
+#   scripts/win/build.sh [--no-tests | --modules-only] [--tree DIR] [extra cmake -D options...]
+# --no-tests leaves out the C++ tests (no GoogleTest) but keeps the scripted engine
+# that the Node suites use; --modules-only builds what users get: Release/ alone.
+# --tree DIR puts the CMake tree in DIR/cmake and the outputs in DIR/out.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 cd "$DESKPET_ROOT"
 
 build_tests=ON
+test_engine=ON
+tree="$DESKPET_WIN_DIR"
 cmake_args=()
-for a in "$@"; do
-  case "$a" in
+while [ "$#" -gt 0 ]; do
+  case "$1" in
     --no-tests) build_tests=OFF ;;
-    *) cmake_args+=("$a") ;;
+    --modules-only) build_tests=OFF test_engine=OFF ;;
+    --tree) tree="$2"; shift ;;
+    *) cmake_args+=("$1") ;;
   esac
+  shift
 done
 
 bash "$DESKPET_WIN_SCRIPTS/install-deps.sh"
@@ -39,6 +47,6 @@ if [ "$build_tests" = ON ]; then
   cmake_args+=("-DGTest_DIR=$gtest_prefix/lib/cmake/GTest")
 fi
 
-node scripts/build.js --build-dir "$DESKPET_WIN_DIR/cmake" --output-dir "$DESKPET_WIN_DIR/out" -- \
+node scripts/build.js --build-dir "$tree/cmake" --output-dir "$tree/out" -- \
   "-DCMAKE_TOOLCHAIN_FILE=$toolchain" -DDESKPET_BUILD_BENCH=OFF \
-  "-DDESKPET_BUILD_TESTS=$build_tests" "${cmake_args[@]}"
+  "-DDESKPET_BUILD_TESTS=$build_tests" "-DDESKPET_BUILD_TEST_ENGINE=$test_engine" "${cmake_args[@]}"

@@ -8,8 +8,10 @@ const path = require('path');
 const { intentBridge: bridge } = require('../../lib');
 
 const labelled = require(path.join(__dirname, 'paraphrases.json'));
-// Measured 0.910 (213 of 234) with the current corpus; the floor leaves a margin.
-const accuracyFloor = 0.88;
+// 0.910 (213 of 234) before the engine learnt risk classes, question forms and
+// titles; that figure is the floor: routing more carefully must not serve these
+// requests worse.
+const accuracyFloor = 0.91;
 
 function correct(entry, reply) {
   if (reply.target !== entry.target) return false;

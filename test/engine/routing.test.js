@@ -32,8 +32,9 @@ const typical = [
   ['今天几号', 'local', '查询日期'],
   ['明天会下雨吗', 'local', '查询明天天气'],
   ['北京天气怎么样', 'local', '查询城市天气', { type: 'weather', city: '北京' }],
-  // A time word is no city; a city before one is still read.
-  ['今天天气怎么样', 'local', '查询天气', null],
+  // A time word is no city; a city before one is still read. Without a pattern,
+  // the pattern action is the chosen command's action.
+  ['今天天气怎么样', 'local', '查询天气', { type: 'weather', day: 'today' }],
   ['北京明天会下雨吗', 'local', '查询城市明天天气', { type: 'weather', day: 'tomorrow', city: '北京' }],
   ['ＯＰＥＮ　ＱＱ', 'local', '打开QQ'],
   ['倒计时十分钟', 'local', '设置计时器', { type: 'timer', op: 'start', duration: '十分钟' }],
@@ -52,7 +53,7 @@ const typical = [
   ['今天好累啊', 'chat', null],
   ['给我讲个笑话', 'chat', '讲笑话'],
   ['为什么天空是蓝色的？', 'chat', null],
-  ['给我写一首关于春天的诗', 'chat', '写诗作文', null],
+  ['给我写一首关于春天的诗', 'chat', '写诗作文', { type: 'chat', topic: 'creative_writing' }],
 ];
 
 test('routes typical requests of every category', () => {

@@ -47,9 +47,12 @@ test.before(() => assert.equal(bridge.init(), true));
 
 test('routing while other threads add and clear user commands and change the configuration', { timeout: 300000 }, async () => {
   const base = bridge.getCommandCount();
+  const routersLeft = new Int32Array(new SharedArrayBuffer(4));
+  routersLeft[0] = 3;
   const reports = await runWorkers(['router', 'router', 'router', 'mutator'], (role) => ({
     rounds: role === 'mutator' ? 150 : 120,
     allowedCounts: [base, base + USER_COMMANDS.length],
+    routersLeft,
   }));
   const routers = reports.slice(0, 3);
   assert.ok(routers.some((r) => r.seen.userMatched > 0), 'some routes saw the user commands');

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,9 @@ namespace norvik {
 
 // Where a request that matches the command is sent.
 enum class CommandTarget { Local, Llm, Chat };
+
+// How much running the command changes the machine (see risk_class.h).
+enum class RiskClass { None, Change, Destructive };
 
 const char* targetName(CommandTarget target);
 
@@ -26,9 +30,20 @@ struct Command {
   std::vector<Pattern> patterns;
   ActionFields action;
   CommandTarget target = CommandTarget::Local;
+  RiskClass risk = RiskClass::Change;  // the "risk" member, or the default for the action
 
   // Normalised keywords, ready for substring search in a normalised query.
   std::vector<std::u32string> normalizedKeywords;
+  // Every pair of adjacent characters in the normalised name, examples and
+  // keywords (numerals folded together), sorted: the words the command knows,
+  // for telling how much of a query it explains.
+  std::vector<uint64_t> knownPairs;
+  // Some example asks a question (大盘怎么样, 比赛打完了吗): the command answers questions.
+  bool answersQuestions = false;
+
+  // The value of an action member ("type", "op"…), or null.
+  const std::string* actionValue(std::string_view member) const;
+  bool hasActionType(std::string_view type) const;
 };
 
 using CommandPtr = std::shared_ptr<const Command>;

@@ -26,6 +26,9 @@ constexpr std::size_t kPostingBudget = 6000;
 // character with the query, and each of them would then need its remaining
 // features looked up. It is looked up in the texts already reached instead.
 constexpr std::size_t kLongPostingList = 1500;
+// Marks, in a text's own feature list, the features with a posting list longer
+// than kLongPostingList; they come first in the list.
+constexpr uint32_t kCommonFeature = 0x80000000u;
 
 struct TextFeatures {
   uint32_t command;
@@ -85,6 +88,7 @@ struct Scratch {
   std::vector<uint32_t> touchedCommands;
   std::vector<uint8_t> commandIncluded;
   std::vector<std::pair<float, uint32_t>> order;  // (partial score, text)
+  std::vector<uint32_t> survivors;                // texts completed after the head
 
   // Each vector on its own: a resize that fails leaves the others consistent.
   void fit(std::size_t texts, std::size_t commands) {
@@ -127,15 +131,42 @@ class ScratchGuard {
   bool finished_ = false;
 };
 
-Scratch& scratch() {
+// Not inlined: the caller keeps the address instead of asking the thread's
+// storage for it again inside its loops.
+[[gnu::noinline]] Scratch& scratch() {
   thread_local Scratch instance;
   return instance;
 }
 
+// Scattered reads of the index (scores, offsets and features of texts,
+// figures of commands) miss the caches at 100,000 commands; the loops over
+// them ask for the data of an entry a few entries ahead, so that the misses
+// overlap.
+constexpr std::size_t kPrefetchNear = 8;
+constexpr std::size_t kPrefetchFar = 24;
+
+inline void prefetch(const void* address) {
+  __builtin_prefetch(address);
+}
+
 }  // namespace
 
+struct CommandIndex::QueryScratch {
+  std::vector<WeightedFeature> features;
+  std::vector<QueryFeature> known;      // features the corpus has, rarest first
+  std::vector<QueryFeature> deferred;   // those left to addDeferred
+  std::vector<SimilarityHit> included;  // the commands that must be listed
+};
+
+// Not inlined, like scratch().
+[[gnu::noinline]] CommandIndex::QueryScratch& CommandIndex::queryScratch() {
+  thread_local QueryScratch instance;
+  return instance;
+}
+
 float CommandIndex::weightOf(const WeightedFeature& feature, float idf) const {
-  const float tf = 1.0f + std::log(feature.count);
+  // log(1) is exactly 0: most features occur once, and skip the logarithm.
+  const float tf = feature.count == 1.0f ? 1.0f : 1.0f + std::log(feature.count);
   return tf * idf * (feature.bigram ? kBigramBoost : 1.0f);
 }
 
@@ -158,9 +189,10 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   std::vector<uint32_t> df;
   for (const TextFeatures& text : texts) {
     for (const WeightedFeature& f : text.features) {
-      auto [it, inserted] = featureIds_.try_emplace(f.key, static_cast<uint32_t>(df.size()));
+      bool inserted = false;
+      const uint32_t id = featureIds_.findOrInsert(f.key, static_cast<uint32_t>(df.size()), inserted);
       if (inserted) df.push_back(0);
-      ++df[it->second];
+      ++df[id];
     }
   }
   const float n = static_cast<float>(std::max<std::size_t>(texts.size(), 1));
@@ -175,6 +207,7 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   std::vector<uint32_t> fill(postingOffsets_.begin(), postingOffsets_.end() - 1);
   textCommand_.reserve(texts.size());
   textNorm_.reserve(texts.size());
+  textCommonNorm_.reserve(texts.size());
   textOffsets_.reserve(texts.size() + 1);
   textOffsets_.push_back(0);
   textFeatures_.reserve(postings_.size());
@@ -182,35 +215,70 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   for (uint32_t t = 0; t < texts.size(); ++t) {
     float norm2 = 0.0f;
     for (const WeightedFeature& f : texts[t].features) {
-      const float w = weightOf(f, idf_[featureIds_[f.key]]);
+      const float w = weightOf(f, idf_[featureIds_.find(f.key)]);
       norm2 += w * w;
     }
     const float norm = std::sqrt(norm2);
     const std::size_t first = textFeatures_.size();
+    float commonNorm2 = 0.0f;
     for (const WeightedFeature& f : texts[t].features) {
-      const uint32_t id = featureIds_[f.key];
+      const uint32_t id = featureIds_.find(f.key);
       const float weight = weightOf(f, idf_[id]) / norm;
       postings_[fill[id]++] = {t, weight};
       maxWeight_[id] = std::max(maxWeight_[id], weight);
       textFeatures_.push_back({id, weight});
+      if (df[id] > kLongPostingList) commonNorm2 += weight * weight;
+    }
+    textCommonNorm_.push_back(std::sqrt(commonNorm2));
+    // The common features first, then the others, each group by id: the
+    // features left over by a search are mostly common ones, and are then
+    // found in the first cache line of the list.
+    for (auto it = textFeatures_.begin() + static_cast<long>(first); it != textFeatures_.end(); ++it) {
+      if (df[it->text] > kLongPostingList) it->text |= kCommonFeature;
     }
     std::sort(textFeatures_.begin() + static_cast<long>(first), textFeatures_.end(),
-              [](const Posting& a, const Posting& b) { return a.text < b.text; });
+              [](const Posting& a, const Posting& b) {
+                const bool aCommon = (a.text & kCommonFeature) != 0;
+                const bool bCommon = (b.text & kCommonFeature) != 0;
+                return aCommon != bCommon ? aCommon : a.text < b.text;
+              });
     textOffsets_.push_back(static_cast<uint32_t>(textFeatures_.size()));
     textCommand_.push_back(texts[t].command);
     textNorm_.push_back(norm);
   }
 }
 
+void CommandIndex::prefetchRow(uint32_t text) const {
+  // A text's features take a few cache lines; the merge reads them all.
+  const Posting* row = textFeatures_.data() + textOffsets_[text];
+  const Posting* const end = textFeatures_.data() + textOffsets_[text + 1];
+  for (const char* line = reinterpret_cast<const char*>(row); line < reinterpret_cast<const char*>(end); line += 64) {
+    prefetch(line);
+  }
+}
+
 float CommandIndex::deferredDot(uint32_t text, const std::vector<QueryFeature>& byId) const {
-  // Both lists are sorted by feature id: one merge pass over the text's features.
+  // The query's features are sorted by id, and so is each group of the text's
+  // features: one merge pass per group, the products added in the order of
+  // the query's features. The second group is looked for only when a rarer
+  // feature was left over.
   float dot = 0.0f;
-  auto it = textFeatures_.begin() + textOffsets_[text];
-  const auto end = textFeatures_.begin() + textOffsets_[text + 1];
+  const Posting* common = textFeatures_.data() + textOffsets_[text];
+  const Posting* const end = textFeatures_.data() + textOffsets_[text + 1];
+  const Posting* rarer = nullptr;
   for (const QueryFeature& f : byId) {
-    while (it != end && it->text < f.id) ++it;
-    if (it == end) break;
-    if (it->text == f.id) dot += f.weight * it->weight;
+    if (f.postings > kLongPostingList) {
+      const uint32_t key = f.id | kCommonFeature;
+      while (common != end && (common->text & kCommonFeature) != 0 && common->text < key) ++common;
+      if (common != end && common->text == key) dot += f.weight * common->weight;
+      continue;
+    }
+    if (rarer == nullptr) {
+      rarer = textFeatures_.data() + textOffsets_[text];
+      while (rarer != end && (rarer->text & kCommonFeature) != 0) ++rarer;
+    }
+    while (rarer != end && rarer->text < f.id) ++rarer;
+    if (rarer != end && rarer->text == f.id) dot += f.weight * rarer->weight;
   }
   return dot;
 }
@@ -222,18 +290,36 @@ float CommandIndex::deferredDot(uint32_t text, const std::vector<QueryFeature>& 
 // `limit`-th best command among them sets a bar, and a text whose partial score
 // plus `bound` stays below it cannot enter the result and is dropped. Texts of
 // included commands are always completed. The scores returned stay exact.
-void CommandIndex::addDeferred(std::vector<QueryFeature> deferred, std::size_t limit,
+void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t limit,
                                const std::vector<uint32_t>& include) const {
   Scratch& s = scratch();
   std::sort(deferred.begin(), deferred.end(), [](const QueryFeature& a, const QueryFeature& b) { return a.id < b.id; });
   float bound = 0.0f;
   float deferredNorm2 = 0.0f;
+  // The same split by the length of the posting lists: features too common to
+  // walk, and features left over when the budget ran out.
+  float commonNorm2 = 0.0f;
+  float rarerBound = 0.0f;
+  float rarerNorm2 = 0.0f;
   for (const QueryFeature& f : deferred) {
     bound += f.weight * maxWeight_[f.id];
     deferredNorm2 += f.weight * f.weight;
+    if (f.postings > kLongPostingList) {
+      commonNorm2 += f.weight * f.weight;
+    } else {
+      rarerBound += f.weight * maxWeight_[f.id];
+      rarerNorm2 += f.weight * f.weight;
+    }
   }
   // Text vectors have unit length, so the deferred part is also bounded by its norm.
   bound = std::min(bound, std::sqrt(deferredNorm2));
+  // A text's own bound: its part in the common features is at most the norm
+  // of its common features (kept per text) times the query's norm there
+  // (Cauchy-Schwarz), most texts weigh little there, and the rarer features
+  // add at most what they add to any text.
+  const float commonNorm = std::sqrt(commonNorm2);
+  const float rarerPart = std::min(rarerBound, std::sqrt(rarerNorm2));
+  const auto boundOf = [&](uint32_t text) { return std::min(bound, commonNorm * textCommonNorm_[text] + rarerPart); };
   for (uint32_t c : include) s.commandIncluded[c] = 1;
 
   s.order.clear();
@@ -245,6 +331,7 @@ void CommandIndex::addDeferred(std::vector<QueryFeature> deferred, std::size_t l
   std::vector<std::pair<uint32_t, float>> bestOfCommand;  // (command, exact dot) of the head
   bestOfCommand.reserve(head);
   for (std::size_t i = 0; i < head; ++i) {
+    if (i + kPrefetchNear < head) prefetchRow(s.order[i + kPrefetchNear].second);
     const uint32_t t = s.order[i].second;
     s.textScore[t] += deferredDot(t, deferred);
     s.touchedTexts.push_back(t);
@@ -253,12 +340,22 @@ void CommandIndex::addDeferred(std::vector<QueryFeature> deferred, std::size_t l
   const float bar = limitthBest(bestOfCommand, limit);
   // Float sums in another order may differ in the last bits: keep a margin.
   const float slack = 1e-5f * bar + 1e-6f;
+  // First the texts that stay, in order; then their completion, reading ahead.
+  s.survivors.clear();
   for (std::size_t i = head; i < s.order.size(); ++i) {
+    if (i + kPrefetchFar < s.order.size()) prefetch(&textCommonNorm_[s.order[i + kPrefetchFar].second]);
     const uint32_t t = s.order[i].second;
-    if (s.order[i].first + bound < bar - slack && !s.commandIncluded[textCommand_[t]]) {
+    if (s.order[i].first + boundOf(t) < bar - slack && (include.empty() || !s.commandIncluded[textCommand_[t]])) {
       s.textScore[t] = 0.0f;
       continue;
     }
+    s.survivors.push_back(t);
+  }
+  const std::size_t count = s.survivors.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i + kPrefetchFar < count) prefetch(&textOffsets_[s.survivors[i + kPrefetchFar]]);
+    if (i + kPrefetchNear < count) prefetchRow(s.survivors[i + kPrefetchNear]);
+    const uint32_t t = s.survivors[i];
     s.textScore[t] += deferredDot(t, deferred);
     s.touchedTexts.push_back(t);
   }
@@ -287,17 +384,20 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   Scratch& s = scratch();
   ScratchGuard guard(s, include);
   s.fit(textCommand_.size(), commandIds_.size());
+  QueryScratch& q = queryScratch();
+  std::vector<WeightedFeature>& features = q.features;
+  std::vector<QueryFeature>& known = q.known;
+  std::vector<QueryFeature>& deferred = q.deferred;
 
   // Known query features with their weights, rarest (shortest posting list) first.
-  std::vector<QueryFeature> known;
+  extractFeatures(normalizedQuery, features);
+  known.clear();
   float queryNorm2 = 0.0f;
-  for (const WeightedFeature& f : extractFeatures(normalizedQuery)) {
-    const auto it = featureIds_.find(f.key);
-    const float w = weightOf(f, it == featureIds_.end() ? unknownIdf_ : idf_[it->second]);
+  for (const WeightedFeature& f : features) {
+    const uint32_t id = featureIds_.find(f.key);
+    const float w = weightOf(f, id == FeatureTable::kMissing ? unknownIdf_ : idf_[id]);
     queryNorm2 += w * w;
-    if (it != featureIds_.end()) {
-      known.push_back({it->second, w, postingOffsets_[it->second + 1] - postingOffsets_[it->second]});
-    }
+    if (id != FeatureTable::kMissing) known.push_back({id, w, postingOffsets_[id + 1] - postingOffsets_[id]});
   }
   const float queryNorm = std::sqrt(queryNorm2);
   std::sort(known.begin(), known.end(),
@@ -311,18 +411,32 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
       break;
     }
     walked += known[i].postings;
-    for (uint32_t p = postingOffsets_[known[i].id]; p < postingOffsets_[known[i].id + 1]; ++p) {
+    const uint32_t last = postingOffsets_[known[i].id + 1];
+    for (uint32_t p = postingOffsets_[known[i].id]; p < last; ++p) {
+      if (p + kPrefetchFar < last) prefetch(&s.textScore[postings_[p + kPrefetchFar].text]);
       const Posting& posting = postings_[p];
       if (s.textScore[posting.text] == 0.0f) s.touchedTexts.push_back(posting.text);
       s.textScore[posting.text] += known[i].weight * posting.weight;
     }
   }
   if (firstDeferred < known.size()) {
-    addDeferred(std::vector<QueryFeature>(known.begin() + static_cast<long>(firstDeferred), known.end()), limit,
-                include);
+    deferred.assign(known.begin() + static_cast<long>(firstDeferred), known.end());
+    addDeferred(deferred, limit, include);
   }
 
-  for (uint32_t t : s.touchedTexts) {
+  const std::size_t touched = s.touchedTexts.size();
+  for (std::size_t i = 0; i < touched; ++i) {
+    if (i + kPrefetchFar < touched) {
+      const uint32_t ahead = s.touchedTexts[i + kPrefetchFar];
+      prefetch(&textCommand_[ahead]);
+      prefetch(&textNorm_[ahead]);
+    }
+    if (i + kPrefetchNear < touched) {
+      const uint32_t ahead = textCommand_[s.touchedTexts[i + kPrefetchNear]];
+      prefetch(&s.commandBest[ahead]);
+      prefetch(&s.commandRaw[ahead]);
+    }
+    const uint32_t t = s.touchedTexts[i];
     const float dot = s.textScore[t];
     s.textScore[t] = 0.0f;
     const uint32_t c = textCommand_[t];
@@ -335,8 +449,8 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   }
   s.touchedTexts.clear();
 
-  std::vector<SimilarityHit> included;
-  included.reserve(include.size());
+  std::vector<SimilarityHit>& included = q.included;
+  included.clear();
   for (uint32_t c : include) {
     included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
   }
@@ -370,14 +484,12 @@ std::size_t CommandIndex::memoryBytes() const {
   for (const auto& entry : patternAnchors_) {
     anchorBytes += sizeof(entry) + 2 * sizeof(void*) + entry.second.capacity() * sizeof(uint32_t);
   }
-  const std::size_t mapBytes = anchorBytes +
-                               featureIds_.size() * (sizeof(FeatureKey) + sizeof(uint32_t) + 2 * sizeof(void*)) +
-                               featureIds_.bucket_count() * sizeof(void*);
+  const std::size_t mapBytes = anchorBytes + featureIds_.memoryBytes();
   return mapBytes + idf_.capacity() * sizeof(float) + maxWeight_.capacity() * sizeof(float) +
          postingOffsets_.capacity() * sizeof(uint32_t) + postings_.capacity() * sizeof(Posting) +
          textCommand_.capacity() * sizeof(uint32_t) + textOffsets_.capacity() * sizeof(uint32_t) +
-         textFeatures_.capacity() * sizeof(Posting) + textNorm_.capacity() * sizeof(float) +
-         commandIds_.capacity() * sizeof(int32_t);
+         textCommonNorm_.capacity() * sizeof(float) + textFeatures_.capacity() * sizeof(Posting) +
+         textNorm_.capacity() * sizeof(float) + commandIds_.capacity() * sizeof(int32_t);
 }
 
 }  // namespace norvik

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "command.h"
+#include "feature_table.h"
 #include "text_features.h"
 
 namespace norvik {
@@ -56,14 +57,21 @@ class CommandIndex {
     uint32_t postings;
   };
 
+  // The query's features while a search runs, in space kept per thread.
+  struct QueryScratch;
+  static QueryScratch& queryScratch();
+
   float weightOf(const WeightedFeature& feature, float idf) const;
+  // Asks for the cache lines of a text's features ahead of deferredDot.
+  void prefetchRow(uint32_t text) const;
   // Dot product of a text with query features sorted by id.
   float deferredDot(uint32_t text, const std::vector<QueryFeature>& byId) const;
   // Completes the scores of the texts reached (in the per-thread scratch) with the
-  // features that were not walked, skipping texts that cannot enter the result.
-  void addDeferred(std::vector<QueryFeature> deferred, std::size_t limit, const std::vector<uint32_t>& include) const;
+  // features that were not walked (sorted here by id), skipping texts that
+  // cannot enter the result.
+  void addDeferred(std::vector<QueryFeature>& deferred, std::size_t limit, const std::vector<uint32_t>& include) const;
 
-  std::unordered_map<FeatureKey, uint32_t> featureIds_;
+  FeatureTable featureIds_;
   std::vector<float> idf_;
   std::vector<float> maxWeight_;  // highest unit-vector weight of each feature in any text
   std::vector<uint32_t> postingOffsets_;
@@ -73,6 +81,9 @@ class CommandIndex {
   std::vector<Posting> textFeatures_;  // `text` holds the feature id here
   std::vector<uint32_t> textCommand_;
   std::vector<float> textNorm_;
+  // Each text's norm over the features too common to be walked (posting lists
+  // longer than kLongPostingList): a bound of what those features can add.
+  std::vector<float> textCommonNorm_;
   std::vector<int32_t> commandIds_;
   // First one or two characters of each pattern's longest literal -> commands.
   std::unordered_map<uint64_t, std::vector<uint32_t>> patternAnchors_;

@@ -1,9 +1,13 @@
 #include "corpus_parser.h"
 
+#include <algorithm>
 #include <limits>
 #include <unordered_map>
 
 #include "json_document.h"
+#include "query_coverage.h"
+#include "query_form.h"
+#include "risk_class.h"
 #include "simdjson.h"
 
 namespace norvik {
@@ -99,6 +103,19 @@ struct CommandReader {
     return fail("\"target\" must be \"local\", \"llm\" or \"chat\" (got " + describeJsonValue(value) + ")");
   }
 
+  bool readRisk(const element& value, Command& command, bool& hasRisk) {
+    std::string_view text;
+    std::optional<RiskClass> risk;
+    if (value.get_string().get(text) == simdjson::SUCCESS) risk = parseRiskName(text);
+    if (!risk) {
+      return fail("\"risk\" must be \"none\", \"change\" or \"destructive\" (got " +
+                  (value.is_string() ? inQuotes(text) : describeJsonValue(value)) + ")");
+    }
+    command.risk = *risk;
+    hasRisk = true;
+    return true;
+  }
+
   bool readPatterns(const element& value, Command& command) {
     std::vector<std::string> sources;
     if (!readStringList(value, "patterns", sources)) return false;
@@ -113,9 +130,16 @@ struct CommandReader {
     return true;
   }
 
-  bool readMember(std::string_view key, const element& value, Command& command, bool& hasId, bool& hasName) {
+  // Which of the members a command needs (or may take a default for) it had.
+  struct MembersSeen {
+    bool id = false;
+    bool name = false;
+    bool risk = false;
+  };
+
+  bool readMember(std::string_view key, const element& value, Command& command, MembersSeen& seen) {
     if (key == "id") {
-      hasId = true;
+      seen.id = true;
       return readId(value, command);
     }
     if (key == "name") {
@@ -123,7 +147,7 @@ struct CommandReader {
       if (value.get_string().get(text) != simdjson::SUCCESS) {
         return fail("\"name\" must be a string (got " + describeJsonValue(value) + ")");
       }
-      hasName = true;
+      seen.name = true;
       command.name = std::string(text);
       return true;
     }
@@ -132,17 +156,17 @@ struct CommandReader {
     if (key == "patterns") return readPatterns(value, command);
     if (key == "action") return readAction(value, command);
     if (key == "target") return readTarget(value, command);
+    if (key == "risk") return readRisk(value, command, seen.risk);
     return true;  // other members (descriptions, comments) are ignored
   }
 
   bool read(const object& fields, Command& command) {
-    bool hasId = false;
-    bool hasName = false;
+    MembersSeen seen;
     for (auto field : fields) {
-      if (!readMember(field.key, field.value, command, hasId, hasName)) return false;
+      if (!readMember(field.key, field.value, command, seen)) return false;
     }
-    if (!hasId) return fail("\"id\" is missing");
-    if (!hasName) return fail("\"name\" is missing");
+    if (!seen.id) return fail("\"id\" is missing");
+    if (!seen.name) return fail("\"name\" is missing");
     if (normalizeText(command.name).chars.empty()) {
       return fail("\"name\" " + inQuotes(command.name) + " has no letter, digit or CJK character");
     }
@@ -150,6 +174,11 @@ struct CommandReader {
       NormalizedText normalized = normalizeText(keyword);
       if (!normalized.chars.empty()) command.normalizedKeywords.push_back(std::move(normalized.chars));
     }
+    if (!seen.risk) command.risk = defaultRisk(defaultRiskRules(), command.action, command.target);
+    command.knownPairs = collectKnownPairs(command);
+    command.answersQuestions = std::any_of(command.examples.begin(), command.examples.end(), [](const std::string& e) {
+      return readQueryForm(e, normalizeText(e).chars).question != QuestionKind::None;
+    });
     return true;
   }
 };

@@ -1,24 +1,56 @@
 #include "corpus_snapshot.h"
 
-#include <unordered_set>
 #include <utility>
 
+#include "text_normalizer.h"
+
 namespace norvik {
+
+namespace {
+
+void indexGenericCommands(CorpusSnapshot& snapshot) {
+  for (uint32_t i = 0; i < snapshot.active.size(); ++i) {
+    const Command& command = *snapshot.active[i];
+    if (command.action.size() == 1 && command.action.front().first == "type") {
+      snapshot.genericByType.emplace(command.action.front().second, i);
+    }
+  }
+}
+
+}  // namespace
+
+const Command* CorpusSnapshot::generic(const std::string& type, uint32_t* position) const {
+  const auto found = genericByType.find(type);
+  if (found == genericByType.end()) return nullptr;
+  if (position != nullptr) *position = found->second;
+  return active[found->second].get();
+}
 
 std::shared_ptr<CorpusSnapshot> makeSnapshot(Config config, std::vector<CommandPtr> base,
                                              std::vector<CommandPtr> user) {
   auto snapshot = std::make_shared<CorpusSnapshot>();
   snapshot->config = config;
   std::unordered_set<int32_t> userIds;
-  for (const CommandPtr& command : user) userIds.insert(command->id);
+  std::unordered_map<std::u32string, int32_t> userNames;
+  for (const CommandPtr& command : user) {
+    userIds.insert(command->id);
+    userNames.emplace(normalizeText(command->name).chars, command->id);
+  }
   snapshot->active.reserve(base.size() + user.size());
   for (const CommandPtr& command : base) {
-    if (userIds.count(command->id) == 0) snapshot->active.push_back(command);
+    if (userIds.count(command->id) != 0) continue;
+    const auto sameName = userNames.empty() ? userNames.end() : userNames.find(normalizeText(command->name).chars);
+    if (sameName != userNames.end()) {
+      snapshot->namesakes.insert(sameName->second);
+      continue;
+    }
+    snapshot->active.push_back(command);
   }
   for (const CommandPtr& command : user) snapshot->active.push_back(command);
   snapshot->base = std::move(base);
   snapshot->user = std::move(user);
   snapshot->index = std::make_shared<const CommandIndex>(snapshot->active);
+  indexGenericCommands(*snapshot);
   return snapshot;
 }
 

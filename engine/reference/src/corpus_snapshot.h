@@ -3,7 +3,11 @@
 // failed call changes nothing and readers never see a half-built state.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "command.h"
@@ -18,9 +22,20 @@ struct CorpusSnapshot {
   std::vector<CommandPtr> user;               // added by AddCorpus*, in order of first addition
   std::vector<CommandPtr> active;             // base commands not replaced by a user command, then user ones
   std::shared_ptr<const CommandIndex> index;  // built over `active`
+  // Ids of user commands that replace a built-in command of the same name.
+  std::unordered_set<int32_t> namesakes;
+  // For each action type, the position in `active` of the first command whose
+  // action is that type alone ("打开应用" for open_app): the command that takes
+  // the details from a slot.
+  std::unordered_map<std::string, uint32_t> genericByType;
+
+  // The generic command of an action type, or null.
+  const Command* generic(const std::string& type, uint32_t* position = nullptr) const;
 };
 
-// Builds the snapshot for the given layers (computes `active` and the index).
+// Builds the snapshot for the given layers (computes `active` and the index). A
+// user command replaces the built-in command with its id, and the built-in
+// command with its name (after normalisation).
 std::shared_ptr<CorpusSnapshot> makeSnapshot(Config config, std::vector<CommandPtr> base, std::vector<CommandPtr> user);
 
 }  // namespace norvik

@@ -9,6 +9,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "corpus_file.h"
 #include "default_corpus.h"
@@ -82,6 +83,13 @@ int32_t deliver(const std::string& reply, char* out, int32_t capacity, uint32_t*
   return NORVIK_OK;
 }
 
+// The reply text of the calling thread's last route or similarity call, kept
+// so that its capacity serves the next one.
+std::string& replyBuffer() {
+  thread_local std::string buffer;
+  return buffer;
+}
+
 // NORVIK_OK when a reply buffer can be used, else why not.
 int32_t checkBuffer(const char* out, int32_t capacity, const uint32_t* outLength, std::string& error) {
   if (outLength == nullptr) return invalid(error, "outLength is null");
@@ -124,7 +132,9 @@ int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_
     const auto snapshot = theEngine().snapshot();
     if (!snapshot) return notInitialised(error);
     const RouteDecision decision = routeQuery(*snapshot, query);
-    return deliver(writeRouteReply(decision, snapshot->config.verbose), outJson, capacity, outLength, error);
+    std::string& reply = replyBuffer();
+    reply = writeRouteReply(decision, snapshot->config.verbose, std::move(reply));
+    return deliver(reply, outJson, capacity, outLength, error);
   });
 }
 
@@ -136,7 +146,9 @@ int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, i
     if (!snapshot) return notInitialised(error);
     const std::size_t limit = topK > 0 ? static_cast<std::size_t>(topK) : 0;
     const auto hits = snapshot->index->search(normalizeText(query).chars, limit);
-    return deliver(writeSimilarityReply(*snapshot, hits), outJson, capacity, outLength, error);
+    std::string& reply = replyBuffer();
+    reply = writeSimilarityReply(*snapshot, hits, std::move(reply));
+    return deliver(reply, outJson, capacity, outLength, error);
   });
 }
 

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "slot_trimming.h"
+#include "text_scan.h"
+
 namespace norvik {
 
 namespace {
@@ -28,10 +31,12 @@ bool isNumeral(char32_t cp) {
 
 // Words that name a time or the speaker's own whereabouts, never a place to look up.
 const std::u32string_view kNotPlaceWords[] = {
-    U"今天", U"明天", U"后天", U"昨天", U"前天", U"大后天", U"现在",   U"今晚", U"明晚", U"今早",
-    U"明早", U"早上", U"上午", U"中午", U"下午", U"晚上",   U"夜里",   U"周末", U"这周", U"下周",
-    U"本周", U"星期", U"礼拜", U"最近", U"未来", U"待会",   U"等会",   U"一会", U"天后", U"外面",
-    U"这里", U"这边", U"那边", U"本地", U"当地", U"附近",   U"我们这", U"我这"};
+    U"今天", U"明天", U"后天", U"昨天",   U"前天", U"大后天", U"现在", U"今晚", U"明晚", U"今早", U"明早",
+    U"早上", U"上午", U"中午", U"下午",   U"晚上", U"夜里",   U"周末", U"这周", U"下周", U"本周", U"星期",
+    U"礼拜", U"最近", U"未来", U"待会",   U"等会", U"一会",   U"天后", U"外面", U"这里", U"这边", U"那边",
+    U"本地", U"当地", U"附近", U"我们这", U"我这", U"我",     U"你",   U"告诉", U"帮",   U"请",   U"看",
+    U"查",   U"问",   U"今儿", U"明儿",   U"昨儿", U"小爱",   U"小度", U"天猫", U"精灵", U"同学", U"siri",
+    U"小艺", U"小布", U"几天", U"五一",   U"国庆", U"十一",   U"春节", U"假期", U"几号"};
 
 bool isPlace(const std::u32string& text, std::size_t begin, std::size_t end) {
   // A place name has two characters or more and no particle at its ends.
@@ -43,6 +48,22 @@ bool isPlace(const std::u32string& text, std::size_t begin, std::size_t end) {
   return true;
 }
 
+// A time or a duration is made of numerals, units and day words only ("明早六点",
+// "半个钟头", "每天晚上十点"), with a numeral or a day in it: "删掉早上七点" is
+// no time.
+bool isTime(const std::u32string& text, std::size_t begin, std::size_t end) {
+  static const std::u32string_view kTimeCharacters =
+      U"点分秒钟刻小时个天日号月年周星期礼拜早晚上下午中夜凌晨今明后前每工作以之内过整多几傍头晌";
+  static const std::u32string_view kDays = U"今明后每周";
+  bool anchored = false;
+  for (std::size_t i = begin; i < end; ++i) {
+    const bool numeral = isNumeral(text[i]);
+    if (!numeral && kTimeCharacters.find(text[i]) == std::u32string_view::npos) return false;
+    anchored = anchored || numeral || kDays.find(text[i]) != std::u32string_view::npos;
+  }
+  return anchored;
+}
+
 bool slotAccepts(SlotKind kind, const std::u32string& text, std::size_t begin, std::size_t end) {
   switch (kind) {
     case SlotKind::Number:
@@ -51,12 +72,14 @@ bool slotAccepts(SlotKind kind, const std::u32string& text, std::size_t begin, s
       }
       return isNumeral(text[begin]) || text[begin] == U'百';
     case SlotKind::Time:
-      for (std::size_t i = begin; i < end; ++i) {
-        if (isNumeral(text[i])) return true;
-      }
-      return false;
+      return isTime(text, begin, end);
     case SlotKind::Place:
       return isPlace(text, begin, end);
+    case SlotKind::Foreign:
+      for (std::size_t i = begin; i < end; ++i) {
+        if (isWordCharacter(text[i]) && !isHan(text[i]) && !isNumeral(text[i])) return true;
+      }
+      return false;
     case SlotKind::Any:
       break;
   }
@@ -70,6 +93,8 @@ bool parseSlotKind(const std::string& text, SlotKind& kind) {
     kind = SlotKind::Time;
   } else if (text == "place") {
     kind = SlotKind::Place;
+  } else if (text == "foreign") {
+    kind = SlotKind::Foreign;
   } else {
     return false;
   }
@@ -198,16 +223,25 @@ std::optional<Pattern> parsePattern(const std::string& source, std::string& erro
   return pattern;
 }
 
-std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query, std::string_view original) {
+std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query, std::string_view original,
+                                       std::vector<std::pair<std::size_t, std::size_t>>* spans) {
   if (query.size() == 0 || query.size() > kMaxPatternQueryLength) return std::nullopt;
   if (query.size() < pattern.literalLength) return std::nullopt;
+  // Every literal part must occur somewhere: most patterns fail here, before any
+  // search state is allocated.
+  for (const PatternSegment& segment : pattern.segments) {
+    if (!segment.isSlot && query.chars.find(segment.literal) == std::u32string::npos) return std::nullopt;
+  }
   Matcher matcher{pattern, query, {}};
   if (!matcher.match(0, 0)) return std::nullopt;
   SlotValues values;
   std::size_t captureIndex = 0;
   for (const PatternSegment& segment : pattern.segments) {
     if (!segment.isSlot) continue;
-    const auto [begin, end] = matcher.captures[captureIndex++];
+    auto [begin, end] = matcher.captures[captureIndex++];
+    trimSlot(query.chars, begin, end,
+             [&](std::size_t b, std::size_t e) { return b < e && slotAccepts(segment.kind, query.chars, b, e); });
+    if (spans != nullptr) spans->emplace_back(begin, end);
     const uint32_t byteBegin = query.byteBegin[begin];
     const uint32_t byteEnd = query.byteEnd[end - 1];
     values.emplace_back(segment.slotName, std::string(original.substr(byteBegin, byteEnd - byteBegin)));

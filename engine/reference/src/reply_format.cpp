@@ -1,5 +1,7 @@
 #include "reply_format.h"
 
+#include <utility>
+
 #include "deskpet/json_writer.h"
 
 namespace norvik {
@@ -43,8 +45,8 @@ void writeFields(JsonWriter& w, const ActionFields& fields) {
 
 }  // namespace
 
-std::string writeRouteReply(const RouteDecision& d, bool verbose) {
-  JsonWriter w;
+std::string writeRouteReply(const RouteDecision& d, bool verbose, std::string buffer) {
+  JsonWriter w(std::move(buffer));
   w.beginObject();
   w.key("target");
   w.string(targetName(d.target));
@@ -93,8 +95,9 @@ std::string writeRouteReply(const RouteDecision& d, bool verbose) {
   return w.take();
 }
 
-std::string writeSimilarityReply(const CorpusSnapshot& snapshot, const std::vector<SimilarityHit>& hits) {
-  JsonWriter w;
+std::string writeSimilarityReply(const CorpusSnapshot& snapshot, const std::vector<SimilarityHit>& hits,
+                                 std::string buffer) {
+  JsonWriter w(std::move(buffer));
   w.beginObject();
   w.key("matches");
   w.beginArray();

@@ -1,234 +1,65 @@
 #include "router.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <optional>
 
-#include "occurrences.h"
+#include "media_request.h"
+#include "name_kind.h"
+#include "open_request.h"
+#include "query_coverage.h"
+#include "query_form.h"
 #include "query_signals.h"
+#include "risk_class.h"
+#include "risk_gate.h"
 #include "text_normalizer.h"
+#include "text_scan.h"
+#include "deskpet/utf8.h"
 
 namespace norvik {
 
 namespace {
 
-// How many of the most similar commands are examined further (patterns, keywords).
-constexpr std::size_t kCandidateCount = 10;
-// Commands whose patterns are anchored in the query are examined too, up to this many.
-constexpr std::size_t kPatternCandidateCount = 32;
-// Ranking bonuses: a whole-query pattern match is strong evidence for a command,
-// its keywords in the query weaker evidence.
-constexpr double kPatternBonus = 0.2;
-constexpr double kPatternLiteralBonus = 0.3;
-constexpr double kKeywordBonus = 0.1;
-// A pattern's reading of the query displaces a better-ranked candidate when it
-// matches the pattern's literal text by this much more, and ranks at most this
-// much lower.
-constexpr double kLiteralLead = 0.1;
-constexpr double kReadingGap = 0.3;
-// Commands looked up by a slot value when no candidate is the one it names.
-constexpr std::size_t kSlotLookups = 3;
 // A command that is resolved by the LLM or by chat needs at least this similarity
 // (or a pattern match) to claim the query.
 constexpr double kDelegateFloor = 0.3;
 // Without a claiming command, queries this open-ended go to chat.
 constexpr double kChatOpenEnded = 0.4;
+// A title or a name that a command explains this well is that command's word
+// ("播放下一首", "打开蓝牙"), not a title or an unknown name.
+constexpr double kNameExplained = 0.75;
+// A name that a specific command knows this much of is not an unknown app.
+constexpr double kNamePartlyKnown = 0.5;
+// Commands looked up by a title or a name that no candidate explains.
+constexpr std::size_t kNameLookups = 3;
+// The semantic score of a pattern or a reading that reads the whole query, before
+// the share of the query its literal text spells out.
+constexpr double kExplicitSemantic = 0.5;
+// A similarity above which politeness need not be looked through.
+constexpr double kCloseMatch = 0.7;
+// Two commands whose ranks are this close fit a request equally.
+constexpr double kAmbiguity = 0.05;
+// Candidates weighed in turn when the closest one may not serve the query.
+constexpr std::size_t kAlternatives = 4;
 
-double keywordCoverage(const Command& command, const std::u32string& query) {
-  if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
-  std::vector<bool> covered(query.size(), false);
-  for (const std::u32string& keyword : command.normalizedKeywords) {
-    // Occurrences come in increasing order: each position is marked once.
-    std::size_t markedTo = 0;
-    forEachOccurrence(query, keyword, [&](std::size_t pos) {
-      const std::size_t end = pos + keyword.size();
-      for (std::size_t i = std::max(pos, markedTo); i < end; ++i) covered[i] = true;
-      markedTo = std::max(markedTo, end);
-    });
-  }
-  const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), true));
-  return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
+// A command chosen by reading the form of the request (media verb and title,
+// open and a name, a compound request) rather than by rank alone.
+struct Reading {
+  RouteCandidate candidate;
+  std::string why;
+};
+
+// A number with two decimals, for reasoning texts.
+std::string fixed(double value) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+  return std::string(buffer, result.ptr);
 }
 
-// Politeness around a request that patterns need not spell out.
-const std::u32string kLeadingFillers[] = {U"麻烦你", U"你帮我", U"帮我", U"麻烦", U"请", U"帮忙"};
-const std::u32string kTrailingFillers[] = {U"可以吗", U"好吗", U"谢谢", U"吧", U"啊", U"呀", U"哦", U"嘛"};
-
-NormalizedText slice(const NormalizedText& text, std::size_t begin, std::size_t end) {
-  NormalizedText out;
-  out.chars = text.chars.substr(begin, end - begin);
-  out.byteBegin.assign(text.byteBegin.begin() + static_cast<long>(begin),
-                       text.byteBegin.begin() + static_cast<long>(end));
-  out.byteEnd.assign(text.byteEnd.begin() + static_cast<long>(begin), text.byteEnd.begin() + static_cast<long>(end));
-  return out;
-}
-
-// The query without a leading and a trailing filler word, or nothing when it has neither.
-std::optional<NormalizedText> withoutFillers(const NormalizedText& query) {
-  std::size_t begin = 0;
-  std::size_t end = query.size();
-  for (const std::u32string& filler : kLeadingFillers) {
-    if (query.chars.compare(0, filler.size(), filler) == 0 && filler.size() < end) {
-      begin = filler.size();
-      break;
-    }
-  }
-  for (const std::u32string& filler : kTrailingFillers) {
-    if (end - begin > filler.size() && query.chars.compare(end - filler.size(), filler.size(), filler) == 0) {
-      end -= filler.size();
-      break;
-    }
-  }
-  if (begin == 0 && end == query.size()) return std::nullopt;
-  return slice(query, begin, end);
-}
-
-// Among the command's patterns that match the whole query, takes the one with the
-// most literal text: "搜索一下{query}" is a better reading than "搜索{query}". The
-// query without its fillers is tried first so that a trailing "吧" does not end
-// up inside a slot.
-void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const std::optional<NormalizedText>& trimmed,
-                   std::string_view raw) {
-  for (const NormalizedText* text : {trimmed ? &*trimmed : nullptr, &query}) {
-    if (text == nullptr) continue;
-    for (const Pattern& pattern : candidate.command->patterns) {
-      if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
-      if (auto slots = matchPattern(pattern, *text, raw)) {
-        candidate.pattern = &pattern;
-        candidate.slots = std::move(*slots);
-      }
-    }
-    if (candidate.pattern != nullptr) return;
-  }
-}
-
-bool slotNamesCommand(const SlotValues& slots, const Command& command) {
-  for (const auto& slot : slots) {
-    const std::u32string value = normalizeText(slot.second).chars;
-    if (value.size() < 2) continue;
-    for (const std::u32string& keyword : command.normalizedKeywords) {
-      if (keyword.size() < 2) continue;
-      // The keyword names the slot's content: it contains the value, or makes up
-      // at least half of it.
-      if (keyword.find(value) != std::u32string::npos) return true;
-      if (2 * keyword.size() >= value.size() && value.find(keyword) != std::u32string::npos) return true;
-    }
-  }
-  return false;
-}
-
-std::u32string literalText(const Pattern& pattern) {
-  std::u32string text;
-  for (const PatternSegment& segment : pattern.segments) text += segment.literal;
-  return text;
-}
-
-// A pattern that reads the whole query is weighed against a better-ranked
-// candidate without one by comparing both on the pattern's literal text alone
-// (the query without what the slots captured). The pattern's command wins when
-// the other one matches that text at least as well as the whole query, so the
-// slot holds what the other command leaves out ("北京" in "北京明天会下雨吗"), or
-// when it matches the literal text clearly better and is not far behind, so the
-// words around the slots decide ("搜索" against "放一下" in
-// "搜索胡歌演的琅琊榜", where the title matches an example of the other).
-void preferPatternReading(std::vector<RouteCandidate>& candidates, const CommandIndex& index) {
-  if (candidates.size() < 2 || candidates.front().pattern != nullptr) return;
-  const auto reading = std::find_if(candidates.begin() + 1, candidates.end(),
-                                    [](const RouteCandidate& c) { return c.pattern != nullptr && !c.slots.empty(); });
-  if (reading == candidates.end() || slotNamesCommand(reading->slots, *candidates.front().command)) return;
-  const RouteCandidate& best = candidates.front();
-  double bestOnLiteral = 0.0;
-  double readingOnLiteral = 0.0;
-  for (const SimilarityHit& hit : index.search(literalText(*reading->pattern), 0, {best.position, reading->position})) {
-    if (hit.command == best.position) bestOnLiteral = hit.similarity;
-    if (hit.command == reading->position) readingOnLiteral = hit.similarity;
-  }
-  const bool slotIsLeftOut = bestOnLiteral >= best.similarity;
-  const bool wordsDecide = readingOnLiteral > bestOnLiteral + kLiteralLead && reading->rank + kReadingGap >= best.rank;
-  if (slotIsLeftOut || wordsDecide) std::rotate(candidates.begin(), reading, reading + 1);
-}
-
-// A generic command whose slot captured what another candidate is specifically
-// about ("关掉{app}" reading "关掉声音") gives way to that candidate.
-void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapshot& snapshot,
-                    const NormalizedText& query) {
-  if (candidates.empty() || candidates.front().pattern == nullptr) return;
-  const SlotValues& slots = candidates.front().slots;
-  for (std::size_t i = 1; i < candidates.size(); ++i) {
-    // A command with patterns of its own reads its details from slots too: it
-    // is no more specific ("电影" captured by a video search names no film).
-    if (candidates[i].command->target == CommandTarget::Chat || !candidates[i].command->patterns.empty()) continue;
-    if (slotNamesCommand(slots, *candidates[i].command)) {
-      candidates[i].namedBySlot = true;
-      std::rotate(candidates.begin(), candidates.begin() + static_cast<long>(i),
-                  candidates.begin() + static_cast<long>(i + 1));
-      return;
-    }
-  }
-  // The named command may share too little with the whole query to be a
-  // candidate ("open qq" is one unknown word): look the slot values up. Found
-  // this way, it must do the same kind of thing as the generic command (open an
-  // app, not close it).
-  const auto type = [](const Command& command) -> const std::string* {
-    for (const auto& field : command.action) {
-      if (field.first == "type") return &field.second;
-    }
-    return nullptr;
-  };
-  const std::string* genericType = type(*candidates.front().command);
-  if (genericType == nullptr) return;
-  for (const auto& slot : slots) {
-    for (const SimilarityHit& hit : snapshot.index->search(normalizeText(slot.second).chars, kSlotLookups)) {
-      const Command& command = *snapshot.active[hit.command];
-      const std::string* commandType = type(command);
-      if (command.target == CommandTarget::Chat || !command.patterns.empty() || commandType == nullptr ||
-          *commandType != *genericType || !slotNamesCommand(slots, command)) {
-        continue;
-      }
-      RouteCandidate named;
-      named.command = &command;
-      named.position = hit.command;
-      for (const SimilarityHit& self : snapshot.index->search(query.chars, 0, {hit.command})) {
-        named.similarity = self.similarity;
-        named.raw = self.raw;
-      }
-      named.keywordCoverage = keywordCoverage(command, query.chars);
-      named.rank = named.similarity + kKeywordBonus * named.keywordCoverage;
-      named.namedBySlot = true;
-      candidates.insert(candidates.begin(), std::move(named));
-      return;
-    }
-  }
-}
-
-std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
-                                           std::string_view raw, bool tryPatterns) {
-  std::vector<RouteCandidate> candidates;
-  const std::optional<NormalizedText> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
-  const std::vector<uint32_t> withPatterns =
-      tryPatterns ? snapshot.index->patternCommands(query.chars, kPatternCandidateCount) : std::vector<uint32_t>{};
-  for (const SimilarityHit& hit : snapshot.index->search(query.chars, kCandidateCount, withPatterns)) {
-    RouteCandidate candidate;
-    candidate.command = snapshot.active[hit.command].get();
-    candidate.position = hit.command;
-    candidate.similarity = hit.similarity;
-    candidate.raw = hit.raw;
-    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars);
-    if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
-    candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
-    if (candidate.pattern != nullptr) {
-      // The more of the query the pattern spells out, the stronger the evidence.
-      const double literalShare = static_cast<double>(candidate.pattern->literalLength) /
-                                  static_cast<double>(std::max<std::size_t>(query.size(), 1));
-      candidate.rank += kPatternBonus + kPatternLiteralBonus * std::min(1.0, literalShare);
-    }
-    candidates.push_back(std::move(candidate));
-  }
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [](const RouteCandidate& a, const RouteCandidate& b) { return a.rank > b.rank; });
-  preferPatternReading(candidates, *snapshot.index);
-  preferSpecific(candidates, snapshot, query);
-  return candidates;
+std::string describeMatch(const RouteCandidate& c) {
+  std::string text = "closest command \"" + c.command->name + "\" (similarity " + fixed(c.similarity);
+  if (c.pattern != nullptr) text += ", pattern \"" + c.pattern->source + "\"";
+  return text + ")";
 }
 
 double combine(const RouteScores& s, const Weights& w) {
@@ -240,91 +71,658 @@ double combine(const RouteScores& s, const Weights& w) {
   return std::clamp(value / total, 0.0, 1.0);
 }
 
-std::string format(const char* fmt, double a, double b = 0.0) {
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, fmt, a, b);
-  return buffer;
+bool hasWordCharacter(const std::u32string& text) {
+  return std::any_of(text.begin(), text.end(), isWordCharacter);
 }
 
-std::string describeMatch(const RouteCandidate& best) {
-  std::string text = "closest command \"" + best.command->name + "\"" + format(" (similarity %.2f", best.similarity);
-  if (best.pattern != nullptr) text += ", pattern \"" + best.pattern->source + "\"";
-  return text + ")";
+// Han, kana or hangul: text in a language, even when the corpus knows none of it.
+bool hasScriptCharacter(const std::u32string& text) {
+  return std::any_of(text.begin(), text.end(), [](char32_t c) { return isWordCharacter(c) && c >= 0x3040; });
 }
 
-// Decides the target once the scores are known; fills target, confidence, reasoning.
-void decide(RouteDecision& d, const QuerySignals& signals, double threshold) {
-  const bool claimed =
-      d.hasMatch && (d.best.similarity >= kDelegateFloor || d.best.pattern != nullptr || d.best.namedBySlot);
-  if (d.hasMatch) {
-    const CommandTarget kind = d.best.command->target;
-    if (kind == CommandTarget::Local && !signals.multiStep && d.scores.combined >= threshold) {
-      d.target = CommandTarget::Local;
-      d.confidence = d.scores.combined;
-      d.reasoning = describeMatch(d.best) +
-                    format("; combined score %.2f >= threshold %.2f: run locally", d.scores.combined, threshold);
-      return;
-    }
-    if (kind != CommandTarget::Local && claimed && !signals.multiStep) {
-      d.target = kind;
-      d.confidence = std::min(1.0, d.best.rank);
-      d.reasoning =
-          describeMatch(d.best) + (kind == CommandTarget::Llm ? "; the command needs details that the LLM extracts"
-                                                              : "; small talk for the pet");
-      return;
-    }
+bool reportable(const RouteCandidate& c) {
+  return c.similarity >= kMinReportedSimilarity || c.pattern != nullptr || c.namedBySlot;
+}
+
+class QueryRouter {
+ public:
+  QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound)
+      : snapshot_(snapshot),
+        raw_(raw),
+        query_(normalizeText(raw)),
+        signals_(readQuerySignals(raw, query_.chars)),
+        form_(readQueryForm(raw, query_.chars)),
+        allowCompound_(allowCompound) {}
+
+  RouteDecision route();
+
+ private:
+  std::string cut(std::size_t begin, std::size_t end) const;
+  const CoveredQuery& covered() const;
+  const RouteCandidate* closest() const;
+  const Command* explainer(std::size_t begin, std::size_t end, bool localOnly, bool lookUp) const;
+  std::optional<RouteCandidate> genericWithSlot(const std::string& type, std::size_t begin, std::size_t end) const;
+  std::optional<Reading> readCompound() const;
+  std::optional<Reading> readMedia() const;
+  std::optional<Reading> mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const;
+  std::optional<Reading> readOpen() const;
+  bool partlyKnown(std::size_t begin, std::size_t end) const;
+  bool holdsNames(const RouteCandidate& c) const;
+  Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
+  bool phrasesQuestion(const RouteCandidate& c) const;
+  double semantic(const RouteCandidate& c, bool explicitForm) const;
+  void setScores(const RouteCandidate* c, bool explicitForm);
+  bool claims(const RouteCandidate& c, bool explicitForm) const;
+  struct Verdict {
+    bool serve = false;
+    CommandTarget target = CommandTarget::Chat;
+    double confidence = 0.0;
+    std::string detail;
+  };
+  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative = false);
+  void decideReading(const Reading& reading);
+  void decideByRank();
+  bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
+  const RouteCandidate* equallyFitting(const RouteCandidate& chosen);
+  void choose(const RouteCandidate& c, CommandTarget target, double confidence, const std::string& reasoning);
+  void fallBack(const std::string& prefix, const RouteCandidate* heldBack);
+  void answerNothing(const std::string& why);
+  void fillAction();
+
+  const CorpusSnapshot& snapshot_;
+  std::string_view raw_;
+  NormalizedText query_;
+  QuerySignals signals_;
+  QueryForm form_;
+  mutable std::optional<CoveredQuery> words_;  // made when first needed
+  bool allowCompound_;
+  RouteDecision d_;
+};
+
+const CoveredQuery& QueryRouter::covered() const {
+  if (!words_) words_.emplace(query_.chars, form_.negations);
+  return *words_;
+}
+
+std::string QueryRouter::cut(std::size_t begin, std::size_t end) const {
+  if (begin >= end) return std::string();
+  const uint32_t from = query_.byteBegin[begin];
+  return std::string(raw_.substr(from, query_.byteEnd[end - 1] - from));
+}
+
+const RouteCandidate* QueryRouter::closest() const {
+  return d_.candidates.empty() || !reportable(d_.candidates.front()) ? nullptr : &d_.candidates.front();
+}
+
+// The best-ranked candidate that explains query[begin, end): the command whose
+// word a title or a name is. Only candidates that share something with the
+// query can. A name may be too short a part of the query to make its command a
+// candidate ("打开d盘"): with `lookUp`, the name is then looked up on its own.
+const Command* QueryRouter::explainer(std::size_t begin, std::size_t end, bool localOnly, bool lookUp) const {
+  const auto explains = [&](const Command& command) {
+    return !(localOnly && command.target != CommandTarget::Local) &&
+           covered().cover(command, begin, end).share() >= kNameExplained;
+  };
+  for (const RouteCandidate& c : d_.candidates) {
+    if ((c.similarity >= kMinReportedSimilarity || c.keywordCoverage > 0.0) && explains(*c.command)) return c.command;
   }
-  const std::string prefix = d.hasMatch ? describeMatch(d.best) + format("; combined score %.2f", d.scores.combined) +
-                                              (signals.multiStep ? ", several steps" : "")
-                                        : std::string("no similar command");
-  const bool commandLike =
-      signals.imperative || signals.multiStep || (claimed && d.best.command->target != CommandTarget::Chat);
-  if (commandLike && !(signals.openEnded >= kChatOpenEnded && !signals.imperative)) {
-    d.target = CommandTarget::Llm;
-    d.confidence = std::clamp(1.0 - d.scores.combined, 0.0, 1.0);
-    d.reasoning = prefix + "; a request the LLM should resolve";
+  if (!lookUp || end - begin > kMaxCoveredQueryLength) return nullptr;
+  for (const SimilarityHit& hit : snapshot_.index->search(query_.chars.substr(begin, end - begin), kNameLookups)) {
+    if (explains(*snapshot_.active[hit.command])) return snapshot_.active[hit.command].get();
+  }
+  return nullptr;
+}
+
+// The slot a generic command takes its detail in: the slot of its first
+// one-slot pattern ("打开{app}"), else "title".
+std::string detailSlot(const Command& command) {
+  for (const Pattern& pattern : command.patterns) {
+    std::size_t slots = 0;
+    const PatternSegment* slot = nullptr;
+    for (const PatternSegment& segment : pattern.segments) {
+      if (segment.isSlot) {
+        ++slots;
+        slot = &segment;
+      }
+    }
+    if (slots == 1) return slot->slotName;
+  }
+  return "title";
+}
+
+// The generic command of an action type with query[begin, end) as its detail.
+// Like a pattern, it matches what it spells out: its similarity is the share of
+// the query around the detail ("打开" in "打开熊猫看书": the name itself is what no
+// command knows).
+std::optional<RouteCandidate> QueryRouter::genericWithSlot(const std::string& type, std::size_t begin,
+                                                           std::size_t end) const {
+  uint32_t position = 0;
+  const Command* command = snapshot_.generic(type, &position);
+  if (command == nullptr) return std::nullopt;
+  RouteCandidate c;
+  c.command = command;
+  c.position = position;
+  c.similarity = static_cast<double>(query_.size() - (end - begin)) / static_cast<double>(query_.size());
+  c.keywordCoverage = keywordCoverage(*command, query_.chars);
+  c.rank = c.similarity;
+  c.slots = {{detailSlot(*command), cut(begin, end)}};
+  c.slotSpans = {{begin, end}};
+  return c;
+}
+
+// 打开浏览器搜索天气预报: opening an app and asking for more in one breath. The
+// rest of the request is routed on its own; a query or a search there covers
+// the whole request (opening the browser is how it is done), anything else is
+// several steps for the LLM.
+std::optional<Reading> QueryRouter::readCompound() const {
+  static const WordTable kLongVerbs = {U"搜索", U"搜一下", U"查一下", U"查询", U"播放", U"打电话", U"发消息", U"发短信",
+                                       U"设置", U"提醒",   U"下载",   U"导航", U"输入", U"看一下", U"听一下"};
+  static const WordTable kShortVerbs = {U"搜", U"查", U"放", U"听", U"看", U"发",
+                                        U"给", U"找", U"写", U"玩", U"买", U"订"};
+  static const WordTable kSearchVerbs = {U"搜索一下", U"搜索", U"搜一下", U"搜搜",     U"搜",  U"查一下",
+                                         U"查查",     U"查询", U"查",     U"百度一下", U"百度"};
+  if (!allowCompound_) return std::nullopt;
+  const auto open = readOpenRequest(query_.chars);
+  // A name that a command knows whole is one thing to open ("小猪佩奇播放器").
+  if (!open || explainer(open->nameBegin, open->nameEnd, false, false) != nullptr) return std::nullopt;
+  for (std::size_t pos = open->nameBegin + 2; pos + 2 <= query_.size(); ++pos) {
+    // The verb must ask for something: "打开电脑设置" ends in a noun.
+    const std::size_t longVerb = wordAt(query_.chars, pos, kLongVerbs);
+    const std::size_t shortVerb = longVerb != 0 ? 0 : wordAt(query_.chars, pos, kShortVerbs);
+    // A verb that ends a noun is no verb ("播放器").
+    if (longVerb != 0 && (pos + longVerb >= query_.size() || query_.chars[pos + longVerb] == U'器')) continue;
+    if (longVerb == 0 && (shortVerb == 0 || pos + shortVerb + 1 >= query_.size() ||
+                          explainer(open->nameBegin, pos, false, false) == nullptr)) {
+      continue;
+    }
+    const std::string app = cut(open->nameBegin, pos);
+    // "打开浏览器搜一下…": the web search covers the whole request.
+    if (const std::size_t search = wordAt(query_.chars, pos, kSearchVerbs); search != 0) {
+      if (auto c = genericWithSlot("web_search", pos + search, query_.size())) {
+        return Reading{std::move(*c), "opening \"" + app + "\" to search the web"};
+      }
+    }
+    const RouteDecision rest = QueryRouter(snapshot_, cut(pos, query_.size()), false).route();
+    if (rest.target == CommandTarget::Local && rest.hasMatch && rest.best.command->risk == RiskClass::None) {
+      return Reading{rest.best,
+                     "opening \"" + app + "\" to do the rest, which \"" + rest.best.command->name + "\" covers"};
+    }
+    return Reading{RouteCandidate{}, "opening \"" + app + "\" and more: several steps"};
+  }
+  return std::nullopt;
+}
+
+std::optional<Reading> QueryRouter::mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const {
+  const std::string title = cut(begin, end);
+  const std::string why = "a request to play " + std::string(mediaKindName(kind)) + " titled \"" + title + "\"";
+  // A media command whose pattern read the request knows best what it holds.
+  const auto isMedia = [kind](const Command& command) {
+    if (command.target == CommandTarget::Local) return false;
+    if (kind == MediaKind::Music) return command.hasActionType("play_music") || command.hasActionType("music_request");
+    if (kind == MediaKind::Video) return command.hasActionType("play_video") || command.hasActionType("search_video");
+    return command.hasActionType("play_media") || command.hasActionType("play_music") ||
+           command.hasActionType("play_video");
+  };
+  if (kind == MediaKind::Spoken || kind == MediaKind::Channel) {
+    // A programme: the LLM command that knows its words (news, radio, TV).
+    for (const RouteCandidate& c : d_.candidates) {
+      if (c.command->target != CommandTarget::Local && c.similarity >= kMinReportedSimilarity &&
+          covered().cover(*c.command, begin, end).explained > 0) {
+        Reading reading{c, why};
+        reading.candidate.slots = {{"title", title}};
+        reading.candidate.slotSpans = {{begin, end}};
+        return reading;
+      }
+    }
   } else {
-    d.target = CommandTarget::Chat;
-    d.confidence = std::clamp(std::max(signals.openEnded, 1.0 - d.scores.combined), 0.0, 1.0);
-    d.reasoning = prefix + "; conversation for the pet";
+    for (const RouteCandidate& c : d_.candidates) {
+      if (c.pattern != nullptr && isMedia(*c.command)) return Reading{c, why};
+    }
   }
+  const char* type = kind == MediaKind::Music ? "play_music" : kind == MediaKind::Video ? "play_video" : "play_media";
+  if (auto c = genericWithSlot(type, begin, end)) return Reading{std::move(*c), why};
+  if (auto c = genericWithSlot("play_media", begin, end)) return Reading{std::move(*c), why};
+  return std::nullopt;
+}
+
+std::optional<Reading> QueryRouter::readMedia() const {
+  const auto media = readMediaRequest(query_.chars);
+  if (!media) return std::nullopt;
+  // "播放下一首", "看一下电量": the words of a local command, not a title; nor is
+  // what a local pattern reads ("帮我看一下南京明天的天气").
+  if (explainer(media->titleBegin, media->titleEnd, true, false) != nullptr) return std::nullopt;
+  for (const RouteCandidate& c : d_.candidates) {
+    if (c.pattern != nullptr && c.command->target == CommandTarget::Local) return std::nullopt;
+  }
+  return mediaReading(media->kind, media->titleBegin, media->titleEnd);
+}
+
+// 打开 + a name: a command that knows the name (打开蓝牙, 打开导航) is left to the
+// ranking, except the generic site command, whose examples know some names
+// (打开百度) that are still apps unless the request says site; a TV channel is media; a
+// device, a file, a feature inside an app or a description is for the LLM, and
+// so is a name that a specific command knows only in part ("打开cmd窗口": the
+// terminal, or something else?). Any other name is an app (or a site, when the
+// request says so) that the host opens if it exists.
+std::optional<Reading> QueryRouter::readOpen() const {
+  const auto open = readOpenRequest(query_.chars);
+  if (!open || form_.question != QuestionKind::None || !form_.negations.empty()) return std::nullopt;
+  const std::size_t length = open->nameEnd - open->nameBegin;
+  if (length < 2) return std::nullopt;
+  const std::u32string name = query_.chars.substr(open->nameBegin, length);
+  // A word for a site settles it ("打开谷歌网站"); a name ending in 网 may be a
+  // command's word ("无线网打开"). A bare name is an app even where the site
+  // command's examples know it ("打开淘宝"): only the request says it is a site.
+  const bool website = open->website;
+  const Command* known = open->siteWord ? nullptr : explainer(open->nameBegin, open->nameEnd, false, true);
+  if (known != nullptr && known != snapshot_.generic("open_website")) return std::nullopt;
+  if (programmeKind(name) == MediaKind::Channel || isBroadcast(name)) {
+    return mediaReading(programmeKind(name).value_or(MediaKind::Spoken), open->nameBegin, open->nameEnd);
+  }
+  if (const NameKind kind = classifyName(name); kind != NameKind::App && !website) {
+    return Reading{RouteCandidate{}, "opening " + std::string(nameKindName(kind))};
+  }
+  if (!website && partlyKnown(open->nameBegin, open->nameEnd)) {
+    return Reading{RouteCandidate{}, "opening a name that a command knows only in part"};
+  }
+  auto c = genericWithSlot(website ? "open_website" : "open_app", open->nameBegin, open->nameEnd);
+  if (!c) return std::nullopt;
+  std::string why = "opening \"" + c->slots.front().second + "\", a name no command knows";
+  return Reading{std::move(*c), std::move(why)};
+}
+
+// Whether a specific local command knows half of the name or more, or the name
+// sounds like an app it opens: all characters but one of its keyword ("为信" for
+// 微信, a slip of speech recognition).
+bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
+  const std::u32string_view name(query_.chars.data() + begin, end - begin);
+  for (const RouteCandidate& c : d_.candidates) {
+    const Command& command = *c.command;
+    if (command.target != CommandTarget::Local || command.action.size() < 2) continue;
+    if (c.similarity >= kMinReportedSimilarity && covered().cover(command, begin, end).share() >= kNamePartlyKnown) {
+      return true;
+    }
+    if (!command.hasActionType("open_app")) continue;
+    for (const std::u32string& keyword : command.normalizedKeywords) {
+      if (keyword.size() != name.size() || keyword.size() < 2) continue;
+      std::size_t differences = 0;
+      for (std::size_t i = 0; i < name.size(); ++i) differences += keyword[i] != name[i] ? 1 : 0;
+      if (differences == 1 && isHan(name.front())) return true;
+    }
+  }
+  return false;
+}
+
+// Whether the command itself asks the query's question: its words or its
+// pattern's literal text hold the question words (天气怎么样, "{text}用英语怎么说"),
+// or a slot of its pattern holds them, so that the question is what to search
+// or translate ("搜一下亮度调不了怎么办").
+bool QueryRouter::phrasesQuestion(const RouteCandidate& c) const {
+  const std::u32string& words = form_.questionWords;
+  if (words.empty()) return false;
+  if (c.pattern != nullptr && literalText(*c.pattern).find(words) != std::u32string::npos) return true;
+  for (const auto& [begin, end] : c.slotSpans) {
+    if (c.pattern != nullptr && form_.questionAt >= begin && form_.questionAt + words.size() <= end) return true;
+  }
+  return knowsWords(*c.command, words);
+}
+
+// What a generic command that changes the machine (打开{app}, 关闭{app}) takes in
+// its slot must be the name of an app: more than one Han character ("把歌关了"
+// closes no app called 歌), and no device, file, feature or description ("把空调
+// 关了", "关闭所有窗口").
+bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end) {
+  if (end - begin < 2 && (end == begin || isHan(query[begin]))) return false;
+  return classifyName(query.substr(begin, end - begin)) == NameKind::App;
+}
+
+}  // namespace
+
+// Whether the slots of the generic command that opens or closes apps or sites
+// by name hold app names: no device, file or description, and no word of a
+// command that is not an app ("退出全屏" closes no app called 全屏; "关闭word"
+// names the Word app).
+bool QueryRouter::holdsNames(const RouteCandidate& c) const {
+  const Command& command = *c.command;
+  const bool opensByName =
+      command.action.size() == 1 && (command.hasActionType("open_app") || command.hasActionType("close_app") ||
+                                     command.hasActionType("open_website"));
+  if (!opensByName) return true;
+  for (const auto& [begin, end] : c.slotSpans) {
+    if (!holdsAName(query_.chars, begin, end)) return false;
+    for (const RouteCandidate& other : d_.candidates) {
+      const Command& known = *other.command;
+      if (&known == &command || known.target != CommandTarget::Local || known.hasActionType("open_app") ||
+          known.hasActionType("close_app") || other.similarity < kMinReportedSimilarity) {
+        continue;
+      }
+      if (covered().cover(known, begin, end).share() >= kNamePartlyKnown) return false;
+    }
+  }
+  return true;
+}
+
+namespace {
+
+// Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
+// a generic pattern's literal text, not part of the name.
+std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
+  static const WordTable kKinds = {U"程序", U"软件", U"应用", U"app", U"客户端", U"功能"};
+  const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kKinds);
+  return n < end - begin ? n : 0;
+}
+
+Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
+  Evidence e;
+  e.similarity = c.similarity;
+  const CoveredQuery& words = covered();
+  if (c.command->risk == RiskClass::Destructive && c.similarity < kCloseMatch &&
+      words.content().size() < query_.size() && query_.size() <= kMaxCoveredQueryLength) {
+    // Politeness lowers the similarity ("帮我关一下电脑"): weigh the words that mean something.
+    for (const SimilarityHit& hit : snapshot_.index->search(words.content(), 0, {c.position})) {
+      if (hit.command == c.position) e.similarity = std::max<double>(e.similarity, hit.similarity);
+    }
+  }
+  // What a pattern read is explained: its literal text, and its slots when they hold
+  // names. A command named by a generic pattern's slot must explain what the slot
+  // captured itself.
+  std::vector<bool> given;
+  const bool namesInSlots = holdsNames(c);
+  if (explicitForm || c.pattern != nullptr || c.namedBySlot) {
+    given.assign(query_.size(), true);
+    if (c.namedBySlot || !namesInSlots) {
+      for (const auto& [begin, end] : c.slotSpans) {
+        const std::size_t name = c.namedBySlot ? end - kindSuffixLength(query_.chars, begin, end) : end;
+        std::fill(given.begin() + static_cast<long>(begin), given.begin() + static_cast<long>(name), false);
+      }
+    }
+  }
+  e.coverage = covered().cover(*c.command, 0, query_.size(), given);
+  e.explicitForm = explicitForm || (c.pattern != nullptr && namesInSlots) ||
+                   (c.namedBySlot && e.coverage.explained == e.coverage.content);
+  if (!given.empty() && !form_.negations.empty()) {
+    // A pattern or a reading captured the negation only if the command's own words hold it.
+    e.coverage.negationExplained = covered().cover(*c.command, 0, query_.size()).negationExplained;
+  }
+  e.phrasesQuestion = phrasesQuestion(c);
+  return e;
+}
+
+// How well the command's words match the query. A pattern (or a reading) that
+// reads the whole query matches it as the command's own form, whatever its
+// slots hold: at least 0.5, and more the more of the query its literal text
+// spells out ("哈尔滨今天冷不冷" shares little with the weather command's
+// examples but all of "{city}今天冷不冷" except the city).
+double QueryRouter::semantic(const RouteCandidate& c, bool explicitForm) const {
+  if (c.pattern == nullptr && !explicitForm) return c.similarity;
+  std::size_t captured = 0;
+  for (const auto& [begin, end] : c.slotSpans) captured += end - begin;
+  const double spelledOut =
+      query_.size() == 0
+          ? 0.0
+          : static_cast<double>(query_.size() - std::min(captured, query_.size())) / static_cast<double>(query_.size());
+  return std::max(c.similarity, kExplicitSemantic + (1.0 - kExplicitSemantic) * spelledOut);
+}
+
+void QueryRouter::setScores(const RouteCandidate* c, bool explicitForm) {
+  d_.scores.complexity = signals_.complexity;
+  d_.scores.openEnded = signals_.openEnded;
+  if (c != nullptr) {
+    d_.scores.semantic = semantic(*c, explicitForm);
+    d_.scores.domainKeyword = c->keywordCoverage;
+    d_.scores.entityMatch = explicitForm || c->pattern != nullptr || c->namedBySlot ? 1.0 : 0.0;
+  }
+  d_.scores.combined = combine(d_.scores, snapshot_.config.weights);
+}
+
+void QueryRouter::choose(const RouteCandidate& c, CommandTarget target, double confidence,
+                         const std::string& reasoning) {
+  d_.hasMatch = true;
+  d_.best = c;
+  d_.target = target;
+  d_.confidence = std::clamp(confidence, 0.0, 1.0);
+  d_.reasoning = reasoning;
+  if (snapshot_.namesakes.count(c.command->id) != 0) {
+    d_.reasoning += "; user command \"" + c.command->name + "\" replaces the built-in command of the same name";
+  }
+}
+
+// Whether a command of the LLM or of chat takes the query: it must match it
+// closely enough, and an LLM command (an action: a call, a ticket, a song) takes
+// a question only when it answers questions itself (its examples ask: 大盘怎么样,
+// 比赛打完了吗) or phrases this one ("去西湖怎么走"): "收音机是谁发明的" is for
+// chat, not for the radio.
+bool QueryRouter::claims(const RouteCandidate& c, bool explicitForm) const {
+  if (!(explicitForm || c.similarity >= kDelegateFloor || c.pattern != nullptr || c.namedBySlot)) return false;
+  if (c.command->target != CommandTarget::Llm || explicitForm) return true;
+  switch (form_.question) {
+    case QuestionKind::About:
+      return phrasesQuestion(c);
+    case QuestionKind::Asking:
+      return c.pattern != nullptr || c.command->answersQuestions || phrasesQuestion(c);
+    case QuestionKind::None:
+      break;
+  }
+  return true;
+}
+
+// No command is chosen: the LLM path for requests, chat for the rest. A command
+// of the LLM or chat that claims the query is taken first.
+void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* heldBack) {
+  for (const RouteCandidate& c : d_.candidates) {
+    if (&c == heldBack || c.command->target == CommandTarget::Local || signals_.multiStep) continue;
+    if (claims(c, false)) {
+      const CommandTarget target = c.command->target;
+      choose(c, target, std::min(1.0, c.rank),
+             prefix + "; \"" + c.command->name + "\" claims it" +
+                 (target == CommandTarget::Llm ? ": the LLM resolves it" : ": small talk for the pet"));
+      return;
+    }
+  }
+  // Questions get an answer; requests the LLM path. A close but held-back
+  // command makes a request of the query too ("把屏幕截下来").
+  const bool claimedByRequest =
+      heldBack != nullptr && heldBack->command->target != CommandTarget::Chat && heldBack->similarity >= kDelegateFloor;
+  const bool commandLike = signals_.imperative || signals_.multiStep || claimedByRequest;
+  const bool question =
+      form_.question != QuestionKind::None || (signals_.openEnded >= kChatOpenEnded && !signals_.imperative);
+  if (commandLike && !question) {
+    d_.target = CommandTarget::Llm;
+    d_.confidence = std::clamp(1.0 - d_.scores.combined, 0.0, 1.0);
+    d_.reasoning = prefix + "; a request the LLM should resolve";
+  } else {
+    d_.target = CommandTarget::Chat;
+    d_.confidence = std::clamp(std::max(signals_.openEnded, 1.0 - d_.scores.combined), 0.0, 1.0);
+    d_.reasoning = prefix + "; conversation for the pet";
+  }
+}
+
+// Whether the command may serve the query, and at what confidence; the details
+// (why it runs, or why not) are written only when `explain` asks for them.
+QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative) {
+  Verdict v;
+  const Command& command = *c.command;
+  const double threshold = snapshot_.config.localThreshold;
+  setScores(&c, explicitForm);
+  if (command.target != CommandTarget::Local) {
+    v.serve = claims(c, explicitForm);
+    v.target = command.target;
+    v.confidence = explicitForm ? std::max(0.8, std::min(1.0, c.rank)) : std::min(1.0, c.rank);
+    if (!v.serve) {
+      v.detail = "too loose a match";
+    } else {
+      v.detail = command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"
+                                                      : "small talk for the pet";
+    }
+    return v;
+  }
+  if (d_.scores.combined < threshold) {
+    if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
+    return v;
+  }
+  Evidence evidence = weigh(c, explicitForm);
+  // A command weighed after the closest one was held back must explain all of
+  // the query if it changes the machine: the ranking was already unsure.
+  evidence.alternative = alternative;
+  const GateDecision gate = admitLocalRun(command.risk, evidence, form_);
+  const std::string explains = "explains " + std::to_string(evidence.coverage.explained) + " of " +
+                               std::to_string(evidence.coverage.content) + " words' characters";
+  if (!gate.run) {
+    if (explain) {
+      v.detail = "held back (" + std::string(riskName(command.risk)) + "): " + gate.reason;
+      if (gate.aboutCoverage) v.detail += " (it " + explains + ")";
+      if (form_.question == QuestionKind::About) v.detail += " (\"" + deskpet::toUtf8(form_.questionWords) + "\")";
+    }
+    return v;
+  }
+  v.serve = true;
+  v.target = CommandTarget::Local;
+  v.confidence = evidence.explicitForm ? std::max(0.8, d_.scores.combined)
+                                       : 0.5 * evidence.coverage.share() + 0.5 * std::min(1.0, evidence.similarity);
+  v.detail = "combined score " + fixed(d_.scores.combined) + " >= threshold " + fixed(threshold) + ", " + explains +
+             ": run locally";
+  return v;
+}
+
+// Whether a slot of the candidate holds what a better-ranked candidate (held
+// back) explains: "关掉蓝牙功能" is about the Bluetooth command, not an app
+// called 蓝牙功能 for the generic close command.
+bool QueryRouter::slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const {
+  if (c.pattern == nullptr) return false;
+  for (const auto& [begin, end] : c.slotSpans) {
+    const std::size_t name = end - kindSuffixLength(query_.chars, begin, end);
+    for (std::size_t j = 0; j < rank; ++j) {
+      const Command& held = *d_.candidates[j].command;
+      // "把word关了": the Word opener knows "word" but not 关; closing it is
+      // the generic close command's job.
+      if (knowsDirections(held, *c.pattern) && covered().cover(held, begin, name).share() >= kNameExplained) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// Another local command that changes the machine, ranked about as high as the
+// chosen one and explaining the request as well: two commands fit, and a wrong
+// guess would change the machine ("把音乐停了": pause or stop?).
+const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) {
+  const double share = weigh(chosen, false).coverage.share();
+  for (std::size_t i = 1; i < std::min(d_.candidates.size(), kAlternatives); ++i) {
+    const RouteCandidate& rival = d_.candidates[i];
+    if (rival.command == chosen.command || rival.command->target != CommandTarget::Local ||
+        rival.command->risk == RiskClass::None || rival.pattern != nullptr || rival.rank + kAmbiguity < chosen.rank) {
+      continue;
+    }
+    const Evidence evidence = weigh(rival, false);
+    if (evidence.coverage.share() >= share && admitLocalRun(rival.command->risk, evidence, form_).run) return &rival;
+  }
+  return nullptr;
+}
+
+// A command found by reading the form of the request, or nothing.
+void QueryRouter::decideReading(const Reading& reading) {
+  const std::string prefix = reading.why + "; " + describeMatch(reading.candidate);
+  if (signals_.multiStep) return fallBack(prefix + "; several steps", &reading.candidate);
+  const Verdict v = judge(reading.candidate, true, true);
+  if (v.serve) return choose(reading.candidate, v.target, v.confidence, prefix + "; " + v.detail);
+  setScores(&reading.candidate, true);
+  fallBack(prefix + "; " + v.detail, &reading.candidate);
+}
+
+// The best-ranked command that may serve the query. When the closest one is held
+// back, the next few are weighed in turn ("今天冷吗" is closest to tomorrow's
+// weather, which does not know 今天, and served by today's); each must pass the
+// same checks on its own.
+void QueryRouter::decideByRank() {
+  const RouteCandidate& first = d_.candidates.front();
+  if (signals_.multiStep) {
+    setScores(&first, false);
+    return fallBack(describeMatch(first) + "; several steps", &first);
+  }
+  std::string firstHeld;
+  const std::size_t count = std::min(d_.candidates.size(), kAlternatives);
+  for (std::size_t i = 0; i < count; ++i) {
+    const RouteCandidate& c = d_.candidates[i];
+    if (!reportable(c)) break;
+    if (i > 0 && slotsNameAHeldCommand(c, i)) break;
+    Verdict v = judge(c, false, i == 0, i > 0);
+    if (v.serve && v.target == CommandTarget::Local && c.command->risk != RiskClass::None && i == 0) {
+      if (const RouteCandidate* rival = equallyFitting(c)) {
+        setScores(&first, false);
+        return fallBack(describeMatch(c) + "; \"" + rival->command->name + "\" fits the request as well: ambiguous",
+                        &first);
+      }
+    }
+    if (v.serve) {
+      const std::string why =
+          i == 0 ? describeMatch(c) : describeMatch(first) + "; " + firstHeld + "; next: " + describeMatch(c);
+      return choose(c, v.target, v.confidence, why + "; " + v.detail);
+    }
+    if (i == 0) firstHeld = std::move(v.detail);
+    // The slot of a generic pattern named this command: the generic one must not
+    // take what it names for an app ("关掉蓝牙功能" is no app called 蓝牙功能).
+    if (c.namedBySlot) break;
+  }
+  setScores(&first, false);
+  fallBack(describeMatch(first) + "; " + firstHeld, &first);
+}
+
+void QueryRouter::answerNothing(const std::string& why) {
+  setScores(nullptr, false);
+  d_.target = CommandTarget::Chat;
+  d_.confidence = 0.0;
+  d_.reasoning = "nothing recognisable (" + why + "): small talk for the pet, with no confidence";
+}
+
+void QueryRouter::fillAction() {
+  d_.hasPatternAction = d_.hasMatch;
+  if (!d_.hasMatch) return;
+  d_.patternAction = d_.best.command->action;
+  for (const auto& [name, value] : d_.best.slots) {
+    auto same = std::find_if(d_.patternAction.begin(), d_.patternAction.end(),
+                             [&name = name](const auto& field) { return field.first == name; });
+    if (same != d_.patternAction.end()) {
+      same->second = value;
+    } else {
+      d_.patternAction.emplace_back(name, value);
+    }
+  }
+}
+
+RouteDecision QueryRouter::route() {
+  if (!hasWordCharacter(query_.chars)) {
+    answerNothing(query_.size() == 0 ? "empty text" : "no letters, digits or words");
+    return std::move(d_);
+  }
+  d_.candidates = rankCandidates(snapshot_, query_, raw_, !signals_.multiStep);
+  if (!hasScriptCharacter(query_.chars) && closest() == nullptr) {
+    answerNothing("no word that any command knows");
+    return std::move(d_);
+  }
+  std::optional<Reading> reading;
+  if (!signals_.multiStep) reading = readCompound();
+  if (!reading && !signals_.multiStep) reading = readMedia();
+  if (!reading && !signals_.multiStep) reading = readOpen();
+  if (reading && reading->candidate.command == nullptr) {
+    setScores(closest(), false);
+    fallBack(reading->why, nullptr);
+  } else if (reading) {
+    decideReading(*reading);
+  } else if (closest() != nullptr) {
+    decideByRank();
+  } else {
+    setScores(nullptr, false);
+    fallBack("no similar command", nullptr);
+  }
+  fillAction();
+  return std::move(d_);
 }
 
 }  // namespace
 
 RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query) {
-  RouteDecision d;
-  const NormalizedText normalized = normalizeText(query);
-  const QuerySignals signals = readQuerySignals(query, normalized.chars);
-  d.candidates = rankCandidates(snapshot, normalized, query, !signals.multiStep);
-  d.scores.complexity = signals.complexity;
-  d.scores.openEnded = signals.openEnded;
-  if (!d.candidates.empty()) {
-    const RouteCandidate& best = d.candidates.front();
-    d.hasMatch = best.similarity >= kMinReportedSimilarity || best.pattern != nullptr || best.namedBySlot;
-    if (d.hasMatch) {
-      d.best = best;
-      d.scores.semantic = best.similarity;
-      d.scores.domainKeyword = best.keywordCoverage;
-      d.scores.entityMatch = best.pattern != nullptr || best.namedBySlot ? 1.0 : 0.0;
-    }
-  }
-  d.scores.combined = combine(d.scores, snapshot.config.weights);
-  decide(d, signals, snapshot.config.localThreshold);
-  if (d.hasMatch && d.best.pattern != nullptr) {
-    d.hasPatternAction = true;
-    d.patternAction = d.best.command->action;
-    for (const auto& [name, value] : d.best.slots) {
-      auto same = std::find_if(d.patternAction.begin(), d.patternAction.end(),
-                               [&name = name](const auto& field) { return field.first == name; });
-      if (same != d.patternAction.end()) {
-        same->second = value;
-      } else {
-        d.patternAction.emplace_back(name, value);
-      }
-    }
-  }
-  return d;
+  return QueryRouter(snapshot, query, true).route();
 }
 
 }  // namespace norvik

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "candidate_ranking.h"
 #include "command.h"
-#include "command_index.h"
 #include "corpus_snapshot.h"
 
 namespace norvik {
@@ -22,27 +22,15 @@ struct RouteScores {
   double combined = 0.0;
 };
 
-struct RouteCandidate {
-  const Command* command = nullptr;
-  uint32_t position = 0;  // in the snapshot's active commands (and the index)
-  double similarity = 0.0;
-  double raw = 0.0;
-  double keywordCoverage = 0.0;
-  const Pattern* pattern = nullptr;  // a pattern matching the whole query
-  SlotValues slots;
-  bool namedBySlot = false;  // a generic command's slot named this command
-  double rank = 0.0;
-};
-
 struct RouteDecision {
   CommandTarget target = CommandTarget::Chat;
   double confidence = 0.0;
   std::string reasoning;
   RouteScores scores;
-  bool hasMatch = false;  // matchedCommand is reported
-  RouteCandidate best;
+  bool hasMatch = false;  // a command was chosen: matchedCommand is reported
+  RouteCandidate best;    // the chosen command
   bool hasPatternAction = false;
-  ActionFields patternAction;              // the command's action plus captured slots
+  ActionFields patternAction;              // the chosen command's action plus its slots
   std::vector<RouteCandidate> candidates;  // ranked, for verbose replies
 };
 

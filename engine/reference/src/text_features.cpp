@@ -39,8 +39,10 @@ uint64_t wordToken(const std::u32string& text, std::size_t begin, std::size_t en
 
 }  // namespace
 
-std::vector<uint64_t> tokenize(const std::u32string& text) {
-  std::vector<uint64_t> tokens;
+namespace {
+
+void tokenizeInto(const std::u32string& text, std::vector<uint64_t>& tokens) {
+  tokens.clear();
   tokens.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
@@ -54,12 +56,33 @@ std::vector<uint64_t> tokenize(const std::u32string& text) {
       ++i;
     }
   }
+}
+
+struct FeatureScratch {
+  std::vector<uint64_t> tokens;
+  std::vector<WeightedFeature> raw;
+};
+
+}  // namespace
+
+std::vector<uint64_t> tokenize(const std::u32string& text) {
+  std::vector<uint64_t> tokens;
+  tokenizeInto(text, tokens);
   return tokens;
 }
 
 std::vector<WeightedFeature> extractFeatures(const std::u32string& text) {
-  const std::vector<uint64_t> tokens = tokenize(text);
-  std::vector<WeightedFeature> raw;
+  std::vector<WeightedFeature> merged;
+  extractFeatures(text, merged);
+  return merged;
+}
+
+void extractFeatures(const std::u32string& text, std::vector<WeightedFeature>& merged) {
+  thread_local FeatureScratch scratch;
+  std::vector<uint64_t>& tokens = scratch.tokens;
+  std::vector<WeightedFeature>& raw = scratch.raw;
+  tokenizeInto(text, tokens);
+  raw.clear();
   raw.reserve(tokens.size() * 2);
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     raw.push_back({tokens[i], 1.0f, false});
@@ -69,7 +92,7 @@ std::vector<WeightedFeature> extractFeatures(const std::u32string& text) {
     }
   }
   std::sort(raw.begin(), raw.end(), [](const WeightedFeature& a, const WeightedFeature& b) { return a.key < b.key; });
-  std::vector<WeightedFeature> merged;
+  merged.clear();
   merged.reserve(raw.size());
   for (const WeightedFeature& f : raw) {
     if (!merged.empty() && merged.back().key == f.key) {
@@ -78,7 +101,6 @@ std::vector<WeightedFeature> extractFeatures(const std::u32string& text) {
       merged.push_back(f);
     }
   }
-  return merged;
 }
 
 }  // namespace norvik

@@ -20,7 +20,11 @@ struct WeightedFeature {
 
 std::vector<uint64_t> tokenize(const std::u32string& text);
 
-// Distinct features of the text with their occurrence counts.
+// Distinct features of the text with their occurrence counts, in key order.
 std::vector<WeightedFeature> extractFeatures(const std::u32string& text);
+
+// The same into `out` (emptied first), with scratch space of the calling
+// thread: once the vectors have grown, nothing is allocated.
+void extractFeatures(const std::u32string& text, std::vector<WeightedFeature>& out);
 
 }  // namespace norvik

@@ -13,7 +13,7 @@ namespace scripted {
 struct GenerationOptions {
   std::optional<size_t> maxNewTokens;  // absent: no limit
   bool doSample = false;
-  bool applyChatTemplate = false;
+  bool applyChatTemplate = true;  // as in the real GenerationConfig
 };
 
 // Reads the settings of one generate call. The known settings must hold exactly

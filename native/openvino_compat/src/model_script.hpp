@@ -12,6 +12,9 @@ namespace scripted {
 // Name of the file that makes a directory a scripted model.
 inline constexpr const char* kModelScriptFileName = "scripted_model.json";
 
+// Upper bound of the delay members, and of the whole pause of one call (one hour).
+inline constexpr double kMaxDelayMs = 3600000;
+
 inline constexpr const char* kDefaultChatTemplate = "<|im_start|>user\n{prompt}<|im_end|>\n<|im_start|>assistant\n";
 
 // A reply as written in the script: null (no text at all) or one or more
@@ -38,6 +41,10 @@ struct ModelScript {
   std::optional<std::string> failLoad;
   std::optional<std::string> failGenerate;
   bool scoresMismatch = false;
+  // Pause of every answered generate call: delayMs, plus delayMsPerCodePoint
+  // for each code point of the texts returned (milliseconds, 0 = none).
+  double delayMs = 0;
+  double delayMsPerCodePoint = 0;
   // The log path exactly as the script writes it (may be relative).
   std::optional<std::filesystem::path> log;
 };

@@ -72,6 +72,10 @@ class ScriptReader {
     if (member(top, "fail_load", value)) script.failLoad = readString(value, "\"fail_load\"");
     if (member(top, "fail_generate", value)) script.failGenerate = readString(value, "\"fail_generate\"");
     if (member(top, "scores_mismatch", value)) script.scoresMismatch = readBool(value, "\"scores_mismatch\"");
+    if (member(top, "delay_ms", value)) script.delayMs = readDelay(value, "\"delay_ms\"");
+    if (member(top, "delay_ms_per_code_point", value)) {
+      script.delayMsPerCodePoint = readDelay(value, "\"delay_ms_per_code_point\"");
+    }
     if (member(top, "log", value)) {
       const std::string log = readString(value, "\"log\"");
       if (log.empty()) invalid("\"log\" must not be empty");
@@ -100,6 +104,15 @@ class ScriptReader {
     bool flag = false;
     if (value.get_bool().get(flag) != simdjson::SUCCESS) invalid(where + " must be true or false");
     return flag;
+  }
+
+  // Milliseconds: any JSON number from 0 to kMaxDelayMs, fractions allowed.
+  double readDelay(element value, const std::string& where) const {
+    double ms = -1;
+    if (value.get_double().get(ms) != simdjson::SUCCESS || !(ms >= 0 && ms <= kMaxDelayMs)) {
+      invalid(where + " must be a number of milliseconds from 0 to 3600000");
+    }
+    return ms;
   }
 
   std::vector<std::string> readStringArray(element value, const std::string& where) const {

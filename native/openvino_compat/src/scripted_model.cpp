@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "chat_template.hpp"
@@ -50,6 +51,17 @@ std::string joined(const std::vector<std::string>& names) {
     text += name;
   }
   return text;
+}
+
+// The pause of a slow scripted model: a fixed part per call and a part per code
+// point of the texts it returns, like a model that writes token by token.
+void pauseLikeAModel(const ModelScript& script, const std::vector<std::string>& texts) {
+  if (script.delayMs == 0 && script.delayMsPerCodePoint == 0) return;
+  size_t codePoints = 0;
+  for (const std::string& text : texts) codePoints += deskpet::utf8CodePointCount(text);
+  const double ms =
+      std::min(kMaxDelayMs, script.delayMs + script.delayMsPerCodePoint * static_cast<double>(codePoints));
+  std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
 }
 
 }  // namespace
@@ -125,6 +137,7 @@ DecodedResults ScriptedModel::generate(const StringInputs& inputs, const ov::Any
       results.scores.push_back(0.0f);
     }
   }
+  pauseLikeAModel(script_, results.texts);
   if (script_.scoresMismatch) {
     results.scores.clear();
     if (results.texts.empty()) results.texts.emplace_back();

@@ -6,9 +6,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 #include "deskpet/utf8.h"
 
@@ -21,6 +22,12 @@ enum class ControlEscapes { kShortForms, kUnicodeOnly };
 class JsonWriter {
  public:
   explicit JsonWriter(ControlEscapes escapes = ControlEscapes::kShortForms) : escapes_(escapes) {}
+  // Writes into `buffer`, emptied first: a buffer kept from an earlier text
+  // keeps its capacity, so that a steady stream of replies allocates nothing.
+  explicit JsonWriter(std::string buffer, ControlEscapes escapes = ControlEscapes::kShortForms)
+      : escapes_(escapes), out_(std::move(buffer)) {
+    out_.clear();
+  }
 
   JsonWriter& beginObject() { return open('{'); }
   JsonWriter& endObject() { return close('}'); }
@@ -43,7 +50,11 @@ class JsonWriter {
 
   JsonWriter& boolean(bool value) { return number(value ? "true" : "false"); }
   JsonWriter& null() { return number("null"); }
-  JsonWriter& integer(long long value) { return number(std::to_string(value)); }
+  JsonWriter& integer(long long value) {
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return number(std::string_view(buffer, static_cast<std::size_t>(end.ptr - buffer)));
+  }
 
   // Text that is already a JSON number (or literal), written as it is.
   JsonWriter& number(std::string_view text) {
@@ -74,13 +85,15 @@ class JsonWriter {
   JsonWriter& open(char bracket) {
     beforeValue();
     out_ += bracket;
-    containerIsEmpty_.push_back(true);
+    hasValue_ <<= 1;
+    ++depth_;
     return *this;
   }
 
   JsonWriter& close(char bracket) {
     out_ += bracket;
-    containerIsEmpty_.pop_back();
+    hasValue_ >>= 1;
+    --depth_;
     return *this;
   }
 
@@ -90,10 +103,14 @@ class JsonWriter {
       afterKey_ = false;
       return;
     }
-    if (containerIsEmpty_.empty()) return;
-    if (!containerIsEmpty_.back()) out_ += ',';
-    containerIsEmpty_.back() = false;
+    if (depth_ == 0) return;
+    if (hasValue_ & 1) out_ += ',';
+    hasValue_ |= 1;
   }
+
+  // Bytes that stand for themselves in a JSON string: printable ASCII but the
+  // quote and the backslash.
+  static bool isPlainAscii(unsigned char byte) { return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\'; }
 
   void appendControl(unsigned char byte) {
     if (escapes_ == ControlEscapes::kShortForms) {
@@ -112,24 +129,32 @@ class JsonWriter {
 
   void appendEscaped(std::string_view text) {
     out_ += '"';
-    for (std::size_t pos = 0; pos < text.size();) {
-      const auto byte = static_cast<unsigned char>(text[pos]);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+      // The longest run that needs no escape and no replacement goes in at
+      // once: most text (names, reasoning, Chinese slot values) is one run.
+      std::size_t runEnd = pos;
+      while (runEnd < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[runEnd]);
+        if (isPlainAscii(byte)) {
+          ++runEnd;
+          continue;
+        }
+        const std::size_t length = byte < 0x80 ? 0 : utf8SequenceLength(text, runEnd);
+        if (length == 0) break;
+        runEnd += length;
+      }
+      out_.append(text.data() + pos, runEnd - pos);
+      pos = runEnd;
+      if (pos == text.size()) break;
+      const auto byte = static_cast<unsigned char>(text[pos++]);
       if (byte == '"' || byte == '\\') {
         out_ += '\\';
         out_ += static_cast<char>(byte);
-        ++pos;
       } else if (byte < 0x20) {
         appendControl(byte);
-        ++pos;
-      } else if (byte < 0x80) {
-        out_ += static_cast<char>(byte);
-        ++pos;
-      } else if (const std::size_t length = utf8SequenceLength(text, pos); length > 0) {
-        out_.append(text.substr(pos, length));
-        pos += length;
       } else {
-        out_ += "\xEF\xBF\xBD";  // U+FFFD
-        ++pos;
+        out_ += "\xEF\xBF\xBD";  // U+FFFD for a byte of no well-formed sequence
       }
     }
     out_ += '"';
@@ -137,7 +162,10 @@ class JsonWriter {
 
   ControlEscapes escapes_;
   std::string out_;
-  std::vector<bool> containerIsEmpty_;  // one entry per open container
+  // One bit per open container, the innermost lowest: whether a value was
+  // written in it. Good for 64 levels; every text written here nests a few.
+  std::uint64_t hasValue_ = 0;
+  int depth_ = 0;
   bool afterKey_ = false;
 };
 

@@ -129,7 +129,12 @@ TEST_F(EngineApi, RouteReplyHasTheDocumentedShape) {
   simdjson::dom::parser other;
   const auto chat = parse(other, route("你觉得人生的意义是什么？"));
   EXPECT_EQ(std::string_view(chat["target"]), "chat");
-  EXPECT_TRUE(chat["patternAction"].is_null());
+  // The chosen command's action, also without a pattern; null only when no command is chosen.
+  EXPECT_EQ(std::string_view(chat["matchedCommand"]["name"]), "闲聊观点");
+  EXPECT_EQ(std::string_view(chat["patternAction"]["topic"]), "opinion");
+  const auto nothing = parse(other, route("🙂"));
+  EXPECT_TRUE(nothing["matchedCommand"].is_null());
+  EXPECT_TRUE(nothing["patternAction"].is_null());
 }
 
 TEST_F(EngineApi, EscapesUserTextInReplies) {

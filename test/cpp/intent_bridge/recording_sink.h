@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -33,24 +34,24 @@ class RecordingSink {
   Object newObject() { return make(Node::Kind::Object); }
   Array newArray() { return make(Node::Kind::Array); }
 
-  void setNumber(Object& target, const char* key, double value) {
+  void setNumber(Object& target, std::string_view key, double value) {
     auto node = make(Node::Kind::Number);
     node->number = value;
     set(target, key, node);
   }
-  void setString(Object& target, const char* key, const std::string& bytes) {
+  void setString(Object& target, std::string_view key, std::string_view bytes) {
     auto node = make(Node::Kind::String);
-    node->text = bytes;
+    node->text = std::string(bytes);
     set(target, key, node);
   }
-  void setBoolean(Object& target, const char* key, bool value) {
+  void setBoolean(Object& target, std::string_view key, bool value) {
     auto node = make(Node::Kind::Boolean);
     node->boolean = value;
     set(target, key, node);
   }
-  void setNull(Object& target, const char* key) { set(target, key, make(Node::Kind::Null)); }
-  void setObject(Object& target, const char* key, const Object& value) { set(target, key, value); }
-  void setArray(Object& target, const char* key, const Array& value) { set(target, key, value); }
+  void setNull(Object& target, std::string_view key) { set(target, key, make(Node::Kind::Null)); }
+  void setObject(Object& target, std::string_view key, const Object& value) { set(target, key, value); }
+  void setArray(Object& target, std::string_view key, const Array& value) { set(target, key, value); }
   void setElement(Array& target, std::uint32_t index, const Object& value) {
     if (target->kind != Node::Kind::Array || index != target->elements.size() || value == target) {
       ++misuses;
@@ -74,7 +75,7 @@ class RecordingSink {
     return node;
   }
 
-  void set(Object& target, const char* key, std::shared_ptr<Node> value) {
+  void set(Object& target, std::string_view key, std::shared_ptr<Node> value) {
     if (target->kind != Node::Kind::Object || value == target) {
       ++misuses;
       return;
@@ -85,7 +86,7 @@ class RecordingSink {
         return;
       }
     }
-    target->members.emplace_back(key, std::move(value));
+    target->members.emplace_back(std::string(key), std::move(value));
   }
 
   static void renderString(const std::string& text, std::string& out) {

@@ -52,11 +52,14 @@ TEST(Generation, FirstExactRuleAnswers) {
   EXPECT_EQ(reply(pipeline, "你", settings(false, false)), "fallback");
 }
 
-TEST(Generation, ChatTemplateWrapsThePromptOnlyWhenAsked) {
+TEST(Generation, ChatTemplateWrapsThePromptUnlessTurnedOff) {
   ModelDir model(kRules);
   LLMPipeline pipeline(model.path(), "CPU");
   EXPECT_EQ(reply(pipeline, "你好", settings(false, true)), "templated");
-  EXPECT_EQ(reply(pipeline, "你好", {}), "first");
+  EXPECT_EQ(reply(pipeline, "你好", settings(false, false)), "first");
+  // No "apply_chat_template" in the map: on, as in the real GenerationConfig.
+  EXPECT_EQ(reply(pipeline, "你好", {{"do_sample", false}}), "templated");
+  EXPECT_EQ(reply(pipeline, "你好", {}), "templated");
 
   ModelDir custom(R"({"chat_template": "[{prompt}|{prompt}]",
                         "rules": [{"prompt": "[x{prompt}|x{prompt}]", "reply": "both replaced"}]})");

@@ -63,6 +63,10 @@ TEST(ModelLoading, MembersOfTheWrongShapeAreRejected) {
       {R"({"default": ["x", false]})", "\"default\"[1] must be a string"},
       {R"({"scores_mismatch": "yes"})", "\"scores_mismatch\" must be true or false"},
       {R"({"log": ""})", "\"log\" must not be empty"},
+      {R"({"delay_ms": -1})", "\"delay_ms\" must be a number of milliseconds from 0 to 3600000"},
+      {R"({"delay_ms": "5"})", "\"delay_ms\" must be a number of milliseconds from 0 to 3600000"},
+      {R"({"delay_ms_per_code_point": 3600001})",
+       "\"delay_ms_per_code_point\" must be a number of milliseconds from 0 to 3600000"},
   };
   for (const auto& [json, problem] : cases) {
     ModelDir model(json);

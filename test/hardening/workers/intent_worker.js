@@ -7,7 +7,7 @@ const { parentPort, workerData } = require('worker_threads');
 const { intentBridge } = require(workerData.lib);
 
 const TARGETS = new Set(['local', 'llm', 'chat']);
-const { role, rounds, queries, userQuery, userCorpus, userIds, allowedCounts, toleratedErrors } = workerData;
+const { role, rounds, queries, userQuery, userCorpus, userIds, allowedCounts, toleratedErrors, routersLeft } = workerData;
 const violations = [];
 const seen = { userMatched: 0, userAbsent: 0, engineDown: 0, calls: 0 };
 
@@ -84,6 +84,15 @@ function lifecycleRound() {
   else check(false, 'route right after init failed');
 }
 
+// With a shared count of running routers (routersLeft), the rounds are a minimum:
+// a router goes on until it has seen the user commands both present and absent
+// (up to a cap), and the mutator until every router has finished, so that the
+// interleavings checked do not depend on how the threads happen to be scheduled.
+const ROUTER_CAP = 50000;
+const routerWantsMore = () => routersLeft && !(seen.userMatched > 0 && seen.userAbsent > 0);
+const mutatorWantsMore = () => routersLeft && Atomics.load(routersLeft, 0) > 0;
+const more = { router: routerWantsMore, mutator: mutatorWantsMore, lifecycle: () => false }[role];
 const rounder = { router: routerRound, mutator: mutatorRound, lifecycle: lifecycleRound }[role];
-for (let n = 0; n < rounds; n++) rounder(n);
+for (let n = 0; n < rounds || (more() && n < ROUTER_CAP); n++) rounder(n);
+if (role === 'router' && routersLeft) Atomics.sub(routersLeft, 0, 1);
 parentPort.postMessage({ violations, seen });

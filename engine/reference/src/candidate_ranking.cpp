@@ -1,0 +1,287 @@
+#include "candidate_ranking.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "occurrences.h"
+#include "query_coverage.h"
+#include "text_scan.h"
+
+namespace norvik {
+
+namespace {
+
+// How many of the most similar commands are examined further (patterns, keywords).
+constexpr std::size_t kCandidateCount = 10;
+// Commands whose patterns are anchored in the query are examined too, up to this many.
+constexpr std::size_t kPatternCandidateCount = 32;
+// Ranking bonuses: a whole-query pattern match is strong evidence for a command,
+// its keywords in the query weaker evidence.
+constexpr double kPatternBonus = 0.2;
+constexpr double kPatternLiteralBonus = 0.3;
+constexpr double kKeywordBonus = 0.1;
+// A pattern's reading of the query displaces a better-ranked candidate when it
+// matches the pattern's literal text by this much more, and ranks at most this
+// much lower.
+constexpr double kLiteralLead = 0.1;
+constexpr double kReadingGap = 0.3;
+// Keywords up to this length are searched for directly; longer ones in linear
+// time whatever the text (see occurrences.h).
+constexpr std::size_t kShortKeyword = 8;
+// Commands looked up by a slot value when no candidate is the one it names.
+constexpr std::size_t kSlotLookups = 3;
+
+}  // namespace
+
+double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters) {
+  if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
+  std::vector<bool> covered;
+  const auto mark = [&](std::size_t pos, std::size_t length) {
+    if (covered.empty()) covered.assign(query.size(), false);
+    std::fill(covered.begin() + static_cast<long>(pos), covered.begin() + static_cast<long>(pos + length), true);
+  };
+  for (const std::u32string& keyword : command.normalizedKeywords) {
+    if (keyword.size() > query.size() || !characters.mayHold(keyword.front())) continue;
+    if (keyword.size() <= kShortKeyword) {
+      // Short keywords (nearly all of them): a plain search is fastest, and
+      // cannot degrade much.
+      for (std::size_t pos = query.find(keyword); pos != std::u32string::npos; pos = query.find(keyword, pos + 1)) {
+        mark(pos, keyword.size());
+      }
+      continue;
+    }
+    forEachOccurrence(query, keyword, [&](std::size_t pos) { mark(pos, keyword.size()); });
+  }
+  if (covered.empty()) return 0.0;
+  const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), true));
+  return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
+}
+
+namespace {
+
+// Politeness and hesitation around a request that patterns need not spell out.
+const WordTable kLeadingFillers = {U"麻烦你", U"你帮我", U"帮我", U"麻烦",   U"请",   U"帮忙", U"那个",
+                                   U"嗯",     U"呃",     U"就是", U"你给我", U"小爱", U"请问"};
+const WordTable kTrailingFillers = {U"可以吗", U"好吗", U"好不好", U"行不行", U"谢谢", U"吧", U"啊",
+                                    U"呀",     U"哦",   U"嘛",     U"呗",     U"啦",   U"哈", U"了"};
+
+// Politeness and particles, which tell nothing about the command: the query is
+// compared with the commands' texts without them ("帮我把音量调大一点吧" is
+// "音量调大"). Words such as 你 and 我 stay: they tell small talk from requests.
+const WordTable kSearchFillers = {U"请",   U"帮我", U"帮忙", U"麻烦你", U"麻烦",   U"给我", U"一下", U"一点",
+                                  U"吧",   U"啊",   U"呀",   U"哦",     U"嘛",     U"呢",   U"啦",   U"哈",
+                                  U"了",   U"的",   U"把",   U"好吗",   U"可以吗", U"行吗", U"谢谢", U"那个",
+                                  U"这个", U"嗯",   U"呃",   U"就是",   U"呗"};
+
+std::u32string searchText(const std::u32string& query) {
+  std::u32string text;
+  text.reserve(query.size());
+  for (std::size_t pos = 0; pos < query.size();) {
+    const std::size_t n = kSearchFillers.longestAt(query, pos);
+    if (n == 0) text.push_back(query[pos]);
+    pos += n == 0 ? 1 : n;
+  }
+  return text.empty() ? query : text;
+}
+
+// The query without its leading and trailing fillers, and where it starts.
+struct TrimmedQuery {
+  NormalizedText text;
+  std::size_t offset = 0;
+};
+
+NormalizedText slice(const NormalizedText& text, std::size_t begin, std::size_t end) {
+  NormalizedText out;
+  out.chars = text.chars.substr(begin, end - begin);
+  out.byteBegin.assign(text.byteBegin.begin() + static_cast<long>(begin),
+                       text.byteBegin.begin() + static_cast<long>(end));
+  out.byteEnd.assign(text.byteEnd.begin() + static_cast<long>(begin), text.byteEnd.begin() + static_cast<long>(end));
+  return out;
+}
+
+// The query without leading and trailing filler words, or nothing when it has none.
+std::optional<TrimmedQuery> withoutFillers(const NormalizedText& query) {
+  std::size_t begin = 0;
+  std::size_t end = query.size();
+  for (std::size_t n = 0; (n = wordAt(query.chars, begin, kLeadingFillers)) != 0 && begin + n < end;) begin += n;
+  for (std::size_t n = 0; (n = wordBefore(query.chars, end, kTrailingFillers)) != 0 && end - n > begin;) end -= n;
+  if (begin == 0 && end == query.size()) return std::nullopt;
+  return TrimmedQuery{slice(query, begin, end), begin};
+}
+
+// Among the command's patterns that match the whole query, takes the one with the
+// most literal text: "搜索一下{query}" is a better reading than "搜索{query}". The
+// query without its fillers is tried first so that a trailing "吧" does not end
+// up inside a slot.
+void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const std::optional<TrimmedQuery>& trimmed,
+                   std::string_view raw) {
+  const std::pair<const NormalizedText*, std::size_t> texts[] = {
+      {trimmed ? &trimmed->text : nullptr, trimmed ? trimmed->offset : 0}, {&query, 0}};
+  for (const auto& [text, offset] : texts) {
+    if (text == nullptr) continue;
+    for (const Pattern& pattern : candidate.command->patterns) {
+      if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
+      std::vector<std::pair<std::size_t, std::size_t>> spans;
+      if (auto slots = matchPattern(pattern, *text, raw, &spans)) {
+        candidate.pattern = &pattern;
+        candidate.slots = std::move(*slots);
+        for (auto& span : spans) span = {span.first + offset, span.second + offset};
+        candidate.slotSpans = std::move(spans);
+      }
+    }
+    if (candidate.pattern != nullptr) return;
+  }
+}
+
+bool slotNamesCommand(const SlotValues& slots, const Command& command) {
+  for (const auto& slot : slots) {
+    const std::u32string value = normalizeText(slot.second).chars;
+    if (value.size() < 2) continue;
+    for (const std::u32string& keyword : command.normalizedKeywords) {
+      if (keyword.size() < 2) continue;
+      // The keyword names the slot's content: it contains the value, or makes up
+      // at least half of it.
+      if (keyword.find(value) != std::u32string::npos) return true;
+      if (2 * keyword.size() >= value.size() && value.find(keyword) != std::u32string::npos) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::u32string literalText(const Pattern& pattern) {
+  std::u32string text;
+  for (const PatternSegment& segment : pattern.segments) text += segment.literal;
+  return text;
+}
+
+double keywordCoverage(const Command& command, const std::u32string& query) {
+  return keywordCoverage(command, query, CharacterFilter(query));
+}
+
+RouteCandidate candidateFor(const CorpusSnapshot& snapshot, uint32_t position, const NormalizedText& query) {
+  RouteCandidate candidate;
+  candidate.command = snapshot.active[position].get();
+  candidate.position = position;
+  for (const SimilarityHit& self : snapshot.index->search(query.chars, 0, {position})) {
+    candidate.similarity = self.similarity;
+    candidate.raw = self.raw;
+  }
+  candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars);
+  candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
+  return candidate;
+}
+
+namespace {
+
+// A pattern that reads the whole query is weighed against a better-ranked
+// candidate without one by comparing both on the pattern's literal text alone
+// (the query without what the slots captured). The pattern's command wins when
+// the other one matches that text at least as well as the whole query, so the
+// slot holds what the other command leaves out ("北京" in "北京明天会下雨吗"), or
+// when it matches the literal text clearly better and is not far behind, so the
+// words around the slots decide ("搜索" against "放一下" in
+// "搜索胡歌演的琅琊榜", where the title matches an example of the other).
+void preferPatternReading(std::vector<RouteCandidate>& candidates, const CommandIndex& index) {
+  if (candidates.size() < 2 || candidates.front().pattern != nullptr) return;
+  const auto reading = std::find_if(candidates.begin() + 1, candidates.end(),
+                                    [](const RouteCandidate& c) { return c.pattern != nullptr && !c.slots.empty(); });
+  if (reading == candidates.end() || slotNamesCommand(reading->slots, *candidates.front().command)) return;
+  const RouteCandidate& best = candidates.front();
+  double bestOnLiteral = 0.0;
+  double readingOnLiteral = 0.0;
+  for (const SimilarityHit& hit : index.search(literalText(*reading->pattern), 0, {best.position, reading->position})) {
+    if (hit.command == best.position) bestOnLiteral = hit.similarity;
+    if (hit.command == reading->position) readingOnLiteral = hit.similarity;
+  }
+  const bool slotIsLeftOut = bestOnLiteral >= best.similarity;
+  const bool wordsDecide = readingOnLiteral > bestOnLiteral + kLiteralLead && reading->rank + kReadingGap >= best.rank;
+  if (slotIsLeftOut || wordsDecide) std::rotate(candidates.begin(), reading, reading + 1);
+}
+
+bool sameType(const Command& a, const Command& b) {
+  const std::string* type = a.actionValue("type");
+  return type != nullptr && b.hasActionType(*type);
+}
+
+// A generic command whose slot captured what another candidate is specifically
+// about ("关掉{app}" reading "关掉声音") gives way to that candidate, when that
+// one does the same kind of thing or knows the pattern's words of direction:
+// "退出全屏" names the command that makes a window full screen, which does the
+// opposite. The named candidate keeps where the slots stood, so that the router
+// can tell whether it explains what they captured.
+void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapshot& snapshot,
+                    const NormalizedText& query) {
+  if (candidates.empty() || candidates.front().pattern == nullptr) return;
+  const SlotValues& slots = candidates.front().slots;
+  const Command& generic = *candidates.front().command;
+  for (std::size_t i = 1; i < candidates.size(); ++i) {
+    // A command with patterns of its own reads its details from slots too: it
+    // is no more specific ("电影" captured by a video search names no film).
+    const Command& named = *candidates[i].command;
+    if (named.target == CommandTarget::Chat || !named.patterns.empty()) continue;
+    if (!sameType(generic, named) && !knowsDirections(named, *candidates.front().pattern)) continue;
+    if (slotNamesCommand(slots, named)) {
+      candidates[i].namedBySlot = true;
+      candidates[i].slotSpans = candidates.front().slotSpans;
+      std::rotate(candidates.begin(), candidates.begin() + static_cast<long>(i),
+                  candidates.begin() + static_cast<long>(i + 1));
+      return;
+    }
+  }
+  // The named command may share too little with the whole query to be a
+  // candidate ("open qq" is one unknown word): look the slot values up. Found
+  // this way, it must do the same kind of thing as the generic command (open an
+  // app, not close it).
+  for (const auto& slot : slots) {
+    for (const SimilarityHit& hit : snapshot.index->search(normalizeText(slot.second).chars, kSlotLookups)) {
+      const Command& command = *snapshot.active[hit.command];
+      if (command.target == CommandTarget::Chat || !command.patterns.empty() || !sameType(generic, command) ||
+          !slotNamesCommand(slots, command)) {
+        continue;
+      }
+      RouteCandidate named = candidateFor(snapshot, hit.command, query);
+      named.namedBySlot = true;
+      named.slotSpans = candidates.front().slotSpans;
+      candidates.insert(candidates.begin(), std::move(named));
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
+                                           std::string_view raw, bool tryPatterns) {
+  std::vector<RouteCandidate> candidates;
+  candidates.reserve(kCandidateCount + kPatternCandidateCount);
+  const CharacterFilter characters(query.chars);
+  const std::optional<TrimmedQuery> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
+  const std::vector<uint32_t> withPatterns =
+      tryPatterns ? snapshot.index->patternCommands(query.chars, kPatternCandidateCount) : std::vector<uint32_t>{};
+  for (const SimilarityHit& hit : snapshot.index->search(searchText(query.chars), kCandidateCount, withPatterns)) {
+    RouteCandidate candidate;
+    candidate.command = snapshot.active[hit.command].get();
+    candidate.position = hit.command;
+    candidate.similarity = hit.similarity;
+    candidate.raw = hit.raw;
+    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters);
+    if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
+    candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
+    if (candidate.pattern != nullptr) {
+      // The more of the query the pattern spells out, the stronger the evidence.
+      const double literalShare = static_cast<double>(candidate.pattern->literalLength) /
+                                  static_cast<double>(std::max<std::size_t>(query.size(), 1));
+      candidate.rank += kPatternBonus + kPatternLiteralBonus * std::min(1.0, literalShare);
+    }
+    candidates.push_back(std::move(candidate));
+  }
+  std::stable_sort(candidates.begin(), candidates.end(),
+                   [](const RouteCandidate& a, const RouteCandidate& b) { return a.rank > b.rank; });
+  preferPatternReading(candidates, *snapshot.index);
+  preferSpecific(candidates, snapshot, query);
+  return candidates;
+}
+
+}  // namespace norvik

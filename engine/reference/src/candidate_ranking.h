@@ -1,0 +1,45 @@
+// Candidate commands for a query: the most similar ones and those whose
+// patterns are anchored in it, each with its keyword coverage and the pattern
+// that reads the whole query, ranked, with the readings that move a more
+// specific command or a pattern's reading to the front.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "command.h"
+#include "corpus_snapshot.h"
+#include "text_normalizer.h"
+#include "text_scan.h"
+
+namespace norvik {
+
+struct RouteCandidate {
+  const Command* command = nullptr;
+  uint32_t position = 0;  // in the snapshot's active commands (and the index)
+  double similarity = 0.0;
+  double raw = 0.0;
+  double keywordCoverage = 0.0;
+  const Pattern* pattern = nullptr;  // a pattern matching the whole query
+  SlotValues slots;
+  std::vector<std::pair<std::size_t, std::size_t>> slotSpans;  // where the slots stand in the normalised query
+  bool namedBySlot = false;                                    // a generic command's slot named this command
+  double rank = 0.0;
+};
+
+// Ranked candidates, best first. Patterns are tried only when `tryPatterns`.
+std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
+                                           std::string_view raw, bool tryPatterns);
+
+// Share of the query's characters covered by the command's keywords, doubled,
+// capped at 1. `characters` holds the query's characters.
+double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters);
+double keywordCoverage(const Command& command, const std::u32string& query);
+
+// The pattern's literal text (the query without what its slots captured).
+std::u32string literalText(const Pattern& pattern);
+
+// A candidate for a command found otherwise than by ranking, with its similarity to the query.
+RouteCandidate candidateFor(const CorpusSnapshot& snapshot, uint32_t position, const NormalizedText& query);
+
+}  // namespace norvik

@@ -1,0 +1,105 @@
+#include "open_request.h"
+
+#include "text_scan.h"
+
+namespace norvik {
+
+namespace {
+
+const WordTable kLeads = {U"请",   U"帮我", U"给我", U"麻烦你", U"麻烦", U"你帮我", U"替我",
+                          U"我要", U"我想", U"帮忙", U"快",     U"赶紧", U"再",     U"能不能"};
+const WordTable kVerbs = {U"打开", U"启动", U"运行", U"开启", U"进入",   U"访问", U"登录",
+                          U"登陆", U"开",   U"上",   U"去",   U"进一下", U"进"};
+// Verbs that follow the name ("微信打开一下").
+const WordTable kVerbsAfterName = {U"打开", U"启动", U"开启", U"运行", U"打开一下", U"启动一下", U"开一下"};
+// Words between the verb and the name.
+const WordTable kFillers = {U"一下", U"一个", U"个", U"下", U"那个", U"这个", U"一会儿", U"会儿", U"一会"};
+// Words after the name.
+const WordTable kTails = {U"吧",   U"啊",   U"呀",   U"哦",   U"嘛",   U"呢",  U"啦",   U"好吗",   U"可以吗", U"行吗",
+                          U"谢谢", U"一下", U"给我", U"软件", U"应用", U"app", U"程序", U"客户端", U"看看"};
+const WordTable kSiteTails = {U"网站", U"官网", U"网页版", U"网页", U"主页", U"首页", U"网址"};
+// 开 followed by these is another word: 开会, 开车, 开心, 开始 …
+constexpr std::u32string_view kNotOpenAfter =
+    U"会车心始学玩门关机发展工业口水花饭刀药票窗除放通户价销胃朗张端头局场幕拓采导动课庭战枪火荒辟创着了到过完好得的";
+
+bool looksLikeAddress(const std::u32string& name) {
+  if (name.find(U"www") != std::u32string::npos || name.find(U"http") != std::u32string::npos) return true;
+  for (const std::u32string_view end : {U"com", U"cn", U"net", U"org"}) {
+    if (name.size() > end.size() + 1 && name.compare(name.size() - end.size(), end.size(), end) == 0) return true;
+  }
+  return false;
+}
+
+// 开 opens something only after a polite lead or before 一下 / 个, and never
+// where it starts another word (开会, 开个玩笑).
+bool openReadsAName(const std::u32string& query, std::size_t begin, std::size_t filler, bool polite) {
+  if (!polite && filler == 0) return false;
+  const std::size_t name = begin + filler;
+  if (name >= query.size()) return false;
+  const bool quickLook = query.compare(begin, 2, U"一下") == 0;
+  return quickLook || kNotOpenAfter.find(query[name]) == std::u32string_view::npos;
+}
+
+// The name between `begin` and the trailing particles before `end`, with what
+// it says about being a site.
+std::optional<OpenRequest> nameBetween(const std::u32string& query, std::size_t begin, std::size_t end) {
+  for (int round = 0; round < 3 && end > begin + 1; ++round) {
+    const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kTails);
+    if (n == 0 || end - n <= begin) break;
+    end -= n;
+  }
+  if (end <= begin) return std::nullopt;
+  OpenRequest request{begin, end, false, false};
+  const std::u32string name = query.substr(begin, end - begin);
+  if (const std::size_t n = wordBefore(name, name.size(), kSiteTails); n > 0 && n < name.size()) {
+    request.nameEnd -= n;
+    request.website = request.siteWord = true;
+  } else if (name.size() >= 2 && name.back() == U'网') {
+    request.website = true;
+  } else if (looksLikeAddress(name)) {
+    request.website = request.siteWord = true;
+  }
+  return request;
+}
+
+std::size_t skipLeads(const std::u32string& query, bool& polite) {
+  std::size_t pos = 0;
+  for (int round = 0; round < 2; ++round) {
+    const std::size_t n = wordAt(query, pos, kLeads);
+    if (n == 0) break;
+    pos += n;
+    polite = true;
+  }
+  return pos;
+}
+
+// "把微信打开", "微信打开一下": the name first, the verb at the end.
+std::optional<OpenRequest> readNameFirst(const std::u32string& query, std::size_t pos) {
+  std::size_t end = query.size();
+  for (int round = 0; round < 2 && end > pos; ++round) end -= wordBefore(query, end, kTails);
+  const std::size_t verb = wordBefore(query, end, kVerbsAfterName);
+  if (verb == 0) return std::nullopt;
+  const bool handle = query.compare(pos, 1, U"把") == 0;
+  const std::size_t begin = pos + (handle ? 1 : 0);
+  if (end - verb <= begin) return std::nullopt;
+  return nameBetween(query, begin, end - verb);
+}
+
+}  // namespace
+
+std::optional<OpenRequest> readOpenRequest(const std::u32string& query) {
+  bool polite = false;
+  const std::size_t pos = skipLeads(query, polite);
+  const std::size_t verbLength = wordAt(query, pos, kVerbs);
+  if (verbLength == 0) return readNameFirst(query, pos);
+  const std::u32string verb = query.substr(pos, verbLength);
+  std::size_t begin = pos + verbLength;
+  const std::size_t filler = wordAt(query, begin, kFillers);
+  if (verb == U"开" && !openReadsAName(query, begin, filler, polite)) return std::nullopt;
+  begin += filler;
+  auto request = nameBetween(query, begin, query.size());
+  if (request && (verb == U"上" || verb == U"去" || verb == U"进") && !request->website) return std::nullopt;
+  return request;
+}
+
+}  // namespace norvik

@@ -1,0 +1,213 @@
+#include "query_coverage.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "text_normalizer.h"
+#include "text_scan.h"
+
+namespace norvik {
+
+namespace {
+
+// Words that carry no meaning of their own in a request.
+const WordTable kFillers = {U"请",     U"帮我", U"帮忙", U"麻烦你", U"麻烦",   U"给我",     U"替我", U"我想", U"我要",
+                            U"我需要", U"一下", U"一点", U"点儿",   U"一些",   U"吧",       U"啊",   U"呀",   U"哦",
+                            U"嘛",     U"呢",   U"啦",   U"哈",     U"了",     U"的",       U"把",   U"好吗", U"可以吗",
+                            U"行吗",   U"谢谢", U"这个", U"那个",   U"快点",   U"赶紧",     U"马上", U"看看", U"你",
+                            U"我",     U"吗",   U"个",   U"呗",     U"嗯",     U"呃",       U"就是", U"给",   U"一段",
+                            U"一张",   U"一支", U"一次", U"功能",   U"能不能", U"可不可以", U"可以", U"能",   U"稍微",
+                            U"有点",   U"程序", U"软件", U"客户端", U"再"};
+
+// Words whose characters say no direction although some of them would alone
+// (早上, 当前, 下班, 一下…).
+const WordTable kNotDirections = {U"早上", U"晚上", U"上午", U"下午", U"中午",  U"马上", U"上班", U"下班", U"网上",
+                                  U"线上", U"上网", U"下载", U"一下", U"下来",  U"上来", U"起来", U"大家", U"大概",
+                                  U"高铁", U"小时", U"多大", U"高兴", U"开心",  U"当前", U"以前", U"前面", U"后面",
+                                  U"以后", U"之后", U"然后", U"最后", U"大小",  U"上面", U"下面", U"加油", U"小爱",
+                                  U"小度", U"设备", U"关于", U"开会", U"上一下"};
+
+// After a verb, 下 and 上 only complete it ("开下" is "开一下", "锁上" locks).
+bool completesVerb(const std::u32string& query, std::size_t i) {
+  static constexpr std::u32string_view kBefore下 = U"开关看查搜听设调清截录锁停放";
+  static constexpr std::u32string_view kBefore上 = U"锁关连合盖贴";
+  if (i == 0) return false;
+  if (query[i] == U'下') return kBefore下.find(query[i - 1]) != std::u32string_view::npos;
+  if (query[i] == U'上') return kBefore上.find(query[i - 1]) != std::u32string_view::npos;
+  return false;
+}
+
+constexpr std::u32string_view kNegations = U"不别没甭勿";
+
+// Numerals are folded together so that "调到三十" knows "调到五十", and so are
+// words of the same meaning: "音量低一点" is "音量小一点", "关掉" is "关闭",
+// "启动" opens like "打开", "设成" adjusts like "调成", "下一曲" is "下一首".
+char32_t fold(char32_t c) {
+  if (c >= U'0' && c <= U'9') return U'0';
+  if (c < 0x4E00) return c;
+  static const std::pair<char32_t, char32_t> kFolds[] = {
+      {U'一', U'0'},  {U'七', U'0'},  {U'万', U'0'},  {U'三', U'0'},  {U'两', U'0'},  {U'九', U'0'},  {U'二', U'0'},
+      {U'五', U'0'},  {U'八', U'0'},  {U'六', U'0'},  {U'减', U'小'}, {U'加', U'大'}, {U'十', U'0'},  {U'千', U'0'},
+      {U'升', U'大'}, {U'四', U'0'},  {U'增', U'大'}, {U'提', U'大'}, {U'百', U'0'},  {U'降', U'小'}, {U'零', U'0'},
+      {U'高', U'大'}, {U'低', U'小'}, {U'掉', U'闭'}, {U'启', U'开'}, {U'设', U'调'}, {U'改', U'调'}, {U'曲', U'首'},
+      {U'集', U'首'}, {U'瞧', U'看'}, {U'瞅', U'看'}};
+  static const auto kSorted = [] {
+    std::vector<std::pair<char32_t, char32_t>> sorted(std::begin(kFolds), std::end(kFolds));
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+  }();
+  const auto it = std::lower_bound(kSorted.begin(), kSorted.end(), std::make_pair(c, char32_t{0}));
+  return it != kSorted.end() && it->first == c ? it->second : c;
+}
+
+uint64_t pairKey(char32_t a, char32_t b) {
+  return (static_cast<uint64_t>(a) << 32) | static_cast<uint64_t>(b);
+}
+
+void addPairs(const std::u32string& text, std::vector<uint64_t>& pairs) {
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) pairs.push_back(pairKey(fold(text[i]), fold(text[i + 1])));
+}
+
+// `a` and `b` folded.
+bool knowsFolded(const Command& command, char32_t a, char32_t b) {
+  return std::binary_search(command.knownPairs.begin(), command.knownPairs.end(), pairKey(a, b));
+}
+
+// Marks the positions of the listed words (`mark` true) or clears them.
+void markWords(const std::u32string& text, const WordTable& words, std::vector<bool>& flags, bool mark) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t n = words.longestAt(text, pos);
+    if (n == 0) {
+      ++pos;
+      continue;
+    }
+    std::fill(flags.begin() + static_cast<long>(pos), flags.begin() + static_cast<long>(pos + n), mark);
+    pos += n;
+  }
+}
+
+}  // namespace
+
+CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations)
+    : filler_(query.size(), false), direction_(query.size(), false), negations_(std::move(negations)) {
+  folded_.reserve(query.size());
+  for (const char32_t c : query) folded_.push_back(fold(c));
+  markWords(query, kFillers, filler_, true);
+  for (std::size_t i = 0; i < query.size(); ++i) {
+    direction_[i] = isDirectionCharacter(query[i]) && !completesVerb(query, i);
+  }
+  markWords(query, kNotDirections, direction_, false);
+  for (std::size_t i = 0; i < query.size(); ++i) {
+    if (!filler_[i]) content_.push_back(query[i]);
+  }
+}
+
+Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::size_t end,
+                             const std::vector<bool>& given) const {
+  Coverage coverage;
+  if (end > folded_.size() || begin >= end || end - begin > kMaxCoveredQueryLength) {
+    coverage.content = std::max<std::size_t>(1, end > begin ? end - begin : 1);
+    coverage.negationExplained = negations_.empty();
+    coverage.directionExplained = false;
+    return coverage;
+  }
+  // Adjacency skips the fillers between meaningful characters, so "开一下扣扣"
+  // is "开扣扣" to a command that knows "打开扣扣".
+  std::size_t previous = end;  // the meaningful character before, if any
+  std::size_t pending = end;   // a meaningful character not yet explained by its next neighbour
+  bool explainedWithPrevious = false;
+  bool negationOutside = false;
+  const auto settle = [&](std::size_t i, bool explained) {
+    ++coverage.content;
+    // A word of direction that the command uses elsewhere is its own, in
+    // whatever order the request puts it ("蓝牙关了" for "关闭蓝牙", "亮度低点"
+    // for "调低亮度").
+    const bool ownDirection = !explained && direction_[i] && knowsCharacter(command, folded_[i]);
+    if (explained || ownDirection) {
+      ++coverage.explained;
+      return;
+    }
+    if (direction_[i]) coverage.directionExplained = false;
+    if (std::find(negations_.begin(), negations_.end(), i) != negations_.end()) negationOutside = true;
+  };
+  for (std::size_t i = begin; i < end; ++i) {
+    if (filler_[i]) continue;
+    const bool captured = !given.empty() && given[i];
+    const bool withPrevious = previous != end && knowsFolded(command, folded_[previous], folded_[i]);
+    if (pending != end) settle(pending, explainedWithPrevious || withPrevious);
+    pending = i;
+    explainedWithPrevious = captured || withPrevious;
+    previous = i;
+  }
+  if (pending != end) settle(pending, explainedWithPrevious);
+  // A negation is explained when the command's own words negate too ("别关电脑"
+  // for the command that knows "不要关机"); a command that never negates does
+  // not run against one ("不要关机").
+  if (negationOutside) {
+    coverage.negationExplained =
+        std::any_of(kNegations.begin(), kNegations.end(), [&](char32_t c) { return knowsCharacter(command, c); });
+  }
+  return coverage;
+}
+
+std::vector<uint64_t> collectKnownPairs(const Command& command) {
+  std::vector<uint64_t> pairs;
+  // Each text with and without its fillers: a query's fillers are skipped too
+  // ("换个皮肤吧" is "换皮肤" to the command that knows "换个皮肤").
+  const auto addText = [&pairs](const std::string& text) {
+    const std::u32string chars = normalizeText(text).chars;
+    addPairs(chars, pairs);
+    std::vector<bool> filler(chars.size(), false);
+    markWords(chars, kFillers, filler, true);
+    std::u32string content;
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+      if (!filler[i]) content.push_back(chars[i]);
+    }
+    if (content.size() != chars.size()) addPairs(content, pairs);
+  };
+  addText(command.name);
+  for (const std::string& example : command.examples) addText(example);
+  for (const std::u32string& keyword : command.normalizedKeywords) addPairs(keyword, pairs);
+  std::sort(pairs.begin(), pairs.end());
+  pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+  pairs.shrink_to_fit();
+  return pairs;
+}
+
+bool knowsWords(const Command& command, const std::u32string& words) {
+  if (words.size() == 1) return knowsCharacter(command, words.front());
+  for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+    if (!knowsFolded(command, fold(words[i]), fold(words[i + 1]))) return false;
+  }
+  return words.size() >= 2;
+}
+
+bool knowsCharacter(const Command& command, char32_t c) {
+  const uint64_t folded = fold(c);
+  return std::any_of(command.knownPairs.begin(), command.knownPairs.end(),
+                     [folded](uint64_t pair) { return (pair >> 32) == folded || (pair & 0xFFFFFFFFu) == folded; });
+}
+
+bool isDirectionCharacter(char32_t c) {
+  // 今 and 明 too: today's weather is not tomorrow's.
+  static constexpr std::u32string_view kDirections =
+      U"开关启停退取消删除设定增减加降高低大小亮暗上下前后静连断锁解清录截暂继今明";
+  return kDirections.find(c) != std::u32string_view::npos;
+}
+
+bool knowsDirections(const Command& command, const Pattern& pattern) {
+  for (const PatternSegment& segment : pattern.segments) {
+    const std::u32string& literal = segment.literal;
+    for (std::size_t pos = 0; pos < literal.size();) {
+      if (const std::size_t n = kNotDirections.longestAt(literal, pos)) {
+        pos += n;
+        continue;
+      }
+      if (isDirectionCharacter(literal[pos]) && !knowsCharacter(command, literal[pos])) return false;
+      ++pos;
+    }
+  }
+  return true;
+}
+
+}  // namespace norvik

@@ -1,0 +1,73 @@
+// How much of a query a command explains: the share of the query's meaningful
+// characters (fillers such as 请, 帮我, 一下, 吧 left out) that stand in a pair
+// of adjacent characters the command knows from its name, examples and
+// keywords, or that its pattern captured in a slot. A command that explains
+// little of a query ("看中国好声音" for a volume command that knows 声音) is not
+// what the user asked for, however similar it looks. Words of direction (开/关,
+// 高/低, 今天/明天…) and negations must be the command's own.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "command.h"
+
+namespace norvik {
+
+struct Coverage {
+  std::size_t content = 0;         // meaningful characters of the query
+  std::size_t explained = 0;       // of those, the ones the command explains
+  bool negationExplained = true;   // every negation of the query stands in the command's words
+  bool directionExplained = true;  // the command knows every word of direction (开/关, 高/低, 上/下…)
+
+  double share() const { return content == 0 ? 0.0 : static_cast<double>(explained) / static_cast<double>(content); }
+};
+
+// Longer queries are never explained: a machine-changing command does not run
+// on a paragraph.
+constexpr std::size_t kMaxCoveredQueryLength = 96;
+
+// A query prepared once for measuring how much of it commands explain: its
+// characters folded (numerals together, 低/减/降 with 小, 高/增/加 with 大), which
+// of them are fillers and which say a direction.
+class CoveredQuery {
+ public:
+  CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations);
+
+  // Coverage of query[begin, end) by the command; `given` (empty, or one flag
+  // per character) marks characters that a pattern captured.
+  Coverage cover(const Command& command, std::size_t begin, std::size_t end, const std::vector<bool>& given = {}) const;
+
+  // The meaningful characters alone ("帮我关一下电脑" → "关电脑").
+  const std::u32string& content() const { return content_; }
+
+ private:
+  std::u32string folded_;
+  std::vector<bool> filler_;
+  std::vector<bool> direction_;
+  std::vector<std::size_t> negations_;
+  std::u32string content_;
+};
+
+// The sorted pairs of adjacent characters of the command's texts.
+std::vector<uint64_t> collectKnownPairs(const Command& command);
+
+// Whether the command knows every pair of adjacent characters of `words`, or,
+// for a single character, the character.
+bool knowsWords(const Command& command, const std::u32string& words);
+
+// Whether the command knows the character in some pair of its words.
+bool knowsCharacter(const Command& command, char32_t c);
+
+// Whether the character decides what a command does to its object (开/关, 高/低,
+// 上/下, 取消, 今/明…): a command must explain such a character to run.
+bool isDirectionCharacter(char32_t c);
+
+// Whether the command knows every word of direction in the pattern's literal
+// text: 静音 knows the 关 of "关掉{app}", the full-screen command does not know
+// the 退 of "退出{app}".
+bool knowsDirections(const Command& command, const Pattern& pattern);
+
+}  // namespace norvik

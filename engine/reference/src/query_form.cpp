@@ -1,0 +1,140 @@
+#include "query_form.h"
+
+#include "text_scan.h"
+
+namespace norvik {
+
+namespace {
+
+// Questions about a thing, whatever follows them.
+const WordTable kAboutWords = {U"为什么",   U"为啥",     U"为何",     U"凭什么",   U"什么意思", U"啥意思",
+                               U"是什么",   U"是啥",     U"什么是",   U"干啥的",   U"干什么的", U"干嘛的",
+                               U"做什么的", U"有什么用", U"有啥用",   U"什么用",   U"是谁",     U"谁是",
+                               U"怎么办",   U"咋办",     U"怎么回事", U"什么原因", U"啥原因"};
+// Words that ask how; followed by a verb they ask how to do it ("怎么关机"),
+// followed by 样 they ask how something is ("天气怎么样").
+const WordTable kHowWords = {U"怎么", U"怎样", U"如何", U"咋"};
+// Questions a query command may answer.
+const WordTable kAskingWords = {U"是不是",   U"有没有", U"会不会", U"要不要", U"对不对", U"多少", U"几点",   U"几号",
+                                U"什么时候", U"在哪",   U"放哪",   U"哪里",   U"哪儿",   U"哪",   U"怎么样", U"怎样",
+                                U"咋样",     U"多久",   U"多高",   U"多远",   U"多大",   U"多长", U"几个",   U"几岁"};
+const WordTable kPoliteLeads = {U"请",     U"帮我",   U"帮忙",     U"麻烦", U"给我",   U"替我", U"你能",
+                                U"你可以", U"能不能", U"可不可以", U"能否", U"可以帮", U"能帮", U"可以给"};
+const WordTable kPoliteTails = {U"好吗", U"好不好", U"可以吗", U"行吗", U"行不行", U"谢谢", U"好么", U"可以不"};
+// Phrases with 不 that ask rather than negate.
+const WordTable kNotNegations = {U"能不能", U"可不可以", U"好不好", U"行不行", U"是不是", U"要不要",
+                                 U"会不会", U"对不对",   U"有没有", U"可以不", U"不错"};
+constexpr std::u32string_view kNegationCharacters = U"别不没甭勿";
+
+bool endsWithQuestionParticle(const std::u32string& text) {
+  return !text.empty() && (text.back() == U'吗' || text.back() == U'么' || text.back() == U'呢');
+}
+
+// Reads 怎么 / 如何 … at `pos`; returns the question's words and its kind.
+QuestionKind readHow(const std::u32string& text, std::size_t pos, std::size_t length, std::u32string& words) {
+  const std::size_t next = pos + length;
+  if (next >= text.size() || text[next] == U'样' || text[next] == U'了' || text[next] == U'啦') {
+    words = text.substr(pos, std::min(text.size(), next + 1) - pos);
+    return QuestionKind::Asking;
+  }
+  words = text.substr(pos, length + 1);
+  return QuestionKind::About;
+}
+
+void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& form) {
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (const std::size_t n = wordAt(text, pos, kAboutWords)) {
+      form.question = QuestionKind::About;
+      form.questionWords = text.substr(pos, n);
+      form.questionAt = pos;
+      return;
+    }
+  }
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (const std::size_t n = wordAt(text, pos, kAskingWords)) {
+      form.question = QuestionKind::Asking;
+      form.questionWords = text.substr(pos, n);
+      form.questionAt = pos;
+      // "怎么样" is a state question, but 怎么 before a verb asks how to do something.
+      if (text.compare(pos, 2, U"怎样") != 0 && text.compare(pos, 3, U"怎么样") != 0) return;
+    }
+    if (const std::size_t n = wordAt(text, pos, kHowWords)) {
+      std::u32string words;
+      const QuestionKind kind = readHow(text, pos, n, words);
+      if (kind == QuestionKind::About || form.question == QuestionKind::None) {
+        form.question = kind;
+        form.questionWords = std::move(words);
+        form.questionAt = pos;
+      }
+      if (kind == QuestionKind::About) return;
+    }
+  }
+  if (form.question != QuestionKind::None) return;
+  const bool questionMark =
+      raw.find('?') != std::string_view::npos || raw.find("\xEF\xBC\x9F") != std::string_view::npos;
+  if (endsWithQuestionParticle(text) && !form.politeRequest) {
+    form.question = QuestionKind::Asking;
+    form.questionWords = text.substr(text.size() - 1);
+    form.questionAt = text.size() - 1;
+  } else if (questionMark && !form.politeRequest) {
+    form.question = QuestionKind::Asking;
+  }
+}
+
+void readPoliteness(const std::u32string& text, QueryForm& form) {
+  const std::size_t lead = std::min<std::size_t>(text.size(), 4);
+  for (std::size_t pos = 0; pos < lead; ++pos) {
+    if (wordAt(text, pos, kPoliteLeads) != 0) form.politeRequest = true;
+  }
+  std::u32string_view rest(text);
+  // A trailing 吗 after a polite lead is part of the request ("你能打开微信吗").
+  if (form.politeRequest && !rest.empty() && rest.back() == U'吗') rest.remove_suffix(1);
+  // "…好吗" asks politely; "…不好吗" asks whether something is bad.
+  const std::size_t tail = wordBefore(rest, rest.size(), kPoliteTails);
+  if (tail != 0 && !(tail < rest.size() && rest[rest.size() - tail - 1] == U'不')) form.politeRequest = true;
+}
+
+void readNegations(const std::u32string& text, QueryForm& form) {
+  std::size_t skipTo = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (pos < skipTo) continue;
+    if (const std::size_t n = wordAt(text, pos, kNotNegations)) {
+      skipTo = pos + n;
+      continue;
+    }
+    if (kNegationCharacters.find(text[pos]) != std::u32string_view::npos) form.negations.push_back(pos);
+  }
+}
+
+}  // namespace
+
+const char* questionName(QuestionKind kind) {
+  switch (kind) {
+    case QuestionKind::About:
+      return "a question about it";
+    case QuestionKind::Asking:
+      return "a question";
+    case QuestionKind::None:
+      break;
+  }
+  return "a request";
+}
+
+QueryForm readQueryForm(std::string_view raw, const std::u32string& text) {
+  QueryForm form;
+  readPoliteness(text, form);
+  readQuestion(raw, text, form);
+  // A polite request phrased as a yes/no question is a request ("能不能帮我关一下灯").
+  if (form.politeRequest && form.question == QuestionKind::Asking) {
+    const bool politePhrase = form.questionWords.empty() || form.questionWords == U"吗" ||
+                              containsAny(text, {U"能不能", U"可不可以", U"好不好", U"行不行"});
+    if (politePhrase) {
+      form.question = QuestionKind::None;
+      form.questionWords.clear();
+    }
+  }
+  readNegations(text, form);
+  return form;
+}
+
+}  // namespace norvik

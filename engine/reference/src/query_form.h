@@ -1,0 +1,36 @@
+// The form of a request, read from its words alone: a question about something
+// (how to, why, what it means, what it is for, what to do), a question that a
+// query command may answer (…吗, 是不是, 怎么样, 多少), a polite request phrased
+// as a question (能不能帮我…, …好吗), and negations (别, 不要…). Only a command
+// whose own words carry the question may answer a question about something,
+// and a machine-changing command never runs on a question or against a
+// negation it does not spell out.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norvik {
+
+enum class QuestionKind {
+  None,
+  About,   // wants an answer about a thing: 怎么关机, 微信是干啥的, 皮肤病怎么办
+  Asking,  // yes/no or state: 明天会下雨吗, 天气怎么样, 电量还有多少
+};
+
+struct QueryForm {
+  QuestionKind question = QuestionKind::None;
+  std::u32string questionWords;  // the words that make it a question ("怎么关", "是干啥的", "吗")
+  std::size_t questionAt = 0;    // where they start in the normalised query
+  bool politeRequest = false;    // 帮我, 请, 能不能…, …好吗: a request, even when phrased as a question
+  std::vector<std::size_t> negations;  // positions of negation characters (别, 不, 没…)
+};
+
+const char* questionName(QuestionKind kind);
+
+// `raw` is the query as given (a question mark counts), `text` its normalised characters.
+QueryForm readQueryForm(std::string_view raw, const std::u32string& text);
+
+}  // namespace norvik

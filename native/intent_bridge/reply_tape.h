@@ -1,0 +1,99 @@
+// The reply tape of one script environment: a list of building steps (new
+// object, set a property to a number or a string, store an element, ...) that
+// a reply reader writes in native memory, and a small script function, the
+// builder, that carries them out in one call.
+//
+// Setting properties one Node-API call at a time costs a call into the host
+// per property; the builder does the same assignments in script, where they
+// are as cheap as in any script (the way JSON.parse builds its objects). The
+// steps keep the reader's order exactly, and each is the plain assignment
+// `object[key] = value` that napi_set_property performs: same member order,
+// a repeated key sets its member again, inherited setters run.
+//
+// Numbers travel in a Float64Array and steps in an Int32Array over one
+// ArrayBuffer that native code writes directly; strings are made natively and
+// passed as the builder's arguments. Property names of kReplyKeys are held by
+// the builder and named by their index.
+//
+// Kept in the environment's instance data, set up on first use and freed with
+// the environment. A tape is lent to one reader at a time: a reader that runs
+// while the tape is lent (a property setter that calls back into the module)
+// builds through Node-API calls instead.
+#pragma once
+
+#include <node_api.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace intent_bridge {
+
+class ReplyTape {
+ public:
+  // Steps, and the operands that follow each in the step list.
+  enum Step : std::int32_t {
+    kEnd = 0,     // root register, or -1 for the end of one part of a longer tape
+    kBegin,       // (none): forget the registers of an earlier build
+    kNewObject,   // (none): the next register holds a new object
+    kNewArray,    // (none): the next register holds a new array
+    kSetNumber,   // register, key: the next number
+    kSetString,   // register, key: the next string argument
+    kSetTrue,     // register, key
+    kSetFalse,    // register, key
+    kSetNull,     // register, key
+    kSetValue,    // register, key, register of the value
+    kSetElement,  // register, index, register of the value
+  };
+  // A key operand that is not an index into kReplyKeys: the key is the next
+  // string argument (taken before a string value of the same step).
+  static constexpr std::int32_t kKeyInArguments = -1;
+
+  // What one step may need at most.
+  static constexpr std::size_t kStepOperands = 4;
+
+  ReplyTape(const ReplyTape&) = delete;
+  ReplyTape& operator=(const ReplyTape&) = delete;
+
+  // The tape of `env`, set up on its first use, and lent to the caller until
+  // release(); null when the tape is lent already or cannot be set up, or
+  // while a script exception is pending.
+  static ReplyTape* borrow(napi_env env);
+  void release() { lent_ = false; }
+
+  // Whether the current part has room for one more step with this many
+  // numbers and strings; when not, run(-1) carries out the part first.
+  bool hasRoom(std::size_t numbers, std::size_t strings) const {
+    return stepCount_ + kStepOperands + 2 <= kStepCapacity && numberCount_ + numbers <= kNumberCapacity &&
+           stringCount_ + strings <= kStringCapacity;
+  }
+  void step(std::int32_t value) { steps_[stepCount_++] = value; }
+  void number(double value) { numbers_[numberCount_++] = value; }
+  void string(napi_value value) { strings_[stringCount_++] = value; }
+
+  // Calls the builder over the steps written since the last run. With a root
+  // register it ends the build and returns that register's value; with -1 it
+  // returns null and the next part goes on with the same registers. Null,
+  // with a script exception pending, when the builder could not run.
+  napi_value run(std::int32_t root);
+
+ private:
+  static constexpr std::size_t kStepCapacity = 4096;
+  static constexpr std::size_t kNumberCapacity = 1024;
+  static constexpr std::size_t kStringCapacity = 128;
+
+  ReplyTape() = default;
+  static ReplyTape* setUp(napi_env env);
+  static void finalize(napi_env env, void* data, void* hint);
+
+  napi_env env_ = nullptr;
+  napi_ref builder_ = nullptr;  // null: the environment has no usable builder
+  std::int32_t* steps_ = nullptr;
+  double* numbers_ = nullptr;
+  std::size_t stepCount_ = 0;
+  std::size_t numberCount_ = 0;
+  std::size_t stringCount_ = 0;
+  napi_value strings_[kStringCapacity] = {};
+  bool lent_ = false;
+};
+
+}  // namespace intent_bridge

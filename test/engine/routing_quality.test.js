@@ -1,0 +1,137 @@
+'use strict';
+// Whether users can trust the reference engine's routes: on the held-out half of
+// the labelled utterance set it runs no machine-changing command that was not
+// asked for and serves most requests; requests of the known failure classes
+// (questions about a command, titles holding command words, unknown apps,
+// measure words in slots, noise, compound requests) behave as a user expects;
+// and every reply's target, matched command and pattern action agree.
+const test = require('node:test');
+const assert = require('node:assert');
+const path = require('path');
+const { intentBridge: bridge } = require('../../lib');
+const metrics = require('../../bench/engine/routing_metrics');
+
+const corpus = require(path.join(__dirname, '..', '..', 'engine', 'reference', 'corpus', 'default.json'));
+const commandsByName = new Map(corpus.commands.map((c) => [c.name, c]));
+const classes = metrics.builtInRiskClasses();
+
+test.beforeEach(() => {
+  assert.strictEqual(bridge.init(), true);
+});
+
+// Measured on the test half: 10 harmful routes of 1,063 (0.94 %, 130 before the
+// engine learnt risk classes) and 78.3 % served (58.8 % before). The targets are
+// at most 0.1 % harmful and at least 80 % served; these floors keep what is
+// reached and fail on a regression.
+const maxHarmfulRate = 0.011;
+const minServedRate = 0.775;
+
+test('held-out utterances: no machine-changing command that was not asked for, most requests served', (t) => {
+  const set = metrics.loadSet('test');
+  assert.ok(set && set.length >= 700, 'test/engine/utterances/test.json holds the held-out half');
+  const r = metrics.evaluate(set, (q) => bridge.route(q), classes);
+  t.diagnostic(`harmful ${r.harmful}/${r.total}, served ${r.served}/${r.total}, served or deferred ${r.servedOrDeferred}`);
+  assert.ok(r.harmful / r.total <= maxHarmfulRate, `harmful rate ${(r.harmful / r.total).toFixed(4)}`);
+  assert.ok(r.served / r.total >= minServedRate, `served rate ${(r.served / r.total).toFixed(3)}`);
+});
+
+// [query, target, command (a name; "!name": any command but this one; null: none), pattern action members]
+const classCases = [
+  // Questions about a command are answered, never run.
+  ['怎么关机', 'chat', '!关机'],
+  ['关机是什么意思', 'chat', '!关机'],
+  ['微信是干啥的', 'chat', '!打开微信'],
+  ['得了皮肤病怎么办', 'chat', '!更换桌宠皮肤'],
+  ['怎么调亮度', 'chat', '!调高亮度'],
+  ['重启会丢文件吗', 'chat', '!重启电脑'],
+  // …unless the command itself is the question.
+  ['天气怎么样', 'local', '查询天气'],
+  ['现在几点', 'local', '查询时间'],
+  ['电量还有多少', 'local', '查看电量'],
+  ['hello是什么意思', 'local', '翻译', { type: 'translate', text: 'hello' }],
+  ['苹果用英语怎么说', 'local', '翻译', { text: '苹果' }],
+  // Titles and names stay whole.
+  ['播放非诚勿扰', 'llm', '!打开勿扰模式', { title: '非诚勿扰' }],
+  ['看中国好声音', 'llm', '!取消静音', { title: '中国好声音' }],
+  ['放歌，天亮了', 'llm', '!调低亮度', { title: '天亮了' }],
+  ['切换到湖南卫视', 'llm', '!打开夜间模式'],
+  ['我想听重庆新闻', 'llm', '!播放音乐'],
+  ['来一首夜空中最亮的星', 'llm', '播放指定音乐指令'],
+  ['播放一首稻香', 'llm', '播放指定音乐指令', { title: '稻香' }],
+  // Unknown apps and sites: the name is the slot, and the three members agree.
+  ['打开熊猫看书', 'local', '打开应用', { type: 'open_app', app: '熊猫看书' }],
+  ['帮我开捕鱼达人', 'local', '打开应用', { type: 'open_app', app: '捕鱼达人' }],
+  ['启动 Visual Studio Code', 'local', '打开应用', { app: 'Visual Studio Code' }],
+  ['打开淘宝网', 'local', '打开网站', { type: 'open_website', site: '淘宝网' }],
+  ['打开苹果官网', 'local', '打开网站', { site: '苹果' }],
+  ['打开蓝牙', 'local', '打开蓝牙'],
+  // Devices, files, features, channels and descriptions are no apps to open or close.
+  ['打开加湿器', 'llm', '!打开应用'],
+  ['把客厅的灯关了', 'llm', '!关闭应用'],
+  ['打开我的简历', 'llm', '!打开应用'],
+  ['打开微信付款码', 'llm', '!打开应用'],
+  ['关闭所有窗口', 'llm', '!关闭应用'],
+  ['退出全屏', 'llm', '!关闭应用'],
+  // Measure words and fillers stay out of slots.
+  ['设个一个25分钟的计时器', 'local', '设置计时器', { duration: '25分钟' }],
+  ['下午三点提醒我开会吧', 'local', '设置提醒', { time: '下午三点', thing: '开会' }],
+  // Compound requests: the command that covers them, or the LLM path.
+  ['打开浏览器搜索天气预报', 'local', '网页搜索', { type: 'web_search', query: '天气预报' }],
+  ['打开微信给张三发消息', 'llm', '!打开微信'],
+  ['先把音量调小再打开音乐播放器', 'llm', null],
+  // Negations and opposite directions never run the command they negate.
+  ['不要关机', 'local', '取消关机'],
+  ['不要打开微信', 'llm', '!打开微信'],
+  ['别截图了', 'llm', '!截图'],
+  ['夜间模式关了', 'local', '关闭夜间模式'],
+  ['声音再小一些', 'local', '调低音量'],
+  ['今天冷不冷', 'local', '查询天气'],
+];
+
+function matchesExpectation(reply, command) {
+  const name = reply.matchedCommand ? reply.matchedCommand.name : null;
+  if (command === null) return name === null;
+  if (command.startsWith('!')) return name !== command.slice(1);
+  return name === command;
+}
+
+test('requests of the failure classes behave as a user expects', () => {
+  for (const [query, target, command, action] of classCases) {
+    const r = bridge.route(query);
+    assert.strictEqual(r.target, target, `${query}: ${r.reasoning}`);
+    assert.ok(matchesExpectation(r, command), `${query}: ${r.matchedCommand && r.matchedCommand.name} | ${r.reasoning}`);
+    for (const [key, value] of Object.entries(action || {})) {
+      assert.strictEqual(r.patternAction && r.patternAction[key], value, `${query}: ${key} | ${r.reasoning}`);
+    }
+  }
+});
+
+test('nothing recognisable gets small talk with no confidence, and says so', () => {
+  for (const query of ['', '   ', '🙂', '😂😂😂', '？？！', 'asdfgh', 'qwrtp']) {
+    const r = bridge.route(query);
+    assert.strictEqual(r.target, 'chat', query);
+    assert.ok(r.confidence < 0.05, `${query}: ${r.confidence}`);
+    assert.strictEqual(r.matchedCommand, null, query);
+    assert.strictEqual(r.patternAction, null, query);
+    assert.match(r.reasoning, /nothing recognisable/, query);
+  }
+});
+
+// The pattern action is the chosen command's action with its slots, whenever a
+// command is chosen; a local route runs a local command; confidence is in [0, 1].
+test('target, matched command and pattern action agree on every labelled request', () => {
+  const queries = [...metrics.loadSet('tune'), ...metrics.loadSet('test')].map((e) => e.query);
+  for (const query of queries) {
+    const r = bridge.route(query);
+    assert.ok(r.confidence >= 0 && r.confidence <= 1, query);
+    assert.strictEqual(r.matchedCommand === null, r.patternAction === null, `${query}: ${r.reasoning}`);
+    if (r.target === 'local') assert.notStrictEqual(r.matchedCommand, null, query);
+    if (r.matchedCommand === null) continue;
+    const command = commandsByName.get(r.matchedCommand.name);
+    assert.strictEqual(command.target || 'local', r.target, `${query}: ${r.reasoning}`);
+    for (const [key, value] of Object.entries(command.action || {})) {
+      if (!(key in r.patternAction)) assert.fail(`${query}: action member ${key} missing`);
+      if (key === 'type') assert.strictEqual(r.patternAction.type, value, query);
+    }
+  }
+});
