@@ -43,6 +43,14 @@ class CoveredQuery {
   // The meaningful characters alone ("帮我关一下电脑" → "关电脑").
   const std::u32string& content() const { return content_; }
 
+  // Whether query[begin, end) asks for nothing: no word of direction or of
+  // action (打开, 调, 放, 搜, 换…) that a negation does not take back. "电脑卡住了"
+  // and "我不想关机" state; "打开微信" and "声音调大" ask.
+  bool states(std::size_t begin, std::size_t end) const;
+
+  // The first meaningful character that the negation at `n` applies to, or `end`.
+  std::size_t negatedWord(std::size_t n, std::size_t end) const;
+
  private:
   std::u32string folded_;
   std::vector<bool> filler_;

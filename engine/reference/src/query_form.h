@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,11 +27,22 @@ struct QueryForm {
   std::size_t questionAt = 0;    // where they start in the normalised query
   bool politeRequest = false;    // 帮我, 请, 能不能…, …好吗: a request, even when phrased as a question
   std::vector<std::size_t> negations;  // positions of negation characters (别, 不, 没…)
+  // Where the request's clauses start when spaces or punctuation between Chinese
+  // words separate several ("电脑卡住了 打开任务管理器"); empty for one clause.
+  std::vector<std::size_t> clauseStarts;
+  // Where a verb whose subject is the speaker starts ("我要睡觉了" → 睡): what
+  // the user says they do, which the pet is not asked to do.
+  std::vector<std::size_t> speakerVerbs;
 };
 
 const char* questionName(QuestionKind kind);
 
 // `raw` is the query as given (a question mark counts), `text` its normalised characters.
 QueryForm readQueryForm(std::string_view raw, const std::u32string& text);
+
+// Adds the clauses of the normalised query `text`, whose characters came from
+// raw[byteBegin[i], byteEnd[i]).
+void readClauses(const std::u32string& text, const std::vector<uint32_t>& byteBegin,
+                 const std::vector<uint32_t>& byteEnd, QueryForm& form);
 
 }  // namespace norvik

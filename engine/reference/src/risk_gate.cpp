@@ -66,6 +66,7 @@ GateDecision admitLocalRun(RiskClass risk, const Evidence& evidence, const Query
   if (form.question == QuestionKind::About && !evidence.phrasesQuestion) {
     return hold("a question about it wants an answer, not the command");
   }
+  if (evidence.speakerActs) return hold("the user says what they do; the pet is not asked to do it");
   switch (risk) {
     case RiskClass::None:
       return admitHarmless(evidence);

@@ -22,6 +22,7 @@ struct Evidence {
   Coverage coverage;             // how much of the query the command explains
   bool phrasesQuestion = false;  // the command's own words carry the query's question words
   bool alternative = false;      // weighed after a better-ranked command was held back
+  bool speakerActs = false;  // the command is something the pet does, and the user says they do it ("我要睡觉了")
 };
 
 struct GateDecision {

@@ -39,6 +39,8 @@ constexpr double kExplicitSemantic = 0.5;
 constexpr double kCloseMatch = 0.7;
 // Two commands whose ranks are this close fit a request equally.
 constexpr double kAmbiguity = 0.05;
+// A clause that is the whole request must match the command at least this closely.
+constexpr double kClauseSimilarity = 0.45;
 // Candidates weighed in turn when the closest one may not serve the query.
 constexpr std::size_t kAlternatives = 4;
 
@@ -92,7 +94,9 @@ class QueryRouter {
         query_(normalizeText(raw)),
         signals_(readQuerySignals(raw, query_.chars)),
         form_(readQueryForm(raw, query_.chars)),
-        allowCompound_(allowCompound) {}
+        allowCompound_(allowCompound) {
+    readClauses(query_.chars, query_.byteBegin, query_.byteEnd, form_);
+  }
 
   RouteDecision route();
 
@@ -110,6 +114,7 @@ class QueryRouter {
   bool holdsNames(const RouteCandidate& c) const;
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
+  bool speakerDoes(const Command& command) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
   bool claims(const RouteCandidate& c, bool explicitForm) const;
@@ -120,6 +125,13 @@ class QueryRouter {
     std::string detail;
   };
   Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative = false);
+  struct Clause {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    double share = 0.0;       // of its meaningful characters that the command explains
+    double similarity = 0.0;  // of the clause to the command's closest text
+  };
+  std::optional<Clause> requestClause(const RouteCandidate& c, bool alternative) const;
   void decideReading(const Reading& reading);
   void decideByRank();
   bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
@@ -353,6 +365,18 @@ bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
   return false;
 }
 
+// Whether the command is something the pet does (dance, rest, hide…) and the
+// user says that they do it themselves: "我要睡觉了" is no request for the pet
+// to sleep, "我出来了" none for it to come out.
+bool QueryRouter::speakerDoes(const Command& command) const {
+  if (!command.hasActionType("pet")) return false;
+  for (const std::size_t verb : form_.speakerVerbs) {
+    const std::size_t length = std::min<std::size_t>(2, query_.size() - verb);
+    if (knowsWords(command, query_.chars.substr(verb, length))) return true;
+  }
+  return false;
+}
+
 // Whether the command itself asks the query's question: its words or its
 // pattern's literal text hold the question words (天气怎么样, "{text}用英语怎么说"),
 // or a slot of its pattern holds them, so that the question is what to search
@@ -445,6 +469,7 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
     e.coverage.negationExplained = covered().cover(*c.command, 0, query_.size()).negationExplained;
   }
   e.phrasesQuestion = phrasesQuestion(c);
+  e.speakerActs = speakerDoes(*c.command);
   return e;
 }
 
@@ -521,8 +546,8 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
   }
   // Questions get an answer; requests the LLM path. A close but held-back
   // command makes a request of the query too ("把屏幕截下来").
-  const bool claimedByRequest =
-      heldBack != nullptr && heldBack->command->target != CommandTarget::Chat && heldBack->similarity >= kDelegateFloor;
+  const bool claimedByRequest = heldBack != nullptr && heldBack->command->target != CommandTarget::Chat &&
+                                heldBack->similarity >= kDelegateFloor && !speakerDoes(*heldBack->command);
   const bool commandLike = signals_.imperative || signals_.multiStep || claimedByRequest;
   const bool question =
       form_.question != QuestionKind::None || (signals_.openEnded >= kChatOpenEnded && !signals_.imperative);
@@ -535,6 +560,45 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
     d_.confidence = std::clamp(std::max(signals_.openEnded, 1.0 - d_.scores.combined), 0.0, 1.0);
     d_.reasoning = prefix + "; conversation for the pet";
   }
+}
+
+// A clause of the query that the command serves on its own, while every other
+// clause only states something (no word of direction or action that a negation
+// does not take back): "孩子睡了 声音小点", "我不想关机 锁屏就行". The command must
+// pass the gate on the clause alone and be the only local command that explains
+// it as well ("打开 Visual Studio" would be any opener's clause).
+std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandidate& c, bool alternative) const {
+  const std::vector<std::size_t>& starts = form_.clauseStarts;
+  // A query command explains enough of the whole request or of none of it.
+  if (starts.empty() || query_.size() > kMaxCoveredQueryLength || c.command->risk == RiskClass::None) {
+    return std::nullopt;
+  }
+  const CoveredQuery& words = covered();
+  for (std::size_t k = starts.size(); k-- > 0;) {
+    const std::size_t begin = starts[k];
+    const std::size_t end = k + 1 < starts.size() ? starts[k + 1] : query_.size();
+    if (!words.states(0, begin) || !words.states(end, query_.size())) continue;
+    Evidence e;
+    e.coverage = words.cover(*c.command, begin, end);
+    if (e.coverage.explained < 2) continue;
+    for (const SimilarityHit& hit : snapshot_.index->search(query_.chars.substr(begin, end - begin), 0, {c.position})) {
+      if (hit.command == c.position) e.similarity = hit.similarity;
+    }
+    e.phrasesQuestion = phrasesQuestion(c);
+    e.speakerActs = speakerDoes(*c.command);
+    e.alternative = alternative;
+    if (e.similarity < kClauseSimilarity || !admitLocalRun(c.command->risk, e, form_).run) continue;
+    const bool unique = std::none_of(d_.candidates.begin(), d_.candidates.end(), [&](const RouteCandidate& other) {
+      if (other.command == c.command || other.command->target != CommandTarget::Local ||
+          other.command->risk == RiskClass::None) {
+        return false;
+      }
+      const Coverage rival = words.cover(*other.command, begin, end);
+      return rival.directionExplained && rival.explained >= e.coverage.explained;
+    });
+    if (unique) return Clause{begin, end, e.coverage.share(), e.similarity};
+  }
+  return std::nullopt;
 }
 
 // Whether the command may serve the query, and at what confidence; the details
@@ -556,15 +620,31 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     }
     return v;
   }
-  if (d_.scores.combined < threshold) {
-    if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
-    return v;
-  }
-  Evidence evidence = weigh(c, explicitForm);
+  const bool belowThreshold = d_.scores.combined < threshold;
+  Evidence evidence = belowThreshold ? Evidence{} : weigh(c, explicitForm);
   // A command weighed after the closest one was held back must explain all of
   // the query if it changes the machine: the ranking was already unsure.
   evidence.alternative = alternative;
-  const GateDecision gate = admitLocalRun(command.risk, evidence, form_);
+  const GateDecision gate =
+      belowThreshold ? GateDecision{false, "", true} : admitLocalRun(command.risk, evidence, form_);
+  if (!gate.run && gate.aboutCoverage && !explicitForm) {
+    // One clause may be the request and the others what led to it ("电脑卡住了
+    // 打开任务管理器").
+    if (const auto clause = requestClause(c, alternative)) {
+      v.serve = true;
+      v.target = CommandTarget::Local;
+      v.confidence = 0.5 * clause->share + 0.5 * std::min(1.0, clause->similarity);
+      if (explain) {
+        v.detail =
+            "the clause \"" + cut(clause->begin, clause->end) + "\" is the request, the rest says why: run locally";
+      }
+      return v;
+    }
+  }
+  if (belowThreshold) {
+    if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
+    return v;
+  }
   const std::string explains = "explains " + std::to_string(evidence.coverage.explained) + " of " +
                                std::to_string(evidence.coverage.content) + " words' characters";
   if (!gate.run) {
