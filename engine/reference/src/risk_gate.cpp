@@ -14,6 +14,9 @@ constexpr std::size_t kChangeUnexplained = 1;
 // needs without an explicit form.
 constexpr double kChangeSimilarity = 0.45;
 constexpr double kExplainedChangeSimilarity = 0.35;
+// …and when the query also holds one of its keywords whole: the request names
+// the command's object and says nothing else ("亮度加大").
+constexpr double kNamedChangeSimilarity = 0.25;
 constexpr double kDestructiveSimilarity = 0.45;
 
 constexpr const char* kOtherDirection = "a word of the request says another direction than the command";
@@ -42,7 +45,9 @@ GateDecision admitChange(const Evidence& e, const QueryForm& form) {
     return hold("too little for a command that changes the machine", true);
   }
   // A command that explains every word may match loosely ("声音再小一些").
-  const double floor = unexplained == 0 ? kExplainedChangeSimilarity : kChangeSimilarity;
+  const double floor = unexplained != 0 ? kChangeSimilarity
+                       : e.keywordHeld  ? kNamedChangeSimilarity
+                                        : kExplainedChangeSimilarity;
   if (e.similarity < floor) return hold("too loose a match for a command that changes the machine");
   return {};
 }

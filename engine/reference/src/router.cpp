@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 
+#include "colloquial_words.h"
 #include "media_request.h"
 #include "name_kind.h"
 #include "open_request.h"
@@ -82,6 +83,13 @@ bool hasScriptCharacter(const std::u32string& text) {
   return std::any_of(text.begin(), text.end(), [](char32_t c) { return isWordCharacter(c) && c >= 0x3040; });
 }
 
+// The query's normalised characters, colloquial words read as standard ones.
+NormalizedText readQuery(std::string_view raw) {
+  NormalizedText text = normalizeText(raw);
+  readColloquialWords(text.chars);
+  return text;
+}
+
 bool reportable(const RouteCandidate& c) {
   return c.similarity >= kMinReportedSimilarity || c.pattern != nullptr || c.namedBySlot;
 }
@@ -91,7 +99,7 @@ class QueryRouter {
   QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound)
       : snapshot_(snapshot),
         raw_(raw),
-        query_(normalizeText(raw)),
+        query_(readQuery(raw)),
         signals_(readQuerySignals(raw, query_.chars)),
         form_(readQueryForm(raw, query_.chars)),
         allowCompound_(allowCompound) {
@@ -439,6 +447,7 @@ std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std
 Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   Evidence e;
   e.similarity = c.similarity;
+  e.keywordHeld = c.keywordCoverage > 0.0;
   const CoveredQuery& words = covered();
   if (c.command->risk == RiskClass::Destructive && c.similarity < kCloseMatch &&
       words.content().size() < query_.size() && query_.size() <= kMaxCoveredQueryLength) {
