@@ -40,6 +40,8 @@ struct Command {
   std::vector<uint64_t> knownPairs;
   // Some example asks a question (大盘怎么样, 比赛打完了吗): the command answers questions.
   bool answersQuestions = false;
+  // Its name says what it does to its object (打开微信, 调高音量, 取消闹钟).
+  bool namesOperation = false;
 
   // The value of an action member ("type", "op"…), or null.
   const std::string* actionValue(std::string_view member) const;

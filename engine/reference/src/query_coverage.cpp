@@ -41,6 +41,16 @@ bool completesVerb(const std::u32string& query, std::size_t i) {
 
 constexpr std::u32string_view kNegations = U"不别没甭勿";
 
+// Verbs of action besides the words of direction (开, 关, 设, 调高…): what a
+// request asks to be done.
+constexpr std::u32string_view kActions = U"放播搜查找换切发调拍叫提定打";
+// …and verbs that ask for something to hear, see or have ("来首歌", "听歌").
+constexpr std::u32string_view kWishes = U"听看唱来进";
+
+bool isAction(char32_t folded) {
+  return kActions.find(folded) != std::u32string_view::npos;
+}
+
 // Numerals are folded together so that "调到三十" knows "调到五十", and so are
 // words of the same meaning: "音量低一点" is "音量小一点", "关掉" is "关闭",
 // "启动" opens like "打开", "设成" adjusts like "调成", "下一曲" is "下一首".
@@ -91,7 +101,7 @@ void markWords(const std::u32string& text, const WordTable& words, std::vector<b
 }  // namespace
 
 CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations)
-    : filler_(query.size(), false), direction_(query.size(), false), negations_(std::move(negations)) {
+    : query_(&query), filler_(query.size(), false), direction_(query.size(), false), negations_(std::move(negations)) {
   folded_.reserve(query.size());
   for (const char32_t c : query) folded_.push_back(fold(c));
   markWords(query, kFillers, filler_, true);
@@ -117,8 +127,6 @@ std::size_t CoveredQuery::negatedWord(std::size_t n, std::size_t end) const {
 }
 
 bool CoveredQuery::states(std::size_t begin, std::size_t end) const {
-  // Verbs of action besides the words of direction (开, 关, 设, 调高…).
-  static constexpr std::u32string_view kActions = U"放播搜查找换切发调拍叫提定打";
   std::size_t negatedUpTo = begin;  // past the word a negation takes back
   for (std::size_t i = begin; i < end && i < folded_.size(); ++i) {
     if (std::find(negations_.begin(), negations_.end(), i) != negations_.end()) {
@@ -126,7 +134,7 @@ bool CoveredQuery::states(std::size_t begin, std::size_t end) const {
       continue;
     }
     if (i < negatedUpTo || filler_[i]) continue;
-    if (direction_[i] || kActions.find(folded_[i]) != std::u32string_view::npos) return false;
+    if (direction_[i] || isAction(folded_[i])) return false;
   }
   return true;
 }
@@ -151,10 +159,13 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     // A word of direction that the command uses elsewhere is its own, in
     // whatever order the request puts it ("蓝牙关了" for "关闭蓝牙", "亮度低点"
     // for "调低亮度").
-    const bool ownDirection = !explained && direction_[i] && knowsCharacter(command, folded_[i]);
+    const bool ownDirection =
+        !explained && (direction_[i] || isAction(folded_[i])) && knowsCharacter(command, folded_[i]);
     if (explained || ownDirection) {
       ++coverage.explained;
       explainedAt.set(i - begin);
+      const bool says = direction_[i] || isAction(folded_[i]) || kWishes.find(folded_[i]) != std::u32string_view::npos;
+      if (says) coverage.operationExplained = true;
       return;
     }
     if (direction_[i]) coverage.directionExplained = false;
@@ -169,6 +180,18 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     previous = i;
   }
   if (pending != end) settle(pending, explainedWithPrevious);
+  // A request that names only the command's object (its keyword: "闹钟",
+  // "壁纸") does not say what to do with it; any other explained word may.
+  if (!coverage.operationExplained && command.namesOperation && explainedAt.any()) {
+    std::bitset<kMaxCoveredQueryLength> rest = explainedAt;
+    for (const std::u32string& keyword : command.normalizedKeywords) {
+      for (std::size_t pos = query_->find(keyword, begin); pos != std::u32string::npos && pos + keyword.size() <= end;
+           pos = query_->find(keyword, pos + 1)) {
+        for (std::size_t i = pos; i < pos + keyword.size(); ++i) rest.reset(i - begin);
+      }
+    }
+    coverage.operationExplained = rest.any();
+  }
   // A negation that the command does not explain is about the command when
   // the word it negates is the command's ("不要关机", "别给我截图"): the command
   // runs against it only if its own words negate too ("别关电脑" for the
@@ -222,6 +245,19 @@ bool knowsCharacter(const Command& command, char32_t c) {
   const uint64_t folded = fold(c);
   return std::any_of(command.knownPairs.begin(), command.knownPairs.end(),
                      [folded](uint64_t pair) { return (pair >> 32) == folded || (pair & 0xFFFFFFFFu) == folded; });
+}
+
+bool namesOperation(const std::string& name) {
+  const std::u32string chars = normalizeText(name).chars;
+  for (std::size_t pos = 0; pos < chars.size();) {
+    if (const std::size_t n = kNotDirections.longestAt(chars, pos)) {
+      pos += n;
+      continue;
+    }
+    if (isDirectionCharacter(chars[pos]) || isAction(fold(chars[pos]))) return true;
+    ++pos;
+  }
+  return false;
 }
 
 bool isDirectionCharacter(char32_t c) {

@@ -17,10 +17,11 @@
 namespace norvik {
 
 struct Coverage {
-  std::size_t content = 0;         // meaningful characters of the query
-  std::size_t explained = 0;       // of those, the ones the command explains
-  bool negationExplained = true;   // every negation of the query stands in the command's words
-  bool directionExplained = true;  // the command knows every word of direction (开/关, 高/低, 上/下…)
+  std::size_t content = 0;          // meaningful characters of the query
+  std::size_t explained = 0;        // of those, the ones the command explains
+  bool negationExplained = true;    // every negation of the query stands in the command's words
+  bool directionExplained = true;   // the command knows every word of direction (开/关, 高/低, 上/下…)
+  bool operationExplained = false;  // some explained character says what to do (a word of direction or action)
 
   double share() const { return content == 0 ? 0.0 : static_cast<double>(explained) / static_cast<double>(content); }
 };
@@ -34,6 +35,7 @@ constexpr std::size_t kMaxCoveredQueryLength = 96;
 // of them are fillers and which say a direction.
 class CoveredQuery {
  public:
+  // `query` must outlive this object.
   CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations);
 
   // Coverage of query[begin, end) by the command; `given` (empty, or one flag
@@ -52,6 +54,7 @@ class CoveredQuery {
   std::size_t negatedWord(std::size_t n, std::size_t end) const;
 
  private:
+  const std::u32string* query_;  // the characters as given; they outlive this
   std::u32string folded_;
   std::vector<bool> filler_;
   std::vector<bool> direction_;
@@ -68,6 +71,10 @@ bool knowsWords(const Command& command, const std::u32string& words);
 
 // Whether the command knows the character in some pair of its words.
 bool knowsCharacter(const Command& command, char32_t c);
+
+// Whether a command's name says what it does to its object (打开, 调高, 取消,
+// 播放…): such a command runs only on a request that says it too.
+bool namesOperation(const std::string& name);
 
 // Whether the character decides what a command does to its object (开/关, 高/低,
 // 上/下, 取消, 今/明…): a command must explain such a character to run.

@@ -20,6 +20,7 @@ constexpr double kNamedChangeSimilarity = 0.25;
 constexpr double kDestructiveSimilarity = 0.45;
 
 constexpr const char* kOtherDirection = "a word of the request says another direction than the command";
+constexpr const char* kNoOperation = "the request does not say what to do to it";
 constexpr const char* kNegated = "the request negates what the command does";
 
 GateDecision hold(const char* reason, bool aboutCoverage = false) {
@@ -40,6 +41,7 @@ GateDecision admitChange(const Evidence& e, const QueryForm& form) {
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
   if (!e.coverage.directionExplained) return hold(kOtherDirection);
+  if (!e.operationStated) return hold(kNoOperation, true);
   const std::size_t unexplained = e.coverage.content - e.coverage.explained;
   if (e.coverage.share() < kChangeCover || unexplained > (e.alternative ? 0 : kChangeUnexplained)) {
     return hold("too little for a command that changes the machine", true);
@@ -59,6 +61,7 @@ GateDecision admitDestructive(const Evidence& e, const QueryForm& form) {
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
   if (!e.coverage.directionExplained) return hold(kOtherDirection);
+  if (!e.operationStated) return hold(kNoOperation, true);
   if (e.similarity < kDestructiveSimilarity || e.coverage.share() < kDestructiveCover) {
     return hold("not an explicit command form for a command that can lose the user's work", true);
   }

@@ -140,6 +140,7 @@ class QueryRouter {
     double similarity = 0.0;  // of the clause to the command's closest text
   };
   std::optional<Clause> requestClause(const RouteCandidate& c, bool alternative) const;
+  bool holdsKeyword(const Command& command, std::size_t begin, std::size_t end) const;
   void decideReading(const Reading& reading);
   void decideByRank();
   bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
@@ -471,6 +472,7 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
     }
   }
   e.coverage = covered().cover(*c.command, 0, query_.size(), given);
+  e.operationStated = !c.command->namesOperation || e.coverage.operationExplained;
   e.explicitForm = explicitForm || (c.pattern != nullptr && namesInSlots) ||
                    (c.namedBySlot && e.coverage.explained == e.coverage.content);
   if (!given.empty() && !form_.negations.empty()) {
@@ -571,6 +573,13 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
   }
 }
 
+// Whether query[begin, end) holds one of the command's keywords whole.
+bool QueryRouter::holdsKeyword(const Command& command, std::size_t begin, std::size_t end) const {
+  const std::u32string_view part(query_.chars.data() + begin, end - begin);
+  return std::any_of(command.normalizedKeywords.begin(), command.normalizedKeywords.end(),
+                     [part](const std::u32string& keyword) { return part.find(keyword) != std::u32string_view::npos; });
+}
+
 // A clause of the query that the command serves on its own, while every other
 // clause only states something (no word of direction or action that a negation
 // does not take back): "孩子睡了 声音小点", "我不想关机 锁屏就行". The command must
@@ -589,7 +598,10 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
     if (!words.states(0, begin) || !words.states(end, query_.size())) continue;
     Evidence e;
     e.coverage = words.cover(*c.command, begin, end);
-    if (e.coverage.explained < 2) continue;
+    e.operationStated = !c.command->namesOperation || e.coverage.operationExplained;
+    // The clause must name what the command acts on ("声音小点"), not just
+    // refuse or confirm something ("算了 不用了").
+    if (e.coverage.explained < 2 || !holdsKeyword(*c.command, begin, end)) continue;
     for (const SimilarityHit& hit : snapshot_.index->search(query_.chars.substr(begin, end - begin), 0, {c.position})) {
       if (hit.command == c.position) e.similarity = hit.similarity;
     }
