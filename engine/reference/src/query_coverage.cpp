@@ -180,18 +180,6 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     previous = i;
   }
   if (pending != end) settle(pending, explainedWithPrevious);
-  // A request that names only the command's object (its keyword: "闹钟",
-  // "壁纸") does not say what to do with it; any other explained word may.
-  if (!coverage.operationExplained && command.namesOperation && explainedAt.any()) {
-    std::bitset<kMaxCoveredQueryLength> rest = explainedAt;
-    for (const std::u32string& keyword : command.normalizedKeywords) {
-      for (std::size_t pos = query_->find(keyword, begin); pos != std::u32string::npos && pos + keyword.size() <= end;
-           pos = query_->find(keyword, pos + 1)) {
-        for (std::size_t i = pos; i < pos + keyword.size(); ++i) rest.reset(i - begin);
-      }
-    }
-    coverage.operationExplained = rest.any();
-  }
   // A negation that the command does not explain is about the command when
   // the word it negates is the command's ("不要关机", "别给我截图"): the command
   // runs against it only if its own words negate too ("别关电脑" for the

@@ -1,5 +1,7 @@
 #include "query_form.h"
 
+#include <algorithm>
+
 #include "text_scan.h"
 
 namespace norvik {
@@ -148,6 +150,26 @@ void readNegations(const std::u32string& text, QueryForm& form) {
   }
 }
 
+// "打开记事本 哦不 计算器": the speaker takes back what came before. 不是 corrects
+// only after an interjection or at the start of a clause ("这不是我要的" does not).
+void readCorrection(const std::u32string& text, QueryForm& form) {
+  static const WordTable kMarkers = {U"不对",   U"哦不",   U"啊不", U"呃不", U"嗯不",
+                                     U"说错了", U"我是说", U"不不", U"错了"};
+  static constexpr std::u32string_view kAfter = U"是对了不";
+  for (std::size_t pos = text.size(); pos-- > 2;) {
+    std::size_t n = wordAt(text, pos, kMarkers);
+    const bool clauseStart =
+        std::find(form.clauseStarts.begin(), form.clauseStarts.end(), pos) != form.clauseStarts.end();
+    if (n == 0 && clauseStart && text.compare(pos, 2, U"不是") == 0) n = 2;
+    if (n == 0) continue;
+    std::size_t rest = pos + n;
+    while (rest < text.size() && kAfter.find(text[rest]) != std::u32string_view::npos) ++rest;
+    // What follows must be a request of its own, not a particle ("答案不对吧").
+    if (rest + 2 <= text.size()) form.correctedFrom = rest;
+    return;
+  }
+}
+
 // 我 as the subject: not the object of a verb or a preposition before it
 // ("给我", "陪我", "让我"), followed by words of will, time or manner and then
 // the verb.
@@ -204,6 +226,7 @@ void readClauses(const std::u32string& text, const std::vector<uint32_t>& byteBe
       form.clauseStarts.push_back(i);
     }
   }
+  readCorrection(text, form);
 }
 
 }  // namespace norvik

@@ -33,6 +33,9 @@ struct QueryForm {
   // Where a verb whose subject is the speaker starts ("我要睡觉了" → 睡): what
   // the user says they do, which the pet is not asked to do.
   std::vector<std::size_t> speakerVerbs;
+  // Where the request starts again after a self-correction ("打开微信 不对 打开QQ"
+  // → the position of the second 打开), or 0 when the speaker corrects nothing.
+  std::size_t correctedFrom = 0;
 };
 
 const char* questionName(QuestionKind kind);

@@ -796,6 +796,13 @@ RouteDecision QueryRouter::route() {
     answerNothing(query_.size() == 0 ? "empty text" : "no letters, digits or words");
     return std::move(d_);
   }
+  if (allowCompound_ && form_.correctedFrom != 0) {
+    // The speaker corrected themselves: what follows the correction is the request.
+    const std::string rest = cut(form_.correctedFrom, query_.size());
+    d_ = QueryRouter(snapshot_, rest, false).route();
+    d_.reasoning = "a self-correction: \"" + rest + "\" replaces what came before; " + d_.reasoning;
+    return std::move(d_);
+  }
   d_.candidates = rankCandidates(snapshot_, query_, raw_, !signals_.multiStep);
   if (!hasScriptCharacter(query_.chars) && closest() == nullptr) {
     answerNothing("no word that any command knows");
