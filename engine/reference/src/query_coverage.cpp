@@ -33,7 +33,8 @@ const WordTable kNotDirections = {U"早上", U"晚上", U"上午", U"下午", U"
 bool completesVerb(const std::u32string& query, std::size_t i) {
   static constexpr std::u32string_view kBefore下 = U"开关看查搜听设调清截录锁停放";
   static constexpr std::u32string_view kBefore上 = U"锁关连合盖贴";
-  if (i == 0) return false;
+  // "听下一首": 下 starts 下一首, it completes nothing.
+  if (i == 0 || (i + 1 < query.size() && query[i + 1] == U'一')) return false;
   if (query[i] == U'下') return kBefore下.find(query[i - 1]) != std::u32string_view::npos;
   if (query[i] == U'上') return kBefore上.find(query[i - 1]) != std::u32string_view::npos;
   return false;
@@ -43,7 +44,7 @@ constexpr std::u32string_view kNegations = U"不别没甭勿";
 
 // Verbs of action besides the words of direction (开, 关, 设, 调高…): what a
 // request asks to be done.
-constexpr std::u32string_view kActions = U"放播搜查找换切发调拍叫提定打";
+constexpr std::u32string_view kActions = U"放播搜查找换切发调拍叫提定打运";
 // …and verbs that ask for something to hear, see or have ("来首歌", "听歌").
 constexpr std::u32string_view kWishes = U"听看唱来进";
 
@@ -164,8 +165,8 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     if (explained || ownDirection) {
       ++coverage.explained;
       explainedAt.set(i - begin);
-      const bool says = direction_[i] || isAction(folded_[i]) || kWishes.find(folded_[i]) != std::u32string_view::npos;
-      if (says) coverage.operationExplained = true;
+      if (direction_[i] || isAction(folded_[i])) coverage.operationExplained = true;
+      if (kWishes.find(folded_[i]) != std::u32string_view::npos) coverage.wishExplained = true;
       return;
     }
     if (direction_[i]) coverage.directionExplained = false;
@@ -235,17 +236,39 @@ bool knowsCharacter(const Command& command, char32_t c) {
                      [folded](uint64_t pair) { return (pair >> 32) == folded || (pair & 0xFFFFFFFFu) == folded; });
 }
 
-bool namesOperation(const std::string& name) {
+Operation namedOperation(const std::string& name) {
+  static constexpr std::u32string_view kOpenings = U"开启设定";
   const std::u32string chars = normalizeText(name).chars;
+  Operation named = Operation::None;
   for (std::size_t pos = 0; pos < chars.size();) {
     if (const std::size_t n = kNotDirections.longestAt(chars, pos)) {
       pos += n;
       continue;
     }
-    if (isDirectionCharacter(chars[pos]) || isAction(fold(chars[pos]))) return true;
+    // Opening, starting, setting: what a wish for the thing asks for ("我需要计算器").
+    if (isDirectionCharacter(chars[pos])) {
+      if (kOpenings.find(chars[pos]) == std::u32string_view::npos) return Operation::Direction;
+      named = Operation::Opening;
+    } else if (isAction(fold(chars[pos])) && named == Operation::None) {
+      named = Operation::Action;
+    }
     ++pos;
   }
-  return false;
+  return named;
+}
+
+bool statesOperation(const Command& command, const Coverage& coverage, bool wish) {
+  switch (command.operation) {
+    case Operation::None:
+      return true;
+    case Operation::Opening:
+      return coverage.operationExplained || coverage.wishExplained || wish;
+    case Operation::Action:
+      return coverage.operationExplained || coverage.wishExplained;
+    case Operation::Direction:
+      break;
+  }
+  return coverage.operationExplained;
 }
 
 bool isDirectionCharacter(char32_t c) {

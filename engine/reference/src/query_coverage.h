@@ -22,6 +22,7 @@ struct Coverage {
   bool negationExplained = true;    // every negation of the query stands in the command's words
   bool directionExplained = true;   // the command knows every word of direction (开/关, 高/低, 上/下…)
   bool operationExplained = false;  // some explained character says what to do (a word of direction or action)
+  bool wishExplained = false;       // some explained character asks for something (听, 看, 来…)
 
   double share() const { return content == 0 ? 0.0 : static_cast<double>(explained) / static_cast<double>(content); }
 };
@@ -72,9 +73,17 @@ bool knowsWords(const Command& command, const std::u32string& words);
 // Whether the command knows the character in some pair of its words.
 bool knowsCharacter(const Command& command, char32_t c);
 
-// Whether a command's name says what it does to its object (打开, 调高, 取消,
-// 播放…): such a command runs only on a request that says it too.
-bool namesOperation(const std::string& name);
+// What a command's name says it does to its object: a word of direction (打开,
+// 调高, 取消, 下一首) or of action (播放, 更换), or nothing (桌宠跳舞, 秒表).
+Operation namedOperation(const std::string& name);
+
+// Whether the request, as the command explains it, says what to do: a word of
+// direction for a command named with one ("下一首" needs 下 or the like, not
+// just 听); for one that opens, starts or sets something also a wish for it
+// (`wish`: the request says 要, 想, 用 or 需: "我需要计算器"); any word of action
+// or wish for a command named with an action ("来首歌" plays music); nothing
+// for the rest. "闹钟" alone says nothing.
+bool statesOperation(const Command& command, const Coverage& coverage, bool wish);
 
 // Whether the character decides what a command does to its object (开/关, 高/低,
 // 上/下, 取消, 今/明…): a command must explain such a character to run.

@@ -213,6 +213,7 @@ QueryForm readQueryForm(std::string_view raw, const std::u32string& text) {
   }
   readNegations(text, form);
   readSpeakerVerbs(text, form);
+  form.wish = text.find_first_of(U"要想用需") != std::u32string::npos;
   return form;
 }
 

@@ -25,6 +25,7 @@ struct QueryForm {
   QuestionKind question = QuestionKind::None;
   std::u32string questionWords;  // the words that make it a question ("怎么关", "是干啥的", "吗")
   std::size_t questionAt = 0;    // where they start in the normalised query
+  bool wish = false;             // 要, 想, 用 or 需: the speaker wants something ("我需要计算器")
   bool politeRequest = false;    // 帮我, 请, 能不能…, …好吗: a request, even when phrased as a question
   std::vector<std::size_t> negations;  // positions of negation characters (别, 不, 没…)
   // Where the request's clauses start when spaces or punctuation between Chinese

@@ -119,6 +119,7 @@ class QueryRouter {
   std::optional<Reading> mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const;
   std::optional<Reading> readOpen() const;
   bool partlyKnown(std::size_t begin, std::size_t end) const;
+  bool misheard(std::size_t begin, std::size_t end) const;
   bool holdsNames(const RouteCandidate& c) const;
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
@@ -334,9 +335,18 @@ std::optional<Reading> QueryRouter::readOpen() const {
   // A word for a site settles it ("打开谷歌网站"); a name ending in 网 may be a
   // command's word ("无线网打开"). A bare name is an app even where the site
   // command's examples know it ("打开淘宝"): only the request says it is a site.
-  const bool website = open->website;
+  bool website = open->website;
+  const Command* site = snapshot_.generic("open_website");
   const Command* known = open->siteWord ? nullptr : explainer(open->nameBegin, open->nameEnd, false, true);
-  if (known != nullptr && known != snapshot_.generic("open_website")) return std::nullopt;
+  if (known != nullptr && known != site) return std::nullopt;
+  // A name that the site command knows is a site ("打开百度"); one that it knows
+  // in part may be a site or an app of the same brand ("百度贴吧", "百度网盘"):
+  // either guess would run the wrong opener, so the LLM decides.
+  if (known != nullptr) website = true;
+  if (!website && site != nullptr &&
+      covered().cover(*site, open->nameBegin, open->nameEnd).share() >= kNamePartlyKnown) {
+    return Reading{RouteCandidate{}, "opening a name that may be a site or an app"};
+  }
   if (programmeKind(name) == MediaKind::Channel || isBroadcast(name)) {
     return mediaReading(programmeKind(name).value_or(MediaKind::Spoken), open->nameBegin, open->nameEnd);
   }
@@ -363,12 +373,32 @@ bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
     if (c.similarity >= kMinReportedSimilarity && covered().cover(command, begin, end).share() >= kNamePartlyKnown) {
       return true;
     }
-    if (!command.hasActionType("open_app")) continue;
+    // A long keyword whole in the name names the command ("…任务管理器").
     for (const std::u32string& keyword : command.normalizedKeywords) {
-      if (keyword.size() != name.size() || keyword.size() < 2) continue;
+      if (keyword.size() >= 3 && keyword.size() < name.size() && name.find(keyword) != std::u32string_view::npos) {
+        return true;
+      }
+    }
+  }
+  return misheard(begin, end);
+}
+
+// Whether the name differs from the keyword of an app that a command opens or
+// closes in one Han character only ("为信" for 微信): a slip of speech recognition.
+bool QueryRouter::misheard(std::size_t begin, std::size_t end) const {
+  const std::u32string_view name(query_.chars.data() + begin, end - begin);
+  if (name.size() < 2 || !isHan(name.front())) return false;
+  for (const RouteCandidate& c : d_.candidates) {
+    const Command& command = *c.command;
+    if (command.target != CommandTarget::Local || command.action.size() < 2 ||
+        !(command.hasActionType("open_app") || command.hasActionType("close_app"))) {
+      continue;
+    }
+    for (const std::u32string& keyword : command.normalizedKeywords) {
+      if (keyword.size() != name.size()) continue;
       std::size_t differences = 0;
       for (std::size_t i = 0; i < name.size(); ++i) differences += keyword[i] != name[i] ? 1 : 0;
-      if (differences == 1 && isHan(name.front())) return true;
+      if (differences == 1) return true;
     }
   }
   return false;
@@ -409,6 +439,15 @@ bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end)
   return classifyName(query.substr(begin, end - begin)) == NameKind::App;
 }
 
+// Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
+// a generic pattern's literal text, not part of the name.
+std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
+  static const WordTable kKinds = {U"程序", U"软件",   U"应用",   U"app", U"客户端",
+                                   U"功能", U"电脑版", U"桌面版", U"pc版"};
+  const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kKinds);
+  return n < end - begin ? n : 0;
+}
+
 }  // namespace
 
 // Whether the slots of the generic command that opens or closes apps or sites
@@ -423,6 +462,9 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
   if (!opensByName) return true;
   for (const auto& [begin, end] : c.slotSpans) {
     if (!holdsAName(query_.chars, begin, end)) return false;
+    // "为信": a known app, misheard; "微信电脑版": a known app, named with its version.
+    const std::size_t name = end - kindSuffixLength(query_.chars, begin, end);
+    if (misheard(begin, name) || (name < end && explainer(begin, name, true, false) != nullptr)) return false;
     for (const RouteCandidate& other : d_.candidates) {
       const Command& known = *other.command;
       if (&known == &command || known.target != CommandTarget::Local || known.hasActionType("open_app") ||
@@ -436,14 +478,6 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
 }
 
 namespace {
-
-// Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
-// a generic pattern's literal text, not part of the name.
-std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
-  static const WordTable kKinds = {U"程序", U"软件", U"应用", U"app", U"客户端", U"功能"};
-  const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kKinds);
-  return n < end - begin ? n : 0;
-}
 
 Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   Evidence e;
@@ -472,7 +506,7 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
     }
   }
   e.coverage = covered().cover(*c.command, 0, query_.size(), given);
-  e.operationStated = !c.command->namesOperation || e.coverage.operationExplained;
+  e.operationStated = statesOperation(*c.command, e.coverage, form_.wish);
   e.explicitForm = explicitForm || (c.pattern != nullptr && namesInSlots) ||
                    (c.namedBySlot && e.coverage.explained == e.coverage.content);
   if (!given.empty() && !form_.negations.empty()) {
@@ -598,7 +632,7 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
     if (!words.states(0, begin) || !words.states(end, query_.size())) continue;
     Evidence e;
     e.coverage = words.cover(*c.command, begin, end);
-    e.operationStated = !c.command->namesOperation || e.coverage.operationExplained;
+    e.operationStated = statesOperation(*c.command, e.coverage, form_.wish);
     // The clause must name what the command acts on ("声音小点"), not just
     // refuse or confirm something ("算了 不用了").
     if (e.coverage.explained < 2 || !holdsKeyword(*c.command, begin, end)) continue;
