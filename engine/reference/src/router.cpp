@@ -94,6 +94,8 @@ bool reportable(const RouteCandidate& c) {
   return c.similarity >= kMinReportedSimilarity || c.pattern != nullptr || c.namedBySlot;
 }
 
+std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end);
+
 class QueryRouter {
  public:
   QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound)
@@ -120,6 +122,7 @@ class QueryRouter {
   std::optional<Reading> readOpen() const;
   bool partlyKnown(std::size_t begin, std::size_t end) const;
   bool misheard(std::size_t begin, std::size_t end) const;
+  bool knownApp(std::size_t begin, std::size_t end) const;
   bool holdsNames(const RouteCandidate& c) const;
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
@@ -369,10 +372,15 @@ bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
-    if (command.target != CommandTarget::Local || command.action.size() < 2) continue;
+    // A name half made of the words of a programme, a service or a topic that
+    // the LLM or chat handles ("打开新闻", "打开地图导航") is no plain app name.
+    const bool delegated = command.target == CommandTarget::Llm;
+    if (command.target == CommandTarget::Chat) continue;
+    if (!delegated && command.action.size() < 2) continue;
     if (c.similarity >= kMinReportedSimilarity && covered().cover(command, begin, end).share() >= kNamePartlyKnown) {
       return true;
     }
+    if (delegated) continue;
     // A long keyword whole in the name names the command ("…任务管理器").
     for (const std::u32string& keyword : command.normalizedKeywords) {
       if (keyword.size() >= 3 && keyword.size() < name.size() && name.find(keyword) != std::u32string_view::npos) {
@@ -381,6 +389,29 @@ bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
     }
   }
   return misheard(begin, end);
+}
+
+// Whether query[begin, end) names an app for certain: a name that a command
+// opening or closing a specific app explains, a name in Latin letters and
+// digits, or a word for an app itself (软件, 程序, 应用).
+bool QueryRouter::knownApp(std::size_t begin, std::size_t end) const {
+  const std::u32string_view name(query_.chars.data() + begin, end - begin);
+  const bool latin = std::all_of(name.begin(), name.end(),
+                                 [](char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'0' && c <= U'9'); });
+  // "这个软件", "当前程序": the app at hand.
+  std::size_t from = begin;
+  for (const std::u32string_view here : {U"这个", U"那个", U"当前"}) {
+    if (name.substr(0, 2) == here) from = begin + 2;
+  }
+  if (latin || (from < end && kindSuffixLength(query_.chars, from, end) == end - from)) return true;
+  for (const RouteCandidate& c : d_.candidates) {
+    const Command& command = *c.command;
+    if (command.action.size() >= 2 && (command.hasActionType("open_app") || command.hasActionType("close_app")) &&
+        covered().cover(command, begin, end).share() >= kNameExplained) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // Whether the name differs from the keyword of an app that a command opens or
@@ -462,6 +493,10 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
   if (!opensByName) return true;
   for (const auto& [begin, end] : c.slotSpans) {
     if (!holdsAName(query_.chars, begin, end)) return false;
+    // Closing loses work: only an app the corpus knows, a name in Latin letters
+    // ("wps", "steam") or the app at hand ("这个软件") is closed by name;
+    // "关掉弹窗" and "退出游戏" name no app.
+    if (command.hasActionType("close_app") && !knownApp(begin, end)) return false;
     // "为信": a known app, misheard; "微信电脑版": a known app, named with its version.
     const std::size_t name = end - kindSuffixLength(query_.chars, begin, end);
     if (misheard(begin, name) || (name < end && explainer(begin, name, true, false) != nullptr)) return false;
