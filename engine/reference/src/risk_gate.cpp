@@ -29,7 +29,7 @@ GateDecision hold(const char* reason, bool aboutCoverage = false) {
 
 GateDecision admitHarmless(const Evidence& e) {
   if (e.explicitForm) return {};
-  if (!e.coverage.directionExplained) return hold(kOtherDirection);
+  if (!e.coverage.directionExplained) return hold(kOtherDirection, true);
   if (e.coverage.share() < kHarmlessCover) return hold("too little of the request", true);
   return {};
 }
@@ -40,7 +40,7 @@ GateDecision admitChange(const Evidence& e, const QueryForm& form) {
   }
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
-  if (!e.coverage.directionExplained) return hold(kOtherDirection);
+  if (!e.coverage.directionExplained) return hold(kOtherDirection, true);
   if (!e.operationStated) return hold(kNoOperation, true);
   const std::size_t unexplained = e.coverage.content - e.coverage.explained;
   if (e.coverage.share() < kChangeCover || unexplained > (e.alternative ? 0 : kChangeUnexplained)) {
@@ -60,7 +60,7 @@ GateDecision admitDestructive(const Evidence& e, const QueryForm& form) {
   }
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
-  if (!e.coverage.directionExplained) return hold(kOtherDirection);
+  if (!e.coverage.directionExplained) return hold(kOtherDirection, true);
   if (!e.operationStated) return hold(kNoOperation, true);
   if (e.similarity < kDestructiveSimilarity || e.coverage.share() < kDestructiveCover) {
     return hold("not an explicit command form for a command that can lose the user's work", true);
