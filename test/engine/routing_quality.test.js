@@ -21,7 +21,7 @@ test.beforeEach(() => {
 
 // Measured on the test half (both batches, 1,851 rows): 19 harmful routes
 // (1.03 %; 22 before this round's engine, 130 on the first batch before the
-// engine learnt risk classes) and 74.9 % served. The targets, at most 0.1 %
+// engine learnt risk classes) and 75.0 % served. The targets, at most 0.1 %
 // harmful and at least 80 % served, are not reached; these floors keep what is
 // reached and fail on a regression.
 const maxHarmfulRate = 0.011;
