@@ -86,6 +86,15 @@ function main() {
     results.push(r);
     queries.push(...set.map((e) => e.query));
     printFigures(name, r);
+    // The batches were written by different authors: the second tells how well
+    // tuning on the first generalises.
+    for (const batch of [1, 2]) {
+      const rows = set.filter((e) => (e.batch || 1) === batch);
+      if (!rows.length || rows.length === set.length) continue;
+      const b = metrics.evaluate(rows, route, classes);
+      console.log(`  batch ${batch}: ${b.total} rows, harmful ${b.harmful} (${percent(b.harmful, b.total)}), ` +
+        `served ${percent(b.served, b.total)}, served or deferred ${percent(b.servedOrDeferred, b.total)}`);
+    }
     if (name === 'tune' && args.has('--misses')) {
       for (const { entry, reply } of r.misses) {
         console.log(`  miss ${entry.query} [${entry.domain}] ${entry.target}/${entry.command || '-'} -> ` +

@@ -15,6 +15,11 @@ namespace norvik {
 // Where a request that matches the command is sent.
 enum class CommandTarget { Local, Llm, Chat };
 
+// What a command's name says it does: a word of direction (取消, 调高, 下一首),
+// one of opening or setting (打开, 设置), of action (播放, 更换), or nothing it
+// must be told (桌宠跳舞).
+enum class Operation { None, Action, Opening, Direction };
+
 // How much running the command changes the machine (see risk_class.h).
 enum class RiskClass { None, Change, Destructive };
 
@@ -40,6 +45,8 @@ struct Command {
   std::vector<uint64_t> knownPairs;
   // Some example asks a question (大盘怎么样, 比赛打完了吗): the command answers questions.
   bool answersQuestions = false;
+  // What its name says it does to its object (打开微信, 调高音量, 播放音乐).
+  Operation operation = Operation::None;
 
   // The value of an action member ("type", "op"…), or null.
   const std::string* actionValue(std::string_view member) const;

@@ -15,8 +15,11 @@ const WordTable kVerbsAfterName = {U"打开", U"启动", U"开启", U"运行", U
 // Words between the verb and the name.
 const WordTable kFillers = {U"一下", U"一个", U"个", U"下", U"那个", U"这个", U"一会儿", U"会儿", U"一会"};
 // Words after the name.
-const WordTable kTails = {U"吧",   U"啊",   U"呀",   U"哦",   U"嘛",   U"呢",  U"啦",   U"好吗",   U"可以吗", U"行吗",
-                          U"谢谢", U"一下", U"给我", U"软件", U"应用", U"app", U"程序", U"客户端", U"看看"};
+const WordTable kTails = {U"吧",     U"啊",     U"呀",   U"哦",     U"嘛",     U"呢",   U"啦",     U"好吗",
+                          U"可以吗", U"行吗",   U"谢谢", U"一下",   U"给我",   U"软件", U"应用",   U"app",
+                          U"程序",   U"客户端", U"看看", U"电脑版", U"桌面版", U"pc版", U"专业版", U"最新版"};
+// Nouns ending in 吧, which is then no particle: 贴吧, 网吧…
+const WordTable kNounsWith吧 = {U"贴吧", U"酒吧", U"网吧", U"书吧", U"水吧", U"吧台"};
 const WordTable kSiteTails = {U"网站", U"官网", U"网页版", U"网页", U"主页", U"首页", U"网址"};
 // 开 followed by these is another word: 开会, 开车, 开心, 开始 …
 constexpr std::u32string_view kNotOpenAfter =
@@ -45,7 +48,7 @@ bool openReadsAName(const std::u32string& query, std::size_t begin, std::size_t 
 std::optional<OpenRequest> nameBetween(const std::u32string& query, std::size_t begin, std::size_t end) {
   for (int round = 0; round < 3 && end > begin + 1; ++round) {
     const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kTails);
-    if (n == 0 || end - n <= begin) break;
+    if (n == 0 || end - n <= begin || wordBefore(query, end, kNounsWith吧) != 0) break;
     end -= n;
   }
   if (end <= begin) return std::nullopt;
@@ -99,6 +102,8 @@ std::optional<OpenRequest> readOpenRequest(const std::u32string& query) {
   begin += filler;
   auto request = nameBetween(query, begin, query.size());
   if (request && (verb == U"上" || verb == U"去" || verb == U"进") && !request->website) return std::nullopt;
+  // One visits a site ("访问github").
+  if (request && verb == U"访问") request->website = true;
   return request;
 }
 

@@ -1,6 +1,7 @@
 #include "query_coverage.h"
 
 #include <algorithm>
+#include <bitset>
 #include <utility>
 
 #include "text_normalizer.h"
@@ -11,13 +12,13 @@ namespace norvik {
 namespace {
 
 // Words that carry no meaning of their own in a request.
-const WordTable kFillers = {U"请",     U"帮我", U"帮忙", U"麻烦你", U"麻烦",   U"给我",     U"替我", U"我想", U"我要",
-                            U"我需要", U"一下", U"一点", U"点儿",   U"一些",   U"吧",       U"啊",   U"呀",   U"哦",
-                            U"嘛",     U"呢",   U"啦",   U"哈",     U"了",     U"的",       U"把",   U"好吗", U"可以吗",
-                            U"行吗",   U"谢谢", U"这个", U"那个",   U"快点",   U"赶紧",     U"马上", U"看看", U"你",
-                            U"我",     U"吗",   U"个",   U"呗",     U"嗯",     U"呃",       U"就是", U"给",   U"一段",
-                            U"一张",   U"一支", U"一次", U"功能",   U"能不能", U"可不可以", U"可以", U"能",   U"稍微",
-                            U"有点",   U"程序", U"软件", U"客户端", U"再"};
+const WordTable kFillers = {
+    U"请",   U"帮我", U"帮忙",   U"麻烦你", U"麻烦",   U"给我",   U"替我",     U"我想",   U"我要",  U"我需要", U"一下",
+    U"一点", U"点儿", U"一些",   U"吧",     U"啊",     U"呀",     U"哦",       U"嘛",     U"呢",    U"啦",     U"哈",
+    U"了",   U"的",   U"把",     U"好吗",   U"可以吗", U"行吗",   U"谢谢",     U"这个",   U"那个",  U"快点",   U"赶紧",
+    U"马上", U"看看", U"你",     U"我",     U"吗",     U"个",     U"呗",       U"嗯",     U"呃",    U"就是",   U"给",
+    U"一段", U"一张", U"一支",   U"一次",   U"功能",   U"能不能", U"可不可以", U"可以",   U"能",    U"稍微",   U"有点",
+    U"程序", U"软件", U"客户端", U"再",     U"先",     U"就行",   U"就好",     U"就可以", U"就够了"};
 
 // Words whose characters say no direction although some of them would alone
 // (早上, 当前, 下班, 一下…).
@@ -31,13 +32,24 @@ const WordTable kNotDirections = {U"早上", U"晚上", U"上午", U"下午", U"
 bool completesVerb(const std::u32string& query, std::size_t i) {
   static constexpr std::u32string_view kBefore下 = U"开关看查搜听设调清截录锁停放";
   static constexpr std::u32string_view kBefore上 = U"锁关连合盖贴";
-  if (i == 0) return false;
+  // "听下一首": 下 starts 下一首, it completes nothing.
+  if (i == 0 || (i + 1 < query.size() && query[i + 1] == U'一')) return false;
   if (query[i] == U'下') return kBefore下.find(query[i - 1]) != std::u32string_view::npos;
   if (query[i] == U'上') return kBefore上.find(query[i - 1]) != std::u32string_view::npos;
   return false;
 }
 
 constexpr std::u32string_view kNegations = U"不别没甭勿";
+
+// Verbs of action besides the words of direction (开, 关, 设, 调高…): what a
+// request asks to be done.
+constexpr std::u32string_view kActions = U"放播搜查找换切发调拍叫提定打运";
+// …and verbs that ask for something to hear, see or have ("来首歌", "听歌").
+constexpr std::u32string_view kWishes = U"听看唱来进";
+
+bool isAction(char32_t folded) {
+  return kActions.find(folded) != std::u32string_view::npos;
+}
 
 // Numerals are folded together so that "调到三十" knows "调到五十", and so are
 // words of the same meaning: "音量低一点" is "音量小一点", "关掉" is "关闭",
@@ -89,7 +101,7 @@ void markWords(const std::u32string& text, const WordTable& words, std::vector<b
 }  // namespace
 
 CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations)
-    : filler_(query.size(), false), direction_(query.size(), false), negations_(std::move(negations)) {
+    : query_(&query), filler_(query.size(), false), direction_(query.size(), false), negations_(std::move(negations)) {
   folded_.reserve(query.size());
   for (const char32_t c : query) folded_.push_back(fold(c));
   markWords(query, kFillers, filler_, true);
@@ -100,6 +112,31 @@ CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t>
   for (std::size_t i = 0; i < query.size(); ++i) {
     if (!filler_[i]) content_.push_back(query[i]);
   }
+}
+
+// The first meaningful character that the negation at `n` applies to: past
+// fillers, further negations and words of will or ability (不要, 别再, 不想, 不用…).
+std::size_t CoveredQuery::negatedWord(std::size_t n, std::size_t end) const {
+  static constexpr std::u32string_view kModal = U"要想用能会需必得再让敢肯";
+  std::size_t i = n + 1;
+  while (i < end && (filler_[i] || kModal.find(folded_[i]) != std::u32string_view::npos ||
+                     kNegations.find(folded_[i]) != std::u32string_view::npos)) {
+    ++i;
+  }
+  return i;
+}
+
+bool CoveredQuery::states(std::size_t begin, std::size_t end) const {
+  std::size_t negatedUpTo = begin;  // past the word a negation takes back
+  for (std::size_t i = begin; i < end && i < folded_.size(); ++i) {
+    if (std::find(negations_.begin(), negations_.end(), i) != negations_.end()) {
+      negatedUpTo = std::max(negatedUpTo, negatedWord(i, end) + 2);
+      continue;
+    }
+    if (i < negatedUpTo || filler_[i]) continue;
+    if (direction_[i] || isAction(folded_[i])) return false;
+  }
+  return true;
 }
 
 Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::size_t end,
@@ -113,22 +150,25 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
   }
   // Adjacency skips the fillers between meaningful characters, so "开一下扣扣"
   // is "开扣扣" to a command that knows "打开扣扣".
+  std::bitset<kMaxCoveredQueryLength> explainedAt;
   std::size_t previous = end;  // the meaningful character before, if any
   std::size_t pending = end;   // a meaningful character not yet explained by its next neighbour
   bool explainedWithPrevious = false;
-  bool negationOutside = false;
   const auto settle = [&](std::size_t i, bool explained) {
     ++coverage.content;
     // A word of direction that the command uses elsewhere is its own, in
     // whatever order the request puts it ("蓝牙关了" for "关闭蓝牙", "亮度低点"
     // for "调低亮度").
-    const bool ownDirection = !explained && direction_[i] && knowsCharacter(command, folded_[i]);
+    const bool ownDirection =
+        !explained && (direction_[i] || isAction(folded_[i])) && knowsCharacter(command, folded_[i]);
     if (explained || ownDirection) {
       ++coverage.explained;
+      explainedAt.set(i - begin);
+      if (direction_[i] || isAction(folded_[i])) coverage.operationExplained = true;
+      if (kWishes.find(folded_[i]) != std::u32string_view::npos) coverage.wishExplained = true;
       return;
     }
     if (direction_[i]) coverage.directionExplained = false;
-    if (std::find(negations_.begin(), negations_.end(), i) != negations_.end()) negationOutside = true;
   };
   for (std::size_t i = begin; i < end; ++i) {
     if (filler_[i]) continue;
@@ -140,12 +180,19 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     previous = i;
   }
   if (pending != end) settle(pending, explainedWithPrevious);
-  // A negation is explained when the command's own words negate too ("别关电脑"
-  // for the command that knows "不要关机"); a command that never negates does
-  // not run against one ("不要关机").
-  if (negationOutside) {
-    coverage.negationExplained =
-        std::any_of(kNegations.begin(), kNegations.end(), [&](char32_t c) { return knowsCharacter(command, c); });
+  // A negation that the command does not explain is about the command when
+  // the word it negates is the command's ("不要关机", "别给我截图"): the command
+  // runs against it only if its own words negate too ("别关电脑" for the
+  // command that knows "不要关机"). A negation of something else ("这首不好听")
+  // leaves the command alone; its words are simply not explained.
+  for (const std::size_t n : negations_) {
+    if (n < begin || n >= end || explainedAt.test(n - begin)) continue;
+    const std::size_t target = negatedWord(n, end);
+    if (target < end && explainedAt.test(target - begin)) {
+      coverage.negationExplained =
+          std::any_of(kNegations.begin(), kNegations.end(), [&](char32_t c) { return knowsCharacter(command, c); });
+      break;
+    }
   }
   return coverage;
 }
@@ -186,6 +233,41 @@ bool knowsCharacter(const Command& command, char32_t c) {
   const uint64_t folded = fold(c);
   return std::any_of(command.knownPairs.begin(), command.knownPairs.end(),
                      [folded](uint64_t pair) { return (pair >> 32) == folded || (pair & 0xFFFFFFFFu) == folded; });
+}
+
+Operation namedOperation(const std::string& name) {
+  static constexpr std::u32string_view kOpenings = U"开启设定";
+  const std::u32string chars = normalizeText(name).chars;
+  Operation named = Operation::None;
+  for (std::size_t pos = 0; pos < chars.size();) {
+    if (const std::size_t n = kNotDirections.longestAt(chars, pos)) {
+      pos += n;
+      continue;
+    }
+    // Opening, starting, setting: what a wish for the thing asks for ("我需要计算器").
+    if (isDirectionCharacter(chars[pos])) {
+      if (kOpenings.find(chars[pos]) == std::u32string_view::npos) return Operation::Direction;
+      named = Operation::Opening;
+    } else if (isAction(fold(chars[pos])) && named == Operation::None) {
+      named = Operation::Action;
+    }
+    ++pos;
+  }
+  return named;
+}
+
+bool statesOperation(const Command& command, const Coverage& coverage, bool wish) {
+  switch (command.operation) {
+    case Operation::None:
+      return true;
+    case Operation::Opening:
+      return coverage.operationExplained || coverage.wishExplained || wish;
+    case Operation::Action:
+      return coverage.operationExplained || coverage.wishExplained;
+    case Operation::Direction:
+      break;
+  }
+  return coverage.operationExplained;
 }
 
 bool isDirectionCharacter(char32_t c) {

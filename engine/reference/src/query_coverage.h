@@ -17,10 +17,12 @@
 namespace norvik {
 
 struct Coverage {
-  std::size_t content = 0;         // meaningful characters of the query
-  std::size_t explained = 0;       // of those, the ones the command explains
-  bool negationExplained = true;   // every negation of the query stands in the command's words
-  bool directionExplained = true;  // the command knows every word of direction (开/关, 高/低, 上/下…)
+  std::size_t content = 0;          // meaningful characters of the query
+  std::size_t explained = 0;        // of those, the ones the command explains
+  bool negationExplained = true;    // every negation of the query stands in the command's words
+  bool directionExplained = true;   // the command knows every word of direction (开/关, 高/低, 上/下…)
+  bool operationExplained = false;  // some explained character says what to do (a word of direction or action)
+  bool wishExplained = false;       // some explained character asks for something (听, 看, 来…)
 
   double share() const { return content == 0 ? 0.0 : static_cast<double>(explained) / static_cast<double>(content); }
 };
@@ -34,6 +36,7 @@ constexpr std::size_t kMaxCoveredQueryLength = 96;
 // of them are fillers and which say a direction.
 class CoveredQuery {
  public:
+  // `query` must outlive this object.
   CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations);
 
   // Coverage of query[begin, end) by the command; `given` (empty, or one flag
@@ -43,7 +46,16 @@ class CoveredQuery {
   // The meaningful characters alone ("帮我关一下电脑" → "关电脑").
   const std::u32string& content() const { return content_; }
 
+  // Whether query[begin, end) asks for nothing: no word of direction or of
+  // action (打开, 调, 放, 搜, 换…) that a negation does not take back. "电脑卡住了"
+  // and "我不想关机" state; "打开微信" and "声音调大" ask.
+  bool states(std::size_t begin, std::size_t end) const;
+
+  // The first meaningful character that the negation at `n` applies to, or `end`.
+  std::size_t negatedWord(std::size_t n, std::size_t end) const;
+
  private:
+  const std::u32string* query_;  // the characters as given; they outlive this
   std::u32string folded_;
   std::vector<bool> filler_;
   std::vector<bool> direction_;
@@ -60,6 +72,18 @@ bool knowsWords(const Command& command, const std::u32string& words);
 
 // Whether the command knows the character in some pair of its words.
 bool knowsCharacter(const Command& command, char32_t c);
+
+// What a command's name says it does to its object: a word of direction (打开,
+// 调高, 取消, 下一首) or of action (播放, 更换), or nothing (桌宠跳舞, 秒表).
+Operation namedOperation(const std::string& name);
+
+// Whether the request, as the command explains it, says what to do: a word of
+// direction for a command named with one ("下一首" needs 下 or the like, not
+// just 听); for one that opens, starts or sets something also a wish for it
+// (`wish`: the request says 要, 想, 用 or 需: "我需要计算器"); any word of action
+// or wish for a command named with an action ("来首歌" plays music); nothing
+// for the rest. "闹钟" alone says nothing.
+bool statesOperation(const Command& command, const Coverage& coverage, bool wish);
 
 // Whether the character decides what a command does to its object (开/关, 高/低,
 // 上/下, 取消, 今/明…): a command must explain such a character to run.

@@ -1,5 +1,7 @@
 #include "query_form.h"
 
+#include <algorithm>
+
 #include "text_scan.h"
 
 namespace norvik {
@@ -28,6 +30,30 @@ constexpr std::u32string_view kNegationCharacters = U"别不没甭勿";
 
 bool endsWithQuestionParticle(const std::u32string& text) {
   return !text.empty() && (text.back() == U'吗' || text.back() == U'么' || text.back() == U'呢');
+}
+
+bool isNotOrNever(char32_t c) {
+  return c == U'不' || c == U'没';
+}
+
+// The length of an A-not-A question around the 不 or 没 at `pos` ("冷不冷",
+// "下不下雨", "有没有", "喜欢不喜欢", "可不可以"), or 0: the way Chinese asks yes or
+// no without a question word.
+std::size_t aNotALength(const std::u32string& text, std::size_t pos) {
+  if (pos == 0 || pos + 1 >= text.size() || !isNotOrNever(text[pos])) return 0;
+  if (text[pos - 1] == text[pos + 1]) return 3;
+  if (pos >= 2 && pos + 2 < text.size() && text[pos - 2] == text[pos + 1] && text[pos - 1] == text[pos + 2]) return 5;
+  return 0;
+}
+
+// A yes/no question asked at the end: "…下雨不", "…下雨了没", "…到了没有".
+std::size_t finalNotLength(const std::u32string& text) {
+  if (text.size() >= 4 && text.compare(text.size() - 2, 2, U"没有") == 0) return 2;
+  if (text.size() >= 3 && isNotOrNever(text.back()) && text[text.size() - 2] != U'也' &&
+      text[text.size() - 2] != U'都' && text[text.size() - 2] != U'还') {
+    return 1;
+  }
+  return 0;
 }
 
 // Reads 怎么 / 如何 … at `pos`; returns the question's words and its kind.
@@ -70,6 +96,20 @@ void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& f
     }
   }
   if (form.question != QuestionKind::None) return;
+  for (std::size_t pos = 1; pos + 1 < text.size(); ++pos) {
+    if (const std::size_t n = aNotALength(text, pos)) {
+      form.question = QuestionKind::Asking;
+      form.questionAt = n == 3 ? pos - 1 : pos - 2;
+      form.questionWords = text.substr(form.questionAt, n);
+      return;
+    }
+  }
+  if (const std::size_t n = finalNotLength(text); n != 0 && !form.politeRequest) {
+    form.question = QuestionKind::Asking;
+    form.questionAt = text.size() - n;
+    form.questionWords = text.substr(form.questionAt, n);
+    return;
+  }
   const bool questionMark =
       raw.find('?') != std::string_view::npos || raw.find("\xEF\xBC\x9F") != std::string_view::npos;
   if (endsWithQuestionParticle(text) && !form.politeRequest) {
@@ -102,7 +142,45 @@ void readNegations(const std::u32string& text, QueryForm& form) {
       skipTo = pos + n;
       continue;
     }
+    // 不 and 没 that ask ("冷不冷", "下雨没有") negate nothing.
+    if (aNotALength(text, pos) != 0 || (text.size() - pos <= 2 && finalNotLength(text) == text.size() - pos)) {
+      continue;
+    }
     if (kNegationCharacters.find(text[pos]) != std::u32string_view::npos) form.negations.push_back(pos);
+  }
+}
+
+// "打开记事本 哦不 计算器": the speaker takes back what came before. 不是 corrects
+// only after an interjection or at the start of a clause ("这不是我要的" does not).
+void readCorrection(const std::u32string& text, QueryForm& form) {
+  static const WordTable kMarkers = {U"不对",   U"哦不",   U"啊不", U"呃不", U"嗯不",
+                                     U"说错了", U"我是说", U"不不", U"错了"};
+  static constexpr std::u32string_view kAfter = U"是对了不";
+  for (std::size_t pos = text.size(); pos-- > 2;) {
+    std::size_t n = wordAt(text, pos, kMarkers);
+    const bool clauseStart =
+        std::find(form.clauseStarts.begin(), form.clauseStarts.end(), pos) != form.clauseStarts.end();
+    if (n == 0 && clauseStart && text.compare(pos, 2, U"不是") == 0) n = 2;
+    if (n == 0) continue;
+    std::size_t rest = pos + n;
+    while (rest < text.size() && kAfter.find(text[rest]) != std::u32string_view::npos) ++rest;
+    // What follows must be a request of its own, not a particle ("答案不对吧").
+    if (rest + 2 <= text.size()) form.correctedFrom = rest;
+    return;
+  }
+}
+
+// 我 as the subject: not the object of a verb or a preposition before it
+// ("给我", "陪我", "让我"), followed by words of will, time or manner and then
+// the verb.
+void readSpeakerVerbs(const std::u32string& text, QueryForm& form) {
+  static constexpr std::u32string_view kTakesObject = U"给帮陪跟和让叫替对被带教告逗哄抱喊请";
+  static constexpr std::u32string_view kBeforeVerb = U"们要想也先去得还准备就会该都又再马上这就";
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (text[pos] != U'我' || (pos > 0 && kTakesObject.find(text[pos - 1]) != std::u32string_view::npos)) continue;
+    std::size_t verb = pos + 1;
+    while (verb < text.size() && kBeforeVerb.find(text[verb]) != std::u32string_view::npos) ++verb;
+    if (verb < text.size() && text[verb] != U'你') form.speakerVerbs.push_back(verb);
   }
 }
 
@@ -134,7 +212,22 @@ QueryForm readQueryForm(std::string_view raw, const std::u32string& text) {
     }
   }
   readNegations(text, form);
+  readSpeakerVerbs(text, form);
+  form.wish = text.find_first_of(U"要想用需") != std::u32string::npos;
   return form;
+}
+
+void readClauses(const std::u32string& text, const std::vector<uint32_t>& byteBegin,
+                 const std::vector<uint32_t>& byteEnd, QueryForm& form) {
+  form.clauseStarts.clear();
+  for (std::size_t i = 1; i < text.size(); ++i) {
+    // Something was dropped between two Chinese words: a space or a mark.
+    if (byteEnd[i - 1] < byteBegin[i] && isHan(text[i - 1]) && isHan(text[i])) {
+      if (form.clauseStarts.empty()) form.clauseStarts.push_back(0);
+      form.clauseStarts.push_back(i);
+    }
+  }
+  readCorrection(text, form);
 }
 
 }  // namespace norvik

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,13 +25,28 @@ struct QueryForm {
   QuestionKind question = QuestionKind::None;
   std::u32string questionWords;  // the words that make it a question ("怎么关", "是干啥的", "吗")
   std::size_t questionAt = 0;    // where they start in the normalised query
+  bool wish = false;             // 要, 想, 用 or 需: the speaker wants something ("我需要计算器")
   bool politeRequest = false;    // 帮我, 请, 能不能…, …好吗: a request, even when phrased as a question
   std::vector<std::size_t> negations;  // positions of negation characters (别, 不, 没…)
+  // Where the request's clauses start when spaces or punctuation between Chinese
+  // words separate several ("电脑卡住了 打开任务管理器"); empty for one clause.
+  std::vector<std::size_t> clauseStarts;
+  // Where a verb whose subject is the speaker starts ("我要睡觉了" → 睡): what
+  // the user says they do, which the pet is not asked to do.
+  std::vector<std::size_t> speakerVerbs;
+  // Where the request starts again after a self-correction ("打开微信 不对 打开QQ"
+  // → the position of the second 打开), or 0 when the speaker corrects nothing.
+  std::size_t correctedFrom = 0;
 };
 
 const char* questionName(QuestionKind kind);
 
 // `raw` is the query as given (a question mark counts), `text` its normalised characters.
 QueryForm readQueryForm(std::string_view raw, const std::u32string& text);
+
+// Adds the clauses of the normalised query `text`, whose characters came from
+// raw[byteBegin[i], byteEnd[i]).
+void readClauses(const std::u32string& text, const std::vector<uint32_t>& byteBegin,
+                 const std::vector<uint32_t>& byteEnd, QueryForm& form);
 
 }  // namespace norvik

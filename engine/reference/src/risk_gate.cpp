@@ -14,9 +14,13 @@ constexpr std::size_t kChangeUnexplained = 1;
 // needs without an explicit form.
 constexpr double kChangeSimilarity = 0.45;
 constexpr double kExplainedChangeSimilarity = 0.35;
+// …and when the query also holds one of its keywords whole: the request names
+// the command's object and says nothing else ("亮度加大").
+constexpr double kNamedChangeSimilarity = 0.25;
 constexpr double kDestructiveSimilarity = 0.45;
 
 constexpr const char* kOtherDirection = "a word of the request says another direction than the command";
+constexpr const char* kNoOperation = "the request does not say what to do to it";
 constexpr const char* kNegated = "the request negates what the command does";
 
 GateDecision hold(const char* reason, bool aboutCoverage = false) {
@@ -25,7 +29,7 @@ GateDecision hold(const char* reason, bool aboutCoverage = false) {
 
 GateDecision admitHarmless(const Evidence& e) {
   if (e.explicitForm) return {};
-  if (!e.coverage.directionExplained) return hold(kOtherDirection);
+  if (!e.coverage.directionExplained) return hold(kOtherDirection, true);
   if (e.coverage.share() < kHarmlessCover) return hold("too little of the request", true);
   return {};
 }
@@ -36,13 +40,16 @@ GateDecision admitChange(const Evidence& e, const QueryForm& form) {
   }
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
-  if (!e.coverage.directionExplained) return hold(kOtherDirection);
+  if (!e.coverage.directionExplained) return hold(kOtherDirection, true);
+  if (!e.operationStated) return hold(kNoOperation, true);
   const std::size_t unexplained = e.coverage.content - e.coverage.explained;
   if (e.coverage.share() < kChangeCover || unexplained > (e.alternative ? 0 : kChangeUnexplained)) {
     return hold("too little for a command that changes the machine", true);
   }
   // A command that explains every word may match loosely ("声音再小一些").
-  const double floor = unexplained == 0 ? kExplainedChangeSimilarity : kChangeSimilarity;
+  const double floor = unexplained != 0 ? kChangeSimilarity
+                       : e.keywordHeld  ? kNamedChangeSimilarity
+                                        : kExplainedChangeSimilarity;
   if (e.similarity < floor) return hold("too loose a match for a command that changes the machine");
   return {};
 }
@@ -53,7 +60,8 @@ GateDecision admitDestructive(const Evidence& e, const QueryForm& form) {
   }
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
-  if (!e.coverage.directionExplained) return hold(kOtherDirection);
+  if (!e.coverage.directionExplained) return hold(kOtherDirection, true);
+  if (!e.operationStated) return hold(kNoOperation, true);
   if (e.similarity < kDestructiveSimilarity || e.coverage.share() < kDestructiveCover) {
     return hold("not an explicit command form for a command that can lose the user's work", true);
   }
@@ -66,6 +74,7 @@ GateDecision admitLocalRun(RiskClass risk, const Evidence& evidence, const Query
   if (form.question == QuestionKind::About && !evidence.phrasesQuestion) {
     return hold("a question about it wants an answer, not the command");
   }
+  if (evidence.speakerActs) return hold("the user says what they do; the pet is not asked to do it");
   switch (risk) {
     case RiskClass::None:
       return admitHarmless(evidence);

@@ -19,9 +19,12 @@ namespace norvik {
 struct Evidence {
   bool explicitForm = false;     // a pattern of the command read the whole query, or an open-by-name reading
   double similarity = 0.0;       // to the command's closest name or example
+  bool operationStated = true;   // the request says what to do, when the command's name does ("闹钟" does not)
+  bool keywordHeld = false;      // the query holds a keyword of the command (its object: 亮度, 闹钟…)
   Coverage coverage;             // how much of the query the command explains
   bool phrasesQuestion = false;  // the command's own words carry the query's question words
   bool alternative = false;      // weighed after a better-ranked command was held back
+  bool speakerActs = false;  // the command is something the pet does, and the user says they do it ("我要睡觉了")
 };
 
 struct GateDecision {

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 
+#include "colloquial_words.h"
 #include "media_request.h"
 #include "name_kind.h"
 #include "open_request.h"
@@ -39,6 +40,8 @@ constexpr double kExplicitSemantic = 0.5;
 constexpr double kCloseMatch = 0.7;
 // Two commands whose ranks are this close fit a request equally.
 constexpr double kAmbiguity = 0.05;
+// A clause that is the whole request must match the command at least this closely.
+constexpr double kClauseSimilarity = 0.45;
 // Candidates weighed in turn when the closest one may not serve the query.
 constexpr std::size_t kAlternatives = 4;
 
@@ -80,19 +83,30 @@ bool hasScriptCharacter(const std::u32string& text) {
   return std::any_of(text.begin(), text.end(), [](char32_t c) { return isWordCharacter(c) && c >= 0x3040; });
 }
 
+// The query's normalised characters, colloquial words read as standard ones.
+NormalizedText readQuery(std::string_view raw) {
+  NormalizedText text = normalizeText(raw);
+  readColloquialWords(text.chars);
+  return text;
+}
+
 bool reportable(const RouteCandidate& c) {
   return c.similarity >= kMinReportedSimilarity || c.pattern != nullptr || c.namedBySlot;
 }
+
+std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end);
 
 class QueryRouter {
  public:
   QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound)
       : snapshot_(snapshot),
         raw_(raw),
-        query_(normalizeText(raw)),
+        query_(readQuery(raw)),
         signals_(readQuerySignals(raw, query_.chars)),
         form_(readQueryForm(raw, query_.chars)),
-        allowCompound_(allowCompound) {}
+        allowCompound_(allowCompound) {
+    readClauses(query_.chars, query_.byteBegin, query_.byteEnd, form_);
+  }
 
   RouteDecision route();
 
@@ -107,9 +121,12 @@ class QueryRouter {
   std::optional<Reading> mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const;
   std::optional<Reading> readOpen() const;
   bool partlyKnown(std::size_t begin, std::size_t end) const;
+  bool misheard(std::size_t begin, std::size_t end) const;
+  bool knownApp(std::size_t begin, std::size_t end) const;
   bool holdsNames(const RouteCandidate& c) const;
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
+  bool speakerDoes(const Command& command) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
   bool claims(const RouteCandidate& c, bool explicitForm) const;
@@ -120,6 +137,14 @@ class QueryRouter {
     std::string detail;
   };
   Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative = false);
+  struct Clause {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    double share = 0.0;       // of its meaningful characters that the command explains
+    double similarity = 0.0;  // of the clause to the command's closest text
+  };
+  std::optional<Clause> requestClause(const RouteCandidate& c, bool alternative) const;
+  bool holdsKeyword(const Command& command, std::size_t begin, std::size_t end) const;
   void decideReading(const Reading& reading);
   void decideByRank();
   bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
@@ -313,9 +338,18 @@ std::optional<Reading> QueryRouter::readOpen() const {
   // A word for a site settles it ("打开谷歌网站"); a name ending in 网 may be a
   // command's word ("无线网打开"). A bare name is an app even where the site
   // command's examples know it ("打开淘宝"): only the request says it is a site.
-  const bool website = open->website;
+  bool website = open->website;
+  const Command* site = snapshot_.generic("open_website");
   const Command* known = open->siteWord ? nullptr : explainer(open->nameBegin, open->nameEnd, false, true);
-  if (known != nullptr && known != snapshot_.generic("open_website")) return std::nullopt;
+  if (known != nullptr && known != site) return std::nullopt;
+  // A name that the site command knows is a site ("打开百度"); one that it knows
+  // in part may be a site or an app of the same brand ("百度贴吧", "百度网盘"):
+  // either guess would run the wrong opener, so the LLM decides.
+  if (known != nullptr) website = true;
+  if (!website && site != nullptr &&
+      covered().cover(*site, open->nameBegin, open->nameEnd).share() >= kNamePartlyKnown) {
+    return Reading{RouteCandidate{}, "opening a name that may be a site or an app"};
+  }
   if (programmeKind(name) == MediaKind::Channel || isBroadcast(name)) {
     return mediaReading(programmeKind(name).value_or(MediaKind::Spoken), open->nameBegin, open->nameEnd);
   }
@@ -338,17 +372,77 @@ bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
-    if (command.target != CommandTarget::Local || command.action.size() < 2) continue;
+    // A name half made of the words of a programme, a service or a topic that
+    // the LLM or chat handles ("打开新闻", "打开地图导航") is no plain app name.
+    const bool delegated = command.target == CommandTarget::Llm;
+    if (command.target == CommandTarget::Chat) continue;
+    if (!delegated && command.action.size() < 2) continue;
     if (c.similarity >= kMinReportedSimilarity && covered().cover(command, begin, end).share() >= kNamePartlyKnown) {
       return true;
     }
-    if (!command.hasActionType("open_app")) continue;
+    if (delegated) continue;
+    // A long keyword whole in the name names the command ("…任务管理器").
     for (const std::u32string& keyword : command.normalizedKeywords) {
-      if (keyword.size() != name.size() || keyword.size() < 2) continue;
+      if (keyword.size() >= 3 && keyword.size() < name.size() && name.find(keyword) != std::u32string_view::npos) {
+        return true;
+      }
+    }
+  }
+  return misheard(begin, end);
+}
+
+// Whether query[begin, end) names an app for certain: a name that a command
+// opening or closing a specific app explains, a name in Latin letters and
+// digits, or a word for an app itself (软件, 程序, 应用).
+bool QueryRouter::knownApp(std::size_t begin, std::size_t end) const {
+  const std::u32string_view name(query_.chars.data() + begin, end - begin);
+  const bool latin = std::all_of(name.begin(), name.end(),
+                                 [](char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'0' && c <= U'9'); });
+  // "这个软件", "当前程序": the app at hand.
+  std::size_t from = begin;
+  for (const std::u32string_view here : {U"这个", U"那个", U"当前"}) {
+    if (name.substr(0, 2) == here) from = begin + 2;
+  }
+  if (latin || (from < end && kindSuffixLength(query_.chars, from, end) == end - from)) return true;
+  for (const RouteCandidate& c : d_.candidates) {
+    const Command& command = *c.command;
+    if (command.action.size() >= 2 && (command.hasActionType("open_app") || command.hasActionType("close_app")) &&
+        covered().cover(command, begin, end).share() >= kNameExplained) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether the name differs from the keyword of an app that a command opens or
+// closes in one Han character only ("为信" for 微信): a slip of speech recognition.
+bool QueryRouter::misheard(std::size_t begin, std::size_t end) const {
+  const std::u32string_view name(query_.chars.data() + begin, end - begin);
+  if (name.size() < 2 || !isHan(name.front())) return false;
+  for (const RouteCandidate& c : d_.candidates) {
+    const Command& command = *c.command;
+    if (command.target != CommandTarget::Local || command.action.size() < 2 ||
+        !(command.hasActionType("open_app") || command.hasActionType("close_app"))) {
+      continue;
+    }
+    for (const std::u32string& keyword : command.normalizedKeywords) {
+      if (keyword.size() != name.size()) continue;
       std::size_t differences = 0;
       for (std::size_t i = 0; i < name.size(); ++i) differences += keyword[i] != name[i] ? 1 : 0;
-      if (differences == 1 && isHan(name.front())) return true;
+      if (differences == 1) return true;
     }
+  }
+  return false;
+}
+
+// Whether the command is something the pet does (dance, rest, hide…) and the
+// user says that they do it themselves: "我要睡觉了" is no request for the pet
+// to sleep, "我出来了" none for it to come out.
+bool QueryRouter::speakerDoes(const Command& command) const {
+  if (!command.hasActionType("pet")) return false;
+  for (const std::size_t verb : form_.speakerVerbs) {
+    const std::size_t length = std::min<std::size_t>(2, query_.size() - verb);
+    if (knowsWords(command, query_.chars.substr(verb, length))) return true;
   }
   return false;
 }
@@ -376,6 +470,15 @@ bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end)
   return classifyName(query.substr(begin, end - begin)) == NameKind::App;
 }
 
+// Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
+// a generic pattern's literal text, not part of the name.
+std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
+  static const WordTable kKinds = {U"程序", U"软件",   U"应用",   U"app", U"客户端",
+                                   U"功能", U"电脑版", U"桌面版", U"pc版"};
+  const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kKinds);
+  return n < end - begin ? n : 0;
+}
+
 }  // namespace
 
 // Whether the slots of the generic command that opens or closes apps or sites
@@ -390,6 +493,13 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
   if (!opensByName) return true;
   for (const auto& [begin, end] : c.slotSpans) {
     if (!holdsAName(query_.chars, begin, end)) return false;
+    // Closing loses work: only an app the corpus knows, a name in Latin letters
+    // ("wps", "steam") or the app at hand ("这个软件") is closed by name;
+    // "关掉弹窗" and "退出游戏" name no app.
+    if (command.hasActionType("close_app") && !knownApp(begin, end)) return false;
+    // "为信": a known app, misheard; "微信电脑版": a known app, named with its version.
+    const std::size_t name = end - kindSuffixLength(query_.chars, begin, end);
+    if (misheard(begin, name) || (name < end && explainer(begin, name, true, false) != nullptr)) return false;
     for (const RouteCandidate& other : d_.candidates) {
       const Command& known = *other.command;
       if (&known == &command || known.target != CommandTarget::Local || known.hasActionType("open_app") ||
@@ -404,17 +514,10 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
 
 namespace {
 
-// Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
-// a generic pattern's literal text, not part of the name.
-std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
-  static const WordTable kKinds = {U"程序", U"软件", U"应用", U"app", U"客户端", U"功能"};
-  const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kKinds);
-  return n < end - begin ? n : 0;
-}
-
 Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   Evidence e;
   e.similarity = c.similarity;
+  e.keywordHeld = c.keywordCoverage > 0.0;
   const CoveredQuery& words = covered();
   if (c.command->risk == RiskClass::Destructive && c.similarity < kCloseMatch &&
       words.content().size() < query_.size() && query_.size() <= kMaxCoveredQueryLength) {
@@ -438,6 +541,7 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
     }
   }
   e.coverage = covered().cover(*c.command, 0, query_.size(), given);
+  e.operationStated = statesOperation(*c.command, e.coverage, form_.wish);
   e.explicitForm = explicitForm || (c.pattern != nullptr && namesInSlots) ||
                    (c.namedBySlot && e.coverage.explained == e.coverage.content);
   if (!given.empty() && !form_.negations.empty()) {
@@ -445,6 +549,7 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
     e.coverage.negationExplained = covered().cover(*c.command, 0, query_.size()).negationExplained;
   }
   e.phrasesQuestion = phrasesQuestion(c);
+  e.speakerActs = speakerDoes(*c.command);
   return e;
 }
 
@@ -521,8 +626,8 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
   }
   // Questions get an answer; requests the LLM path. A close but held-back
   // command makes a request of the query too ("把屏幕截下来").
-  const bool claimedByRequest =
-      heldBack != nullptr && heldBack->command->target != CommandTarget::Chat && heldBack->similarity >= kDelegateFloor;
+  const bool claimedByRequest = heldBack != nullptr && heldBack->command->target != CommandTarget::Chat &&
+                                heldBack->similarity >= kDelegateFloor && !speakerDoes(*heldBack->command);
   const bool commandLike = signals_.imperative || signals_.multiStep || claimedByRequest;
   const bool question =
       form_.question != QuestionKind::None || (signals_.openEnded >= kChatOpenEnded && !signals_.imperative);
@@ -535,6 +640,55 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
     d_.confidence = std::clamp(std::max(signals_.openEnded, 1.0 - d_.scores.combined), 0.0, 1.0);
     d_.reasoning = prefix + "; conversation for the pet";
   }
+}
+
+// Whether query[begin, end) holds one of the command's keywords whole.
+bool QueryRouter::holdsKeyword(const Command& command, std::size_t begin, std::size_t end) const {
+  const std::u32string_view part(query_.chars.data() + begin, end - begin);
+  return std::any_of(command.normalizedKeywords.begin(), command.normalizedKeywords.end(),
+                     [part](const std::u32string& keyword) { return part.find(keyword) != std::u32string_view::npos; });
+}
+
+// A clause of the query that the command serves on its own, while every other
+// clause only states something (no word of direction or action that a negation
+// does not take back): "孩子睡了 声音小点", "我不想关机 锁屏就行". The command must
+// pass the gate on the clause alone and be the only local command that explains
+// it as well ("打开 Visual Studio" would be any opener's clause).
+std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandidate& c, bool alternative) const {
+  const std::vector<std::size_t>& starts = form_.clauseStarts;
+  // A query command explains enough of the whole request or of none of it.
+  if (starts.empty() || query_.size() > kMaxCoveredQueryLength || c.command->risk == RiskClass::None) {
+    return std::nullopt;
+  }
+  const CoveredQuery& words = covered();
+  for (std::size_t k = starts.size(); k-- > 0;) {
+    const std::size_t begin = starts[k];
+    const std::size_t end = k + 1 < starts.size() ? starts[k + 1] : query_.size();
+    if (!words.states(0, begin) || !words.states(end, query_.size())) continue;
+    Evidence e;
+    e.coverage = words.cover(*c.command, begin, end);
+    e.operationStated = statesOperation(*c.command, e.coverage, form_.wish);
+    // The clause must name what the command acts on ("声音小点"), not just
+    // refuse or confirm something ("算了 不用了").
+    if (e.coverage.explained < 2 || !holdsKeyword(*c.command, begin, end)) continue;
+    for (const SimilarityHit& hit : snapshot_.index->search(query_.chars.substr(begin, end - begin), 0, {c.position})) {
+      if (hit.command == c.position) e.similarity = hit.similarity;
+    }
+    e.phrasesQuestion = phrasesQuestion(c);
+    e.speakerActs = speakerDoes(*c.command);
+    e.alternative = alternative;
+    if (e.similarity < kClauseSimilarity || !admitLocalRun(c.command->risk, e, form_).run) continue;
+    const bool unique = std::none_of(d_.candidates.begin(), d_.candidates.end(), [&](const RouteCandidate& other) {
+      if (other.command == c.command || other.command->target != CommandTarget::Local ||
+          other.command->risk == RiskClass::None) {
+        return false;
+      }
+      const Coverage rival = words.cover(*other.command, begin, end);
+      return rival.directionExplained && rival.explained >= e.coverage.explained;
+    });
+    if (unique) return Clause{begin, end, e.coverage.share(), e.similarity};
+  }
+  return std::nullopt;
 }
 
 // Whether the command may serve the query, and at what confidence; the details
@@ -556,15 +710,31 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     }
     return v;
   }
-  if (d_.scores.combined < threshold) {
-    if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
-    return v;
-  }
-  Evidence evidence = weigh(c, explicitForm);
+  const bool belowThreshold = d_.scores.combined < threshold;
+  Evidence evidence = belowThreshold ? Evidence{} : weigh(c, explicitForm);
   // A command weighed after the closest one was held back must explain all of
   // the query if it changes the machine: the ranking was already unsure.
   evidence.alternative = alternative;
-  const GateDecision gate = admitLocalRun(command.risk, evidence, form_);
+  const GateDecision gate =
+      belowThreshold ? GateDecision{false, "", true} : admitLocalRun(command.risk, evidence, form_);
+  if (!gate.run && gate.aboutCoverage && !explicitForm) {
+    // One clause may be the request and the others what led to it ("电脑卡住了
+    // 打开任务管理器").
+    if (const auto clause = requestClause(c, alternative)) {
+      v.serve = true;
+      v.target = CommandTarget::Local;
+      v.confidence = 0.5 * clause->share + 0.5 * std::min(1.0, clause->similarity);
+      if (explain) {
+        v.detail =
+            "the clause \"" + cut(clause->begin, clause->end) + "\" is the request, the rest says why: run locally";
+      }
+      return v;
+    }
+  }
+  if (belowThreshold) {
+    if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
+    return v;
+  }
   const std::string explains = "explains " + std::to_string(evidence.coverage.explained) + " of " +
                                std::to_string(evidence.coverage.content) + " words' characters";
   if (!gate.run) {
@@ -693,6 +863,13 @@ void QueryRouter::fillAction() {
 RouteDecision QueryRouter::route() {
   if (!hasWordCharacter(query_.chars)) {
     answerNothing(query_.size() == 0 ? "empty text" : "no letters, digits or words");
+    return std::move(d_);
+  }
+  if (allowCompound_ && form_.correctedFrom != 0) {
+    // The speaker corrected themselves: what follows the correction is the request.
+    const std::string rest = cut(form_.correctedFrom, query_.size());
+    d_ = QueryRouter(snapshot_, rest, false).route();
+    d_.reasoning = "a self-correction: \"" + rest + "\" replaces what came before; " + d_.reasoning;
     return std::move(d_);
   }
   d_.candidates = rankCandidates(snapshot_, query_, raw_, !signals_.multiStep);

@@ -3,6 +3,7 @@
 // slot values, and the words a command must explain.
 #include <gtest/gtest.h>
 
+#include "colloquial_words.h"
 #include "corpus_parser.h"
 #include "corpus_snapshot.h"
 #include "default_corpus.h"
@@ -15,6 +16,7 @@
 #include "risk_defaults.h"
 #include "router.h"
 #include "simdjson.h"
+#include "text_normalizer.h"
 #include "deskpet/utf8.h"
 #include "norvik.h"
 
@@ -107,6 +109,11 @@ TEST(QueryForm, TellsQuestionsAboutAThingFromQuestionsAndPoliteRequests) {
       {"别关电脑", QuestionKind::None, false, 1},
       {"我不想关机", QuestionKind::None, false, 1},
       {"是不是要下雨了", QuestionKind::Asking, false, 0},  // 不 in 是不是 asks, it does not negate
+      {"北京冷不冷", QuestionKind::Asking, false, 0},      // A-not-A asks without a question word
+      {"你喜欢不喜欢我", QuestionKind::Asking, false, 0},
+      {"明天下雨不", QuestionKind::Asking, false, 0},  // a final 不 or 没有 asks too
+      {"快递到了没有", QuestionKind::Asking, false, 0},
+      {"这首不好听换一首", QuestionKind::None, false, 1},
   };
   for (const auto& c : cases) {
     const QueryForm form = readQueryForm(c.query, normalizeText(c.query).chars);
@@ -114,6 +121,28 @@ TEST(QueryForm, TellsQuestionsAboutAThingFromQuestionsAndPoliteRequests) {
     EXPECT_EQ(form.politeRequest, c.polite) << c.query;
     EXPECT_EQ(form.negations.size(), c.negations) << c.query;
   }
+}
+
+// Clauses come from the marks between Chinese words; a self-correction, and 我
+// as the subject of a verb, are read from the words.
+TEST(QueryForm, ReadsClausesCorrectionsAndWhatTheSpeakerDoes) {
+  const auto read = [](const char* raw) {
+    const NormalizedText text = normalizeText(raw);
+    QueryForm form = readQueryForm(raw, text.chars);
+    readClauses(text.chars, text.byteBegin, text.byteEnd, form);
+    return form;
+  };
+  EXPECT_EQ(read("孩子睡了 声音小点").clauseStarts, (std::vector<std::size_t>{0, 4}));
+  EXPECT_TRUE(read("打开 Visual Studio").clauseStarts.empty());  // a space before a name starts no clause
+  EXPECT_EQ(read("帮我打开微信 不对 打开QQ").correctedFrom, 8u);
+  EXPECT_EQ(read("打开记事本，哦不，计算器").correctedFrom, 7u);
+  EXPECT_EQ(read("这个答案不对吧").correctedFrom, 0u);  // nothing follows the correction
+  EXPECT_EQ(read("这不是我要的").correctedFrom, 0u);    // 不是 inside a clause corrects nothing
+  EXPECT_EQ(read("我要睡觉了").speakerVerbs, (std::vector<std::size_t>{2}));
+  EXPECT_TRUE(read("陪我跳个舞").speakerVerbs.empty());  // 我 as an object
+  std::u32string days = normalizeText("明儿个今儿冷吗").chars;
+  EXPECT_TRUE(readColloquialWords(days));
+  EXPECT_EQ(days, normalizeText("明天个今天冷吗").chars);
 }
 
 TEST(MediaRequest, KeepsTitlesWholeAndTellsProgrammesFromSongs) {
