@@ -35,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data), size);
   const std::int32_t code = Norvik_UpdateConfig(text.c_str());
   require(code == 0 || code == -2 || code == -3, "UpdateConfig gives 0, InvalidArgument or a JSON error");
+  deskpet_fuzz::checkLastErrorMessage(code);
 
   const std::string config = configReply();
   deskpet_fuzz::checkConfigReply(config);

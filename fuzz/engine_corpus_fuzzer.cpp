@@ -59,6 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::memcpy(exact.get(), text.data(), text.size());
   std::int32_t count = -7;
   const std::int32_t code = Norvik_AddCorpus(exact.get(), length, &count);
+  deskpet_fuzz::checkLastErrorMessage(code);
 
   if (code == 0) {
     require(count >= 0, "a count of added commands");

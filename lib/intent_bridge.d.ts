@@ -2,13 +2,21 @@
  * intent_bridge.node: synchronous bindings of the intent-routing engine
  * `norvik`. Every function calls the engine once (route at most twice). A bad
  * first argument throws a TypeError; a failing engine call throws an Error
- * whose message is "<engine function> failed with code <code>".
+ * whose message is "<engine function> failed with code <code>" and, when the
+ * engine says what went wrong (Norvik_LastErrorMessage), a string property
+ * `detail` with its text (see EngineError).
  *
  * The module copies into its results the members that the engine's reply holds.
  * The types below are those of the reference engine shipped with the package,
  * which writes every member they mark as present. `ScriptedIntentBridge`
  * (the test engine) types the same calls with every member optional.
  */
+
+/** The Error thrown for a failing engine call. */
+export interface EngineError extends Error {
+  /** The engine's own text for the failure: file, line and column, command, configuration key… */
+  detail?: string;
+}
 
 /** Where a request goes: run a command, let `llmBridge.generate` resolve it, or small talk for `llmBridge.chat`. */
 export type RouteTarget = 'local' | 'llm' | 'chat';

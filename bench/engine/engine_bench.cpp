@@ -13,6 +13,7 @@
 
 #include "allocation_counter.h"
 #include "corpus_parser.h"
+#include "norvik.h"
 #include "corpus_snapshot.h"
 #include "default_corpus.h"
 #include "labelled_queries.h"
@@ -67,7 +68,7 @@ void runBuiltIn() {
   if (queries.empty()) return;
   norvik::ParsedCorpus parsed;
   std::string error;
-  if (norvik::parseCorpus(norvik::defaultCorpusJson(), norvik::Config{}, parsed, error) != norvik::kOk) {
+  if (norvik::parseCorpus(norvik::defaultCorpusJson(), norvik::Config{}, parsed, error) != NORVIK_OK) {
     std::fprintf(stderr, "built-in corpus rejected: %s\n", error.c_str());
     std::exit(1);
   }
@@ -93,7 +94,7 @@ void run(std::size_t commands) {
   const auto loadStart = Clock::now();
   norvik::ParsedCorpus parsed;
   std::string error;
-  if (norvik::parseCorpus(corpus.json, norvik::Config{}, parsed, error) != norvik::kOk) {
+  if (norvik::parseCorpus(corpus.json, norvik::Config{}, parsed, error) != NORVIK_OK) {
     std::fprintf(stderr, "synthetic corpus rejected: %s\n", error.c_str());
     std::exit(1);
   }

@@ -2,7 +2,7 @@
 
 #include <random>
 
-#include "utf8.h"
+#include "deskpet/utf8.h"
 
 namespace bench {
 
@@ -63,10 +63,10 @@ SyntheticCorpus makeSyntheticCorpus(std::size_t commands, std::size_t queries, u
     const std::u32string name = maker.phrase(3, 6);
     names.push_back(name);
     corpus.json += (i == 0 ? "" : ",");
-    corpus.json += "{\"id\":" + std::to_string(i + 1) + ",\"name\":\"" + norvik::toUtf8(name) + "\",\"examples\":[";
+    corpus.json += "{\"id\":" + std::to_string(i + 1) + ",\"name\":\"" + deskpet::toUtf8(name) + "\",\"examples\":[";
     for (int e = 0; e < 3; ++e) {
       const std::u32string example = maker.phrase(1, 2) + maker.paraphrase(name) + maker.phrase(0, 3);
-      corpus.json += (e == 0 ? "\"" : ",\"") + norvik::toUtf8(example) + "\"";
+      corpus.json += (e == 0 ? "\"" : ",\"") + deskpet::toUtf8(example) + "\"";
     }
     corpus.json += "],\"action\":{\"type\":\"synthetic\"}}";
   }
@@ -75,8 +75,8 @@ SyntheticCorpus makeSyntheticCorpus(std::size_t commands, std::size_t queries, u
     // Drawn in this order so that the queries stay those of earlier runs.
     const std::u32string& name = names[maker.index(names.size())];
     const std::u32string paraphrase = maker.paraphrase(name);
-    corpus.queries.push_back(norvik::toUtf8(maker.phrase(0, 2) + paraphrase));
-    corpus.queryCommands.push_back(norvik::toUtf8(name));
+    corpus.queries.push_back(deskpet::toUtf8(maker.phrase(0, 2) + paraphrase));
+    corpus.queryCommands.push_back(deskpet::toUtf8(name));
   }
   return corpus;
 }

@@ -7,59 +7,46 @@
 namespace scripted {
 
 CallRecord::CallRecord(EngineFunction fn) {
-  text_ = "{\"fn\":\"";
-  text_ += functionName(fn);
-  text_ += '"';
-}
-
-void CallRecord::addKey(std::string_view name) {
-  text_ += ",\"";
-  text_ += name;
-  text_ += "\":";
+  json_.beginObject().key("fn").string(functionName(fn));
 }
 
 void CallRecord::addText(std::string_view name, const char* text) {
-  text_ += ",\"";
-  text_ += name;
-  text_ += "_hex\":";
+  json_.key(std::string(name) + "_hex");
   if (text == nullptr) {
-    text_ += "null";
+    json_.null();
     return;
   }
   static constexpr char kDigits[] = "0123456789abcdef";
-  text_ += '"';
+  std::string hex;
   for (const char* p = text; *p != '\0'; ++p) {
     const auto byte = static_cast<unsigned char>(*p);
-    text_ += kDigits[byte >> 4];
-    text_ += kDigits[byte & 0x0f];
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 0x0f];
   }
-  text_ += '"';
+  json_.string(hex);
 }
 
 void CallRecord::addInteger(std::string_view name, int64_t value) {
-  addKey(name);
-  text_ += std::to_string(value);
+  json_.key(name).integer(value);
 }
 
 void CallRecord::addDouble(std::string_view name, double value) {
-  addKey(name);
+  json_.key(name);
   if (!std::isfinite(value)) {
-    text_ += "null";
+    json_.null();
     return;
   }
   char digits[40];
   std::snprintf(digits, sizeof digits, "%.17g", value);
-  text_ += digits;
+  json_.number(digits);
 }
 
 void CallRecord::addBool(std::string_view name, bool value) {
-  addKey(name);
-  text_ += value ? "true" : "false";
+  json_.key(name).boolean(value);
 }
 
 void CallRecord::addNull(std::string_view name) {
-  addKey(name);
-  text_ += "null";
+  json_.key(name).null();
 }
 
 void CallRecord::addBufferZeroed(const char* buffer, int32_t capacity) {

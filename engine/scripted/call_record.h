@@ -8,6 +8,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "deskpet/json_writer.h"
 #include "engine_function.h"
 
 namespace scripted {
@@ -41,11 +42,10 @@ class CallRecord {
   void addBufferZeroed(const char* buffer, int32_t capacity);
 
   // The complete line, without the newline.
-  std::string line() const { return text_ + "}"; }
+  std::string line() const { return json_.text() + "}"; }
 
  private:
-  void addKey(std::string_view name);
-  std::string text_;
+  deskpet::JsonWriter json_;  // the object, still open
 };
 
 // Appends the record and a newline to the file and flushes it at once. A log

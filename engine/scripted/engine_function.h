@@ -8,19 +8,19 @@
 namespace scripted {
 
 enum class EngineFunction : std::size_t {
-  InitDefault,
-  InitFromFile,
-  Route,
-  QuerySimilarity,
-  SemanticScore,
-  UpdateConfig,
-  GetConfig,
-  AddCorpus,
-  AddCorpusFromFile,
-  ClearUserCorpus,
-  GetCommandCount,
-  Destroy,
-  Version,
+  kInitDefault,
+  kInitFromFile,
+  kRoute,
+  kQuerySimilarity,
+  kSemanticScore,
+  kUpdateConfig,
+  kGetConfig,
+  kAddCorpus,
+  kAddCorpusFromFile,
+  kClearUserCorpus,
+  kGetCommandCount,
+  kDestroy,
+  kVersion,
 };
 
 inline constexpr std::size_t kEngineFunctionCount = 13;

@@ -1,8 +1,14 @@
-// The thirteen exported engine functions. Each one takes the engine lock,
-// records the call, takes its scripted entry and answers from it; before a
-// script is loaded every function answers 0 and writes nothing.
+// The exported engine functions. Each one takes the engine lock, records the
+// call, takes its scripted entry and answers from it; before a script is loaded
+// every function answers 0 and writes nothing. Norvik_LastErrorMessage answers
+// from the last call of the thread; a build with
+// NORVIK_SCRIPTED_WITHOUT_LAST_ERROR_MESSAGE leaves it out, like an engine made
+// before it existed.
 #include <exception>
 #include <mutex>
+#include <new>
+#include <optional>
+#include <string>
 
 #include "norvik.h"
 #include "reply_writer.h"
@@ -12,10 +18,44 @@ namespace {
 
 using scripted::CallRecord;
 using scripted::EngineFunction;
+using scripted::NullableText;
 using scripted::ReplyEntry;
 using scripted::ScriptedEngine;
 
 constexpr const char* kDefaultVersion = "scripted";
+
+// What Norvik_LastErrorMessage returns on this thread.
+NullableText& lastMessage() {
+  thread_local NullableText message;
+  return message;
+}
+
+bool isFailure(EngineFunction fn, int32_t result) {
+  return fn == EngineFunction::kGetCommandCount ? result < 0 : result != NORVIK_OK;
+}
+
+// The entry's "message" when it has one; else "" after a success and a text
+// naming the function and its result after a failure.
+void recordMessage(EngineFunction fn, const ReplyEntry* entry, int32_t result) {
+  NullableText& message = lastMessage();
+  if (entry != nullptr && entry->message) {
+    message = *entry->message;
+  } else if (isFailure(fn, result)) {
+    message = NullableText{
+        false, "scripted engine: " + std::string(scripted::functionName(fn)) + " returned " + std::to_string(result)};
+  } else {
+    message = NullableText{};
+  }
+}
+
+// No exception leaves the library: a failure inside it is NORVIK_INTERNAL,
+// with a text that needs no allocation.
+int32_t internalFailure(bool outOfMemory) noexcept {
+  NullableText& message = lastMessage();
+  message.isNull = false;
+  message.text = outOfMemory ? "out of memory" : "internal error";
+  return NORVIK_INTERNAL;
+}
 
 // Runs one call under the engine lock. `describe` adds the call's arguments to
 // its log record; `answer` gets the entry (null for the default answer) and
@@ -31,9 +71,13 @@ int32_t scriptedCall(EngineFunction fn, Describe describe, Answer answer) noexce
       describe(record);
       entry = engine.take(fn, record);
     }
-    return answer(entry);
+    const int32_t result = answer(entry);
+    recordMessage(fn, entry, result);
+    return result;
+  } catch (const std::bad_alloc&) {
+    return internalFailure(true);
   } catch (...) {
-    return scripted::kInternalFailure;
+    return internalFailure(false);
   }
 }
 
@@ -48,7 +92,7 @@ int32_t replyCall(EngineFunction fn, const char* query, const int32_t* topK, cha
   return scriptedCall(
       fn,
       [&](CallRecord& record) {
-        if (fn != EngineFunction::GetConfig) record.addText("query", query);
+        if (fn != EngineFunction::kGetConfig) record.addText("query", query);
         if (topK != nullptr) record.addInteger("topK", *topK);
         record.addInteger("capacity", capacity);
         record.addPointee("outLengthIn", outLength);
@@ -62,36 +106,49 @@ int32_t replyCall(EngineFunction fn, const char* query, const int32_t* topK, cha
 extern "C" {
 
 int32_t Norvik_InitDefault(void) {
-  return scriptedCall(EngineFunction::InitDefault, noArguments, codeOnly);
+  return scriptedCall(EngineFunction::kInitDefault, noArguments, codeOnly);
 }
 
 int32_t Norvik_InitFromFile(const char* path) {
   try {
     ScriptedEngine& engine = ScriptedEngine::instance();
     std::lock_guard<std::mutex> lock(engine.mutex());
+    // Copied: the entry belongs to the script that a successful load replaces.
+    std::optional<NullableText> scriptedMessage;
     if (engine.hasScript()) {
-      CallRecord record(EngineFunction::InitFromFile);
+      CallRecord record(EngineFunction::kInitFromFile);
       record.addText("path", path);
-      const int32_t code = codeOnly(engine.take(EngineFunction::InitFromFile, record));
-      if (code != 0) return code;  // the current script stays
+      const ReplyEntry* entry = engine.take(EngineFunction::kInitFromFile, record);
+      const int32_t code = codeOnly(entry);
+      if (code != NORVIK_OK) {  // the current script stays
+        recordMessage(EngineFunction::kInitFromFile, entry, code);
+        return code;
+      }
+      if (entry != nullptr) scriptedMessage = entry->message;
     }
-    return engine.load(path);
+    std::string error;
+    const int32_t code = engine.load(path, error);
+    lastMessage() =
+        code != NORVIK_OK ? NullableText{false, std::move(error)} : scriptedMessage.value_or(NullableText{});
+    return code;
+  } catch (const std::bad_alloc&) {
+    return internalFailure(true);
   } catch (...) {
-    return scripted::kInternalFailure;
+    return internalFailure(false);
   }
 }
 
 int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_t* outLength) {
-  return replyCall(EngineFunction::Route, query, nullptr, outJson, capacity, outLength);
+  return replyCall(EngineFunction::kRoute, query, nullptr, outJson, capacity, outLength);
 }
 
 int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, int32_t capacity, uint32_t* outLength) {
-  return replyCall(EngineFunction::QuerySimilarity, query, &topK, outJson, capacity, outLength);
+  return replyCall(EngineFunction::kQuerySimilarity, query, &topK, outJson, capacity, outLength);
 }
 
 int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw, int32_t* outCmdId) {
   return scriptedCall(
-      EngineFunction::SemanticScore,
+      EngineFunction::kSemanticScore,
       [&](CallRecord& record) {
         record.addText("query", query);
         record.addPointee("outScoreIn", outScore);
@@ -109,16 +166,16 @@ int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw
 
 int32_t Norvik_UpdateConfig(const char* configJson) {
   return scriptedCall(
-      EngineFunction::UpdateConfig, [&](CallRecord& record) { record.addText("configJson", configJson); }, codeOnly);
+      EngineFunction::kUpdateConfig, [&](CallRecord& record) { record.addText("configJson", configJson); }, codeOnly);
 }
 
 int32_t Norvik_GetConfig(char* outJson, int32_t capacity, uint32_t* outLength) {
-  return replyCall(EngineFunction::GetConfig, nullptr, nullptr, outJson, capacity, outLength);
+  return replyCall(EngineFunction::kGetConfig, nullptr, nullptr, outJson, capacity, outLength);
 }
 
 int32_t Norvik_AddCorpus(const char* corpusJson, int32_t length, int32_t* outCount) {
   return scriptedCall(
-      EngineFunction::AddCorpus,
+      EngineFunction::kAddCorpus,
       [&](CallRecord& record) {
         record.addText("corpusJson", corpusJson);
         record.addInteger("length", length);
@@ -133,7 +190,7 @@ int32_t Norvik_AddCorpus(const char* corpusJson, int32_t length, int32_t* outCou
 
 int32_t Norvik_AddCorpusFromFile(const char* path, int32_t* outCount) {
   return scriptedCall(
-      EngineFunction::AddCorpusFromFile,
+      EngineFunction::kAddCorpusFromFile,
       [&](CallRecord& record) {
         record.addText("path", path);
         record.addPointee("outCountIn", outCount);
@@ -146,15 +203,15 @@ int32_t Norvik_AddCorpusFromFile(const char* path, int32_t* outCount) {
 }
 
 int32_t Norvik_ClearUserCorpus(void) {
-  return scriptedCall(EngineFunction::ClearUserCorpus, noArguments, codeOnly);
+  return scriptedCall(EngineFunction::kClearUserCorpus, noArguments, codeOnly);
 }
 
 int32_t Norvik_GetCommandCount(void) {
-  return scriptedCall(EngineFunction::GetCommandCount, noArguments, codeOnly);
+  return scriptedCall(EngineFunction::kGetCommandCount, noArguments, codeOnly);
 }
 
 int32_t Norvik_Destroy(void) {
-  return scriptedCall(EngineFunction::Destroy, noArguments, codeOnly);
+  return scriptedCall(EngineFunction::kDestroy, noArguments, codeOnly);
 }
 
 const char* Norvik_Version(void) {
@@ -162,7 +219,7 @@ const char* Norvik_Version(void) {
     ScriptedEngine& engine = ScriptedEngine::instance();
     std::lock_guard<std::mutex> lock(engine.mutex());
     if (!engine.hasScript()) return kDefaultVersion;
-    const ReplyEntry* entry = engine.take(EngineFunction::Version, CallRecord(EngineFunction::Version));
+    const ReplyEntry* entry = engine.take(EngineFunction::kVersion, CallRecord(EngineFunction::kVersion));
     if (entry == nullptr || !entry->version) return kDefaultVersion;
     if (entry->version->isNull) return nullptr;
     return engine.keepText(entry->version->text);
@@ -170,5 +227,12 @@ const char* Norvik_Version(void) {
     return nullptr;
   }
 }
+
+#ifndef NORVIK_SCRIPTED_WITHOUT_LAST_ERROR_MESSAGE
+const char* Norvik_LastErrorMessage(void) {
+  const NullableText& message = lastMessage();
+  return message.isNull ? nullptr : message.text.c_str();
+}
+#endif
 
 }  // extern "C"

@@ -14,8 +14,8 @@
 
 namespace scripted {
 
-// The text Norvik_Version returns: a string, or a null pointer.
-struct VersionReply {
+// A text an engine function hands out: a string, or a null pointer.
+struct NullableText {
   bool isNull = false;
   std::string text;
 };
@@ -30,7 +30,9 @@ struct ReplyEntry {
   std::optional<double> score;
   std::optional<double> raw;
   std::optional<int32_t> cmdId;
-  std::optional<VersionReply> version;
+  std::optional<NullableText> version;
+  // What Norvik_LastErrorMessage returns after this call.
+  std::optional<NullableText> message;
 };
 
 // Entries answer calls in order; the last one stays and answers every further

@@ -4,9 +4,11 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <new>
 #include <string_view>
 #include <system_error>
 
+#include "deskpet/json_syntax_error.h"
 #include "simdjson.h"
 
 namespace scripted {
@@ -94,16 +96,16 @@ bool readText(element value, std::string_view what, std::optional<std::string>& 
   return true;
 }
 
-bool readVersion(element value, std::optional<VersionReply>& out, Problem& problem) {
+bool readNullableText(element value, std::string_view what, std::optional<NullableText>& out, Problem& problem) {
   if (value.is_null()) {
-    out = VersionReply{true, {}};
+    out = NullableText{true, {}};
     return true;
   }
   std::optional<std::string> text;
-  if (!readText(value, "version", text, problem)) {
-    return problem.fail("version must be a string or null");
+  if (!readText(value, what, text, problem)) {
+    return problem.fail(std::string(what) + " must be a string or null");
   }
-  out = VersionReply{false, std::move(*text)};
+  out = NullableText{false, std::move(*text)};
   return true;
 }
 
@@ -115,7 +117,8 @@ bool readMember(std::string_view key, element value, ReplyEntry& entry, Problem&
   if (key == "score") return readDouble(value, key, entry.score, problem);
   if (key == "raw") return readDouble(value, key, entry.raw, problem);
   if (key == "cmdId") return readInt32(value, key, entry.cmdId, problem);
-  if (key == "version") return readVersion(value, entry.version, problem);
+  if (key == "version") return readNullableText(value, key, entry.version, problem);
+  if (key == "message") return readNullableText(value, key, entry.message, problem);
   return problem.fail("unknown entry member \"" + std::string(key) + "\"");
 }
 
@@ -212,8 +215,14 @@ LoadResult loadScript(const char* path) {
   }
   simdjson::dom::parser parser;
   element root;
-  if (auto error = parser.parse(simdjson::padded_string(*text)).get(root)) {
-    result.error = std::string("invalid JSON: ") + simdjson::error_message(error);
+  const simdjson::padded_string padded(*text);
+  // simdjson reports a failed allocation instead of throwing; the engine throws.
+  if (padded.data() == nullptr) throw std::bad_alloc();
+  if (auto error = parser.parse(padded).get(root)) {
+    if (error == simdjson::MEMALLOC) throw std::bad_alloc();
+    const auto fault = deskpet::findJsonSyntaxError(*text);
+    result.error =
+        fault ? "invalid JSON at " + fault->describe() : std::string("invalid JSON: ") + simdjson::error_message(error);
     return result;
   }
   Script script;

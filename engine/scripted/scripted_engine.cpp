@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "norvik.h"
 #include "script_loader.h"
 
 namespace scripted {
@@ -17,16 +18,18 @@ const ReplyEntry* ScriptedEngine::take(EngineFunction fn, const CallRecord& reco
   return script_->queue(fn).take();
 }
 
-int32_t ScriptedEngine::load(const char* path) {
+int32_t ScriptedEngine::load(const char* path, std::string& error) {
   LoadResult result = loadScript(path);
   if (!result.script) {
-    // The script's author needs to know why; the caller only sees the code.
+    // The script's author needs to know why, also through a module that does
+    // not pass Norvik_LastErrorMessage on.
     std::fprintf(stderr, "scripted norvik: cannot use script %s: %s\n", path != nullptr ? path : "(null)",
                  result.error.c_str());
-    return kScriptUnreadable;
+    error = "cannot use script \"" + std::string(path != nullptr ? path : "(null)") + "\": " + result.error;
+    return NORVIK_BAD_INPUT;
   }
   script_ = std::move(result.script);
-  return 0;
+  return NORVIK_OK;
 }
 
 const char* ScriptedEngine::keepText(const std::string& text) {

@@ -13,11 +13,6 @@
 
 namespace scripted {
 
-// Result of Norvik_InitFromFile when the script cannot be read.
-inline constexpr int32_t kScriptUnreadable = -3;
-// Result of any call that fails inside the engine itself (out of memory).
-inline constexpr int32_t kInternalFailure = -1;
-
 class ScriptedEngine {
  public:
   static ScriptedEngine& instance();
@@ -31,9 +26,9 @@ class ScriptedEngine {
   // loaded (nothing is logged then) or the function's queue is empty.
   const ReplyEntry* take(EngineFunction fn, const CallRecord& record);
 
-  // Reads the script at `path` and makes it the whole script: 0, or
-  // kScriptUnreadable with the current script kept.
-  int32_t load(const char* path);
+  // Reads the script at `path` and makes it the whole script: NORVIK_OK, or
+  // NORVIK_BAD_INPUT with the current script kept and `error` saying why.
+  int32_t load(const char* path, std::string& error);
 
   // A stable copy of the text: valid until the process ends, so that a pointer
   // handed to a caller never dangles, whatever other threads do.

@@ -1,5 +1,6 @@
 #include "engine_session.h"
 
+#include <cstring>
 #include <vector>
 
 #include "norvik.h"
@@ -30,6 +31,19 @@ const std::string& startingConfigJson() {
   ensureEngine();
   static const std::string config = readConfig();
   return config;
+}
+
+void checkLastErrorMessage(std::int32_t code) {
+  const char* message = Norvik_LastErrorMessage();
+  require(message != nullptr, "Norvik_LastErrorMessage is never null");
+  if (code == 0) {
+    require(*message == '\0', "a success leaves no message");
+    return;
+  }
+  require(*message != '\0', "a failure leaves a message");
+  if (std::strncmp(message, "malformed JSON", 14) == 0) {
+    require(std::strncmp(message, "malformed JSON at line ", 23) == 0, "malformed JSON is located");
+  }
 }
 
 void restoreEngine() {

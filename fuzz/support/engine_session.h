@@ -20,4 +20,8 @@ void restoreEngine();
 // The configuration text the engine reported right after it started.
 const std::string& startingConfigJson();
 
+// The message the last call left: "" after a success; after a failure a text,
+// and for text that is not JSON one that names the line and column.
+void checkLastErrorMessage(std::int32_t code);
+
 }  // namespace deskpet_fuzz

@@ -6,6 +6,10 @@
 
 namespace intent_bridge {
 
+// Sets the thirteen functions on `exports`, in order, and returns it
+// (router_exports.cpp).
+napi_value registerRouterExports(napi_env env, napi_value exports);
+
 // Engine lifecycle and corpus (lifecycle_and_corpus.cpp).
 napi_value handleInit(const CallArguments& args);
 napi_value handleInitFromFile(const CallArguments& args);

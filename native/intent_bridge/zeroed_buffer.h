@@ -3,15 +3,15 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace intent_bridge {
 
 class ZeroedBuffer {
  public:
   ZeroedBuffer() = default;
-  ~ZeroedBuffer() { std::free(data_); }
+  ~ZeroedBuffer() { delete[] data_; }
   ZeroedBuffer(const ZeroedBuffer&) = delete;
   ZeroedBuffer& operator=(const ZeroedBuffer&) = delete;
 
@@ -19,10 +19,10 @@ class ZeroedBuffer {
   // every added byte is zero. False, with the buffer unchanged, when the
   // memory cannot be had.
   bool resize(std::size_t size) {
-    char* grown = static_cast<char*>(std::calloc(size > 0 ? size : 1, 1));
+    char* grown = new (std::nothrow) char[size > 0 ? size : 1]();
     if (grown == nullptr) return false;
     if (data_ != nullptr) std::memcpy(grown, data_, size < size_ ? size : size_);
-    std::free(data_);
+    delete[] data_;
     data_ = grown;
     size_ = size;
     return true;

@@ -1,6 +1,7 @@
 #include "generation_call.h"
 
 #include <cstddef>
+#include <utility>
 #include <variant>
 
 namespace llm_bridge {
@@ -19,8 +20,11 @@ ov::AnyMap generationConfig(const GenerationSettings& settings) {
 std::string generateText(ov::genai::LLMPipeline& pipeline, const std::string& prompt,
                          const GenerationSettings& settings) {
   const ov::AnyMap config = generationConfig(settings);
-  const ov::genai::StringInputs input{std::in_place_type<std::string>, prompt};
-  const ov::genai::DecodedResults results = pipeline.generate(input, config);
+  // Moved, not copied, into the by-value parameter: a copy of the variant that
+  // runs out of memory half-way destroys an alternative it never made
+  // (libstdc++ 12), and a move cannot fail.
+  ov::genai::StringInputs input{std::in_place_type<std::string>, prompt};
+  const ov::genai::DecodedResults results = pipeline.generate(std::move(input), config);
   // The library's conversion checks that texts and scores agree and yields the
   // single generated text unchanged ("" when there is none).
   return static_cast<std::string>(results);

@@ -1,21 +1,15 @@
+// The six script functions of llm_bridge and their registration: argument
+// checks, rejection texts, the state mutex, the loaded-model check, and the
+// environment cleanup hook.
 #pragma once
 
-#include <napi.h>
+#include <node_api.h>
 
-// The six script functions of the module, in the order they are exported.
-namespace llm_bridge::script {
+namespace llm_bridge {
 
-// loadModel(modelPath, device [, cacheDir]) -> Promise<true>
-Napi::Value loadModel(const Napi::CallbackInfo& info);
-// generate(userPrompt) -> Promise<string>
-Napi::Value generate(const Napi::CallbackInfo& info);
-// generateWithMediaType(userPrompt, mediaType) -> Promise<string>
-Napi::Value generateWithMediaType(const Napi::CallbackInfo& info);
-// chat(userPrompt) -> Promise<string>
-Napi::Value chat(const Napi::CallbackInfo& info);
-// isModelLoaded() -> boolean
-Napi::Value isModelLoaded(const Napi::CallbackInfo& info);
-// unloadModel() -> undefined
-Napi::Value unloadModel(const Napi::CallbackInfo& info);
+// Registers the cleanup hook of `env` and sets loadModel, generate,
+// generateWithMediaType, chat, isModelLoaded and unloadModel on `exports`, in
+// that order; returns `exports`.
+napi_value registerLlmExports(napi_env env, napi_value exports);
 
-}  // namespace llm_bridge::script
+}  // namespace llm_bridge

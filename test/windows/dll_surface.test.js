@@ -1,8 +1,12 @@
 'use strict';
 // What the Windows build's DLLs export and import: each module exports the two
 // Node-API entry points and takes Node-API from node.exe only through delay-load
-// imports; intent_bridge imports norvik.dll at load time; nothing needs a DLL beyond
-// the system's, the host's and the engine. Skipped for a non-Windows build.
+// imports; intent_bridge imports norvik.dll at load time, the thirteen functions it
+// calls and never Norvik_LastErrorMessage, which it looks up at run time; each
+// norvik.dll exports exactly the functions of engine/include/norvik.h (fourteen),
+// and the scripted build without messages all but Norvik_LastErrorMessage; nothing
+// needs a DLL beyond the system's, the host's and the engine. Skipped for a
+// non-Windows build.
 const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('fs');
@@ -16,10 +20,18 @@ const SYSTEM_DLL =
   /^(kernel32|msvcrt|ucrtbase|advapi32|user32|ws2_32|bcrypt|ntdll|shell32|ole32|shlwapi|api-ms-win-[a-z0-9-]+)\.dll$/i;
 const ENTRY_POINTS = ['napi_register_module_v1', 'node_api_module_get_api_version_v1'];
 
+const OPTIONAL_FUNCTION = 'Norvik_LastErrorMessage';
+
 function engineFunctions() {
-  const header = fs.readFileSync(path.join(__dirname, '..', '..', 'native', 'intent_bridge', 'norvik.h'), 'utf8');
+  const header = fs.readFileSync(path.join(__dirname, '..', '..', 'engine', 'include', 'norvik.h'), 'utf8');
   return [...header.matchAll(/NORVIK_API\s+[^;(]*?\b(Norvik_\w+)\s*\(/g)].map((m) => m[1]).sort();
 }
+
+test('norvik.h declares the thirteen functions the module calls and Norvik_LastErrorMessage', () => {
+  const functions = engineFunctions();
+  assert.strictEqual(functions.length, 14);
+  assert.ok(functions.includes(OPTIONAL_FUNCTION));
+});
 
 function windowsImage(variant, file) {
   const full = lib.modulePath(variant, file);
@@ -80,7 +92,13 @@ test('llm_bridge.node is a delay-loading Node-API addon with no engine or runtim
   assertLoadTimeImports(image, []);
 });
 
-for (const variant of ['Release', 'scripted']) {
+const ENGINES = [
+  ['Release', engineFunctions()],
+  ['scripted', engineFunctions()],
+  ['scripted-without-messages', engineFunctions().filter((f) => f !== OPTIONAL_FUNCTION)],
+];
+
+for (const [variant, exported] of ENGINES) {
   test(`${variant}/intent_bridge.node binds norvik.dll at load time and Node-API lazily`, (t) => {
     const { image, skip } = windowsImage(variant, 'intent_bridge.node');
     if (skip) return t.skip(skip);
@@ -88,9 +106,9 @@ for (const variant of ['Release', 'scripted']) {
     assertLoadTimeImports(image, ['norvik.dll']);
     const engine = image.imports().filter((i) => sameName(i.dll, 'norvik.dll'));
     assert.strictEqual(engine.length, 1, 'norvik.dll is a load-time import');
-    const expected = engineFunctions();
-    assert.deepStrictEqual(engine[0].functions.filter((f) => !expected.includes(f)), [],
-      'only the engine interface is imported from norvik.dll');
+    const called = engineFunctions().filter((f) => f !== OPTIONAL_FUNCTION);
+    assert.deepStrictEqual(engine[0].functions.filter((f) => !called.includes(f)), [],
+      'only the thirteen functions it calls are imported from norvik.dll, never Norvik_LastErrorMessage');
     assert.ok(!image.delayImports().some((d) => sameName(d.dll, 'norvik.dll')), 'norvik.dll is not delay-loaded');
   });
 
@@ -98,7 +116,7 @@ for (const variant of ['Release', 'scripted']) {
     const { image, skip } = windowsImage(variant, 'norvik.dll');
     if (skip) return t.skip(skip);
     assertX64Dll(image);
-    assert.deepStrictEqual(image.exports().slice().sort(), engineFunctions());
+    assert.deepStrictEqual(image.exports().slice().sort(), exported);
     assertLoadTimeImports(image, []);
     assert.deepStrictEqual(image.delayImports(), [], 'the engine delay-loads nothing');
   });

@@ -90,14 +90,45 @@ struct Scratch {
   std::vector<std::pair<float, uint32_t>> order;  // (partial score, text)
   std::vector<uint32_t> survivors;                // texts completed after the head
 
+  // Each vector on its own: a resize that fails leaves the others consistent.
   void fit(std::size_t texts, std::size_t commands) {
     if (textScore.size() < texts) textScore.resize(texts, 0.0f);
-    if (commandBest.size() < commands) {
-      commandBest.resize(commands, -1.0f);
-      commandRaw.resize(commands, 0.0f);
-      commandIncluded.resize(commands, 0);
-    }
+    if (commandBest.size() < commands) commandBest.resize(commands, -1.0f);
+    if (commandRaw.size() < commands) commandRaw.resize(commands, 0.0f);
+    if (commandIncluded.size() < commands) commandIncluded.resize(commands, 0);
   }
+
+  // Back to all-clear (every score 0, every best -1, nothing included or
+  // touched) after a search that stopped half-way.
+  void clear(const std::vector<uint32_t>& include) noexcept {
+    for (uint32_t t : touchedTexts) textScore[t] = 0.0f;
+    for (const auto& entry : order) textScore[entry.second] = 0.0f;
+    for (uint32_t c : touchedCommands) commandBest[c] = -1.0f;
+    for (uint32_t c : include) {
+      if (c < commandIncluded.size()) commandIncluded[c] = 0;
+    }
+    touchedTexts.clear();
+    touchedCommands.clear();
+    order.clear();
+  }
+};
+
+// Clears the scratch unless the search finished: an allocation that fails
+// half-way through must not leave scores for the thread's next search.
+class ScratchGuard {
+ public:
+  ScratchGuard(Scratch& scratch, const std::vector<uint32_t>& include) : scratch_(scratch), include_(include) {}
+  ~ScratchGuard() {
+    if (!finished_) scratch_.clear(include_);
+  }
+  ScratchGuard(const ScratchGuard&) = delete;
+  ScratchGuard& operator=(const ScratchGuard&) = delete;
+  void finished() { finished_ = true; }
+
+ private:
+  Scratch& scratch_;
+  const std::vector<uint32_t>& include_;
+  bool finished_ = false;
 };
 
 // Not inlined: the caller keeps the address instead of asking the thread's
@@ -351,6 +382,7 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   std::vector<SimilarityHit> hits;
   if ((limit == 0 && include.empty()) || normalizedQuery.empty() || textCommand_.empty()) return hits;
   Scratch& s = scratch();
+  ScratchGuard guard(s, include);
   s.fit(textCommand_.size(), commandIds_.size());
   QueryScratch& q = queryScratch();
   std::vector<WeightedFeature>& features = q.features;
@@ -428,6 +460,7 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
     s.commandBest[c] = -1.0f;
   }
   s.touchedCommands.clear();
+  guard.finished();
 
   auto better = [this](const SimilarityHit& a, const SimilarityHit& b) {
     if (a.similarity != b.similarity) return a.similarity > b.similarity;

@@ -1,11 +1,8 @@
 #include "corpus_parser.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "json_document.h"
 #include "query_coverage.h"
@@ -21,6 +18,21 @@ using simdjson::dom::array;
 using simdjson::dom::element;
 using simdjson::dom::object;
 
+std::string inQuotes(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+bool readCommandId(const element& value, int32_t& id) {
+  int64_t number = 0;
+  if (value.get_int64().get(number) != simdjson::SUCCESS || number < std::numeric_limits<int32_t>::min() ||
+      number > std::numeric_limits<int32_t>::max()) {
+    return false;
+  }
+  id = static_cast<int32_t>(number);
+  return true;
+}
+
+// Reads one command; on failure `error` names the member and what it must be.
 struct CommandReader {
   std::string& error;
 
@@ -32,38 +44,39 @@ struct CommandReader {
   bool readStringList(const element& value, const char* member, std::vector<std::string>& out) {
     array list;
     if (value.get_array().get(list) != simdjson::SUCCESS) {
-      return fail(std::string(member) + " must be an array of strings");
+      return fail(inQuotes(member) + " must be an array of strings (got " + describeJsonValue(value) + ")");
     }
+    std::size_t index = 0;
     for (element item : list) {
       std::string_view text;
       if (item.get_string().get(text) != simdjson::SUCCESS) {
-        return fail(std::string(member) + " must be an array of strings");
+        return fail(inQuotes(member) + "[" + std::to_string(index) + "] must be a string (got " +
+                    describeJsonValue(item) + ")");
       }
       out.emplace_back(text);
+      ++index;
     }
     return true;
   }
 
   bool readId(const element& value, Command& command) {
-    int64_t id = 0;
-    if (value.get_int64().get(id) != simdjson::SUCCESS || id < std::numeric_limits<int32_t>::min() ||
-        id > std::numeric_limits<int32_t>::max()) {
-      return fail("id must be a 32-bit integer");
+    if (!readCommandId(value, command.id)) {
+      return fail("\"id\" must be an integer from -2147483648 to 2147483647 (got " + describeJsonValue(value) + ")");
     }
-    if (id == -1) return fail("id -1 is reserved for 'no command'");
-    command.id = static_cast<int32_t>(id);
+    if (command.id == -1) return fail("\"id\" -1 is reserved: it means \"no command\"");
     return true;
   }
 
   bool readAction(const element& value, Command& command) {
     object fields;
     if (value.get_object().get(fields) != simdjson::SUCCESS) {
-      return fail("action must be an object of strings");
+      return fail("\"action\" must be an object of strings (got " + describeJsonValue(value) + ")");
     }
     for (auto field : fields) {
       std::string_view text;
       if (field.value.get_string().get(text) != simdjson::SUCCESS) {
-        return fail("action member '" + std::string(field.key) + "' must be a string");
+        return fail("\"action\" member " + inQuotes(field.key) + " must be a string (got " +
+                    describeJsonValue(field.value) + ")");
       }
       command.action.emplace_back(std::string(field.key), std::string(text));
     }
@@ -72,24 +85,32 @@ struct CommandReader {
 
   bool readTarget(const element& value, Command& command) {
     std::string_view text;
-    if (value.get_string().get(text) != simdjson::SUCCESS) return fail("target must be a string");
-    if (text == "local") {
-      command.target = CommandTarget::Local;
-    } else if (text == "llm") {
-      command.target = CommandTarget::Llm;
-    } else if (text == "chat") {
-      command.target = CommandTarget::Chat;
-    } else {
-      return fail("target must be \"local\", \"llm\" or \"chat\"");
+    if (value.get_string().get(text) == simdjson::SUCCESS) {
+      if (text == "local") {
+        command.target = CommandTarget::Local;
+        return true;
+      }
+      if (text == "llm") {
+        command.target = CommandTarget::Llm;
+        return true;
+      }
+      if (text == "chat") {
+        command.target = CommandTarget::Chat;
+        return true;
+      }
+      return fail("\"target\" must be \"local\", \"llm\" or \"chat\" (got " + inQuotes(text) + ")");
     }
-    return true;
+    return fail("\"target\" must be \"local\", \"llm\" or \"chat\" (got " + describeJsonValue(value) + ")");
   }
 
   bool readRisk(const element& value, Command& command, bool& hasRisk) {
     std::string_view text;
     std::optional<RiskClass> risk;
     if (value.get_string().get(text) == simdjson::SUCCESS) risk = parseRiskName(text);
-    if (!risk) return fail("risk must be \"none\", \"change\" or \"destructive\"");
+    if (!risk) {
+      return fail("\"risk\" must be \"none\", \"change\" or \"destructive\" (got " +
+                  (value.is_string() ? inQuotes(text) : describeJsonValue(value)) + ")");
+    }
     command.risk = *risk;
     hasRisk = true;
     return true;
@@ -98,23 +119,35 @@ struct CommandReader {
   bool readPatterns(const element& value, Command& command) {
     std::vector<std::string> sources;
     if (!readStringList(value, "patterns", sources)) return false;
-    for (const std::string& source : sources) {
+    for (std::size_t index = 0; index < sources.size(); ++index) {
       std::string patternError;
-      auto pattern = parsePattern(source, patternError);
-      if (!pattern) return fail("pattern \"" + source + "\": " + patternError);
+      auto pattern = parsePattern(sources[index], patternError);
+      if (!pattern) {
+        return fail("\"patterns\"[" + std::to_string(index) + "] " + inQuotes(sources[index]) + ": " + patternError);
+      }
       command.patterns.push_back(std::move(*pattern));
     }
     return true;
   }
 
-  bool readMember(std::string_view key, const element& value, Command& command, bool& hasId, bool& hasRisk) {
+  // Which of the members a command needs (or may take a default for) it had.
+  struct MembersSeen {
+    bool id = false;
+    bool name = false;
+    bool risk = false;
+  };
+
+  bool readMember(std::string_view key, const element& value, Command& command, MembersSeen& seen) {
     if (key == "id") {
-      hasId = true;
+      seen.id = true;
       return readId(value, command);
     }
     if (key == "name") {
       std::string_view text;
-      if (value.get_string().get(text) != simdjson::SUCCESS) return fail("name must be a string");
+      if (value.get_string().get(text) != simdjson::SUCCESS) {
+        return fail("\"name\" must be a string (got " + describeJsonValue(value) + ")");
+      }
+      seen.name = true;
       command.name = std::string(text);
       return true;
     }
@@ -123,27 +156,25 @@ struct CommandReader {
     if (key == "patterns") return readPatterns(value, command);
     if (key == "action") return readAction(value, command);
     if (key == "target") return readTarget(value, command);
-    if (key == "risk") return readRisk(value, command, hasRisk);
+    if (key == "risk") return readRisk(value, command, seen.risk);
     return true;  // other members (descriptions, comments) are ignored
   }
 
-  bool read(const element& value, Command& command) {
-    object fields;
-    if (value.get_object().get(fields) != simdjson::SUCCESS) return fail("a command must be an object");
-    bool hasId = false;
-    bool hasRisk = false;
+  bool read(const object& fields, Command& command) {
+    MembersSeen seen;
     for (auto field : fields) {
-      if (!readMember(field.key, field.value, command, hasId, hasRisk)) return false;
+      if (!readMember(field.key, field.value, command, seen)) return false;
     }
-    if (!hasId) return fail("a command needs an id");
+    if (!seen.id) return fail("\"id\" is missing");
+    if (!seen.name) return fail("\"name\" is missing");
     if (normalizeText(command.name).chars.empty()) {
-      return fail("command " + std::to_string(command.id) + " needs a name with letters");
+      return fail("\"name\" " + inQuotes(command.name) + " has no letter, digit or CJK character");
     }
     for (const std::string& keyword : command.keywords) {
       NormalizedText normalized = normalizeText(keyword);
       if (!normalized.chars.empty()) command.normalizedKeywords.push_back(std::move(normalized.chars));
     }
-    if (!hasRisk) command.risk = defaultRisk(defaultRiskRules(), command.action, command.target);
+    if (!seen.risk) command.risk = defaultRisk(defaultRiskRules(), command.action, command.target);
     command.knownPairs = collectKnownPairs(command);
     command.operation = namedOperation(command.name);
     command.answersQuestions = std::any_of(command.examples.begin(), command.examples.end(), [](const std::string& e) {
@@ -153,74 +184,87 @@ struct CommandReader {
   }
 };
 
-ResultCode readCommands(const array& list, ParsedCorpus& out, std::string& error) {
-  std::unordered_set<int32_t> seen;
+// "commands[3] (id 205)": where a command stands in the text, for error texts.
+std::string commandPlace(std::string_view listName, std::size_t index, const element& item) {
+  std::string place = std::string(listName) + "[" + std::to_string(index) + "]";
+  object fields;
+  element idValue;
+  int32_t id = 0;
+  if (item.get_object().get(fields) == simdjson::SUCCESS && fields["id"].get(idValue) == simdjson::SUCCESS &&
+      readCommandId(idValue, id)) {
+    place += " (id " + std::to_string(id) + ")";
+  }
+  return place;
+}
+
+// `listName` is "commands" for the member of a corpus object, "" for a bare array.
+int32_t readCommands(const array& list, std::string_view listName, ParsedCorpus& out, std::string& error) {
+  std::unordered_map<int32_t, std::size_t> firstIndex;
   CommandReader reader{error};
   std::size_t index = 0;
   for (element item : list) {
-    auto command = std::make_shared<Command>();
-    if (!reader.read(item, *command)) {
-      error = "command #" + std::to_string(index) + ": " + error;
-      return kFileOrJsonError;
+    object fields;
+    if (item.get_object().get(fields) != simdjson::SUCCESS) {
+      error = commandPlace(listName, index, item) + ": a command must be a JSON object (got " +
+              describeJsonValue(item) + ")";
+      return NORVIK_BAD_INPUT;
     }
-    if (!seen.insert(command->id).second) {
-      error = "duplicate command id " + std::to_string(command->id);
-      return kFileOrJsonError;
+    auto command = std::make_shared<Command>();
+    if (!reader.read(fields, *command)) {
+      error = commandPlace(listName, index, item) + ": " + error;
+      return NORVIK_BAD_INPUT;
+    }
+    const auto [earlier, added] = firstIndex.emplace(command->id, index);
+    if (!added) {
+      error = commandPlace(listName, index, item) + ": the id is already used by " + std::string(listName) + "[" +
+              std::to_string(earlier->second) + "]";
+      return NORVIK_BAD_INPUT;
     }
     out.commands.push_back(std::move(command));
     ++index;
   }
-  return kOk;
+  return NORVIK_OK;
 }
 
 }  // namespace
 
-ResultCode parseCorpus(std::string_view json, const Config& base, ParsedCorpus& out, std::string& error) {
+int32_t parseCorpus(std::string_view json, const Config& base, ParsedCorpus& out, std::string& error) {
   simdjson::dom::parser parser;
   element root;
-  if (const ResultCode code = parseJsonDocument(json, parser, root, error); code != kOk) return code;
+  if (const int32_t code = parseJsonDocument(json, parser, root, error); code != NORVIK_OK) return code;
   ParsedCorpus parsed;
   parsed.config = base;
   array list;
   if (root.get_array().get(list) == simdjson::SUCCESS) {
-    const ResultCode code = readCommands(list, parsed, error);
-    if (code != kOk) return code;
+    const int32_t code = readCommands(list, "", parsed, error);
+    if (code != NORVIK_OK) return code;
     out = std::move(parsed);
-    return kOk;
+    return NORVIK_OK;
   }
   object top;
   if (root.get_object().get(top) != simdjson::SUCCESS) {
-    error = "a corpus is an object or an array of commands";
-    return kFileOrJsonError;
+    error = "a corpus must be a JSON object or an array of commands (got " + describeJsonValue(root) + ")";
+    return NORVIK_BAD_INPUT;
   }
   element configValue;
   if (top["config"].get(configValue) == simdjson::SUCCESS) {
-    if (applyConfigObject(configValue, base, parsed.config, error) != kOk) return kFileOrJsonError;
+    if (applyConfigObject(configValue, base, parsed.config, error) != NORVIK_OK) {
+      error = "\"config\": " + error;
+      return NORVIK_BAD_INPUT;
+    }
     parsed.hasConfig = true;
   }
   element commandsValue;
   if (top["commands"].get(commandsValue) == simdjson::SUCCESS) {
     if (commandsValue.get_array().get(list) != simdjson::SUCCESS) {
-      error = "commands must be an array";
-      return kFileOrJsonError;
+      error = "\"commands\" must be an array of commands (got " + describeJsonValue(commandsValue) + ")";
+      return NORVIK_BAD_INPUT;
     }
-    const ResultCode code = readCommands(list, parsed, error);
-    if (code != kOk) return code;
+    const int32_t code = readCommands(list, "commands", parsed, error);
+    if (code != NORVIK_OK) return code;
   }
   out = std::move(parsed);
-  return kOk;
-}
-
-bool readFileBytes(const char* utf8Path, std::string& out) {
-  std::error_code ec;
-  const std::filesystem::path path = std::filesystem::u8path(utf8Path);
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  std::ifstream stream(path, std::ios::binary);
-  if (!stream) return false;
-  std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-  if (stream.bad()) return false;
-  out = std::move(bytes);
-  return true;
+  return NORVIK_OK;
 }
 
 }  // namespace norvik

@@ -3,13 +3,13 @@
 // text so that a failed load changes nothing.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "command.h"
 #include "routing_config.h"
-#include "result_codes.h"
 
 namespace norvik {
 
@@ -19,11 +19,11 @@ struct ParsedCorpus {
   Config config;  // `base` with the text's "config" applied, when hasConfig
 };
 
-// Returns kOk or kFileOrJsonError (malformed JSON, invalid content, duplicate ids
-// within the text); `error` then says what was wrong.
-ResultCode parseCorpus(std::string_view json, const Config& base, ParsedCorpus& out, std::string& error);
-
-// Reads a whole file given by a UTF-8 path. Returns false when it cannot be read.
-bool readFileBytes(const char* utf8Path, std::string& out);
+// Returns NORVIK_OK or NORVIK_BAD_INPUT (malformed JSON, invalid content,
+// duplicate ids within the text). `error` then says what was wrong and where:
+// the line and column of a JSON error, or the command by its place in the list
+// (from 0) and its id, and the member, e.g.
+// `commands[3] (id 205): "name" is missing`.
+int32_t parseCorpus(std::string_view json, const Config& base, ParsedCorpus& out, std::string& error);
 
 }  // namespace norvik

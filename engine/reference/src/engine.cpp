@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "corpus_parser.h"
+#include "norvik.h"
 
 namespace norvik {
 
@@ -21,35 +22,25 @@ void Engine::publish(std::shared_ptr<const CorpusSnapshot> next) {
   // `old` is released here, outside the lock.
 }
 
-ResultCode Engine::fail(ResultCode code, std::string message) {
-  std::lock_guard lock(errorMutex_);
-  lastError_ = std::move(message);
-  return code;
-}
-
-std::string Engine::lastError() const {
-  std::lock_guard lock(errorMutex_);
-  return lastError_;
-}
-
-ResultCode Engine::initFromText(std::string_view corpusJson) {
+int32_t Engine::initFromText(std::string_view corpusJson, std::string& error) {
   std::lock_guard writer(writerMutex_);
   ParsedCorpus parsed;
-  std::string error;
-  const ResultCode code = parseCorpus(corpusJson, Config{}, parsed, error);
-  if (code != kOk) return fail(code, error);
+  const int32_t code = parseCorpus(corpusJson, Config{}, parsed, error);
+  if (code != NORVIK_OK) return code;
   publish(makeSnapshot(parsed.config, std::move(parsed.commands), {}));
-  return kOk;
+  return NORVIK_OK;
 }
 
-ResultCode Engine::addCorpus(std::string_view corpusJson, int32_t& count) {
+int32_t Engine::addCorpus(std::string_view corpusJson, int32_t& count, std::string& error) {
   std::lock_guard writer(writerMutex_);
   const std::shared_ptr<const CorpusSnapshot> current = snapshot();
-  if (!current) return fail(kNotInitialised, "the engine is not initialised");
+  if (!current) {
+    error = kNotInitialisedMessage;
+    return NORVIK_NOT_INITIALIZED;
+  }
   ParsedCorpus parsed;
-  std::string error;
-  const ResultCode code = parseCorpus(corpusJson, current->config, parsed, error);
-  if (code != kOk) return fail(code, error);
+  const int32_t code = parseCorpus(corpusJson, current->config, parsed, error);
+  if (code != NORVIK_OK) return code;
 
   // Replace user commands with the same id in place; append new ones.
   std::vector<CommandPtr> user = current->user;
@@ -67,30 +58,35 @@ ResultCode Engine::addCorpus(std::string_view corpusJson, int32_t& count) {
   const auto added = static_cast<int32_t>(parsed.commands.size());
   publish(makeSnapshot(parsed.hasConfig ? parsed.config : current->config, current->base, std::move(user)));
   count = added;
-  return kOk;
+  return NORVIK_OK;
 }
 
-ResultCode Engine::clearUserCorpus() {
+int32_t Engine::clearUserCorpus(std::string& error) {
   std::lock_guard writer(writerMutex_);
   const std::shared_ptr<const CorpusSnapshot> current = snapshot();
-  if (!current) return fail(kNotInitialised, "the engine is not initialised");
-  if (current->user.empty()) return kOk;
+  if (!current) {
+    error = kNotInitialisedMessage;
+    return NORVIK_NOT_INITIALIZED;
+  }
+  if (current->user.empty()) return NORVIK_OK;
   publish(makeSnapshot(current->config, current->base, {}));
-  return kOk;
+  return NORVIK_OK;
 }
 
-ResultCode Engine::updateConfig(std::string_view configJson) {
+int32_t Engine::updateConfig(std::string_view configJson, std::string& error) {
   std::lock_guard writer(writerMutex_);
   const std::shared_ptr<const CorpusSnapshot> current = snapshot();
-  if (!current) return fail(kNotInitialised, "the engine is not initialised");
+  if (!current) {
+    error = kNotInitialisedMessage;
+    return NORVIK_NOT_INITIALIZED;
+  }
   Config next;
-  std::string error;
-  const ResultCode code = applyConfigText(configJson, current->config, next, error);
-  if (code != kOk) return fail(code, error);
+  const int32_t code = applyConfigText(configJson, current->config, next, error);
+  if (code != NORVIK_OK) return code;
   auto updated = std::make_shared<CorpusSnapshot>(*current);  // shares commands and index
   updated->config = next;
   publish(std::move(updated));
-  return kOk;
+  return NORVIK_OK;
 }
 
 void Engine::destroy() {

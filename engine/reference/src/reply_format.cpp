@@ -2,11 +2,13 @@
 
 #include <utility>
 
-#include "json_writer.h"
+#include "deskpet/json_writer.h"
 
 namespace norvik {
 
 namespace {
+
+using deskpet::JsonWriter;
 
 void writeCommandRef(JsonWriter& w, const Command& command, double similarity) {
   w.beginObject();

@@ -57,7 +57,7 @@ std::optional<RiskClass> parseRiskName(std::string_view text) {
 bool parseRiskRules(std::string_view json, RiskRules& out, std::string& error) {
   simdjson::dom::parser parser;
   simdjson::dom::element root;
-  if (parseJsonDocument(json, parser, root, error) != kOk) return false;
+  if (parseJsonDocument(json, parser, root, error) != NORVIK_OK) return false;
   RiskRules table;
   simdjson::dom::array rules;
   std::string_view otherwise;

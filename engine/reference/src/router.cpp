@@ -15,7 +15,7 @@
 #include "risk_gate.h"
 #include "text_normalizer.h"
 #include "text_scan.h"
-#include "utf8.h"
+#include "deskpet/utf8.h"
 
 namespace norvik {
 
@@ -741,7 +741,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     if (explain) {
       v.detail = "held back (" + std::string(riskName(command.risk)) + "): " + gate.reason;
       if (gate.aboutCoverage) v.detail += " (it " + explains + ")";
-      if (form_.question == QuestionKind::About) v.detail += " (\"" + toUtf8(form_.questionWords) + "\")";
+      if (form_.question == QuestionKind::About) v.detail += " (\"" + deskpet::toUtf8(form_.questionWords) + "\")";
     }
     return v;
   }

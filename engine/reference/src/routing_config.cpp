@@ -3,8 +3,9 @@
 #include <cmath>
 #include <utility>
 
-#include "json_writer.h"
+#include "deskpet/json_writer.h"
 #include "json_document.h"
+#include "norvik.h"
 #include "simdjson.h"
 
 namespace norvik {
@@ -41,71 +42,73 @@ double* weightSlot(Weights& weights, std::string_view key) {
   return nullptr;
 }
 
-ResultCode applyWeights(const element& value, Weights& weights, std::string& error) {
+int32_t refuse(std::string& error, const std::string& rule, const element& value) {
+  error = rule + " (got " + describeJsonValue(value) + ")";
+  return NORVIK_INVALID_ARGUMENT;
+}
+
+int32_t applyWeights(const element& value, Weights& weights, std::string& error) {
   simdjson::dom::object object;
   if (value.get_object().get(object) != simdjson::SUCCESS) {
-    error = "weights must be an object";
-    return kInvalidArgument;
+    return refuse(error, "\"weights\" must be an object of numbers", value);
   }
   for (auto field : object) {
     double* slot = weightSlot(weights, field.key);
     if (slot == nullptr) continue;
     double number = 0;
     if (!readNumber(field.value, number) || !std::isfinite(number) || number < 0) {
-      error = "weight '" + std::string(field.key) + "' must be a finite number >= 0";
-      return kInvalidArgument;
+      return refuse(error, "\"weights\" member \"" + std::string(field.key) + "\" must be a finite number >= 0",
+                    field.value);
     }
     *slot = number;
   }
-  return kOk;
+  return NORVIK_OK;
 }
 
 }  // namespace
 
-ResultCode applyConfigObject(const element& value, const Config& base, Config& out, std::string& error) {
+int32_t applyConfigObject(const element& value, const Config& base, Config& out, std::string& error) {
   simdjson::dom::object object;
   if (value.get_object().get(object) != simdjson::SUCCESS) {
-    error = "config must be a JSON object";
-    return kFileOrJsonError;
+    error = "the configuration must be a JSON object (got " + describeJsonValue(value) + ")";
+    return NORVIK_BAD_INPUT;
   }
   Config next = base;
   for (auto field : object) {
     if (field.key == "localThreshold") {
       double number = 0;
       if (!readNumber(field.value, number) || !(number >= 0.0 && number <= 1.0)) {
-        error = "localThreshold must be a number in [0, 1]";
-        return kInvalidArgument;
+        return refuse(error, "\"localThreshold\" must be a number from 0 to 1", field.value);
       }
       next.localThreshold = number;
     } else if (field.key == "verbose") {
       bool flag = false;
       if (field.value.get_bool().get(flag) != simdjson::SUCCESS) {
-        error = "verbose must be true or false";
-        return kInvalidArgument;
+        return refuse(error, "\"verbose\" must be true or false", field.value);
       }
       next.verbose = flag;
     } else if (field.key == "weights") {
-      const ResultCode code = applyWeights(field.value, next.weights, error);
-      if (code != kOk) return code;
+      const int32_t code = applyWeights(field.value, next.weights, error);
+      if (code != NORVIK_OK) return code;
     }
   }
   if (!(next.weights.sum() > 0.0) || !std::isfinite(next.weights.sum())) {
-    error = "at least one weight must be positive and their sum finite";
-    return kInvalidArgument;
+    error = "\"weights\": at least one of the five weights must be positive, and their sum finite";
+    return NORVIK_INVALID_ARGUMENT;
   }
   out = next;
-  return kOk;
+  return NORVIK_OK;
 }
 
-ResultCode applyConfigText(std::string_view json, const Config& base, Config& out, std::string& error) {
+int32_t applyConfigText(std::string_view json, const Config& base, Config& out, std::string& error) {
   simdjson::dom::parser parser;
   element root;
-  if (const ResultCode code = parseJsonDocument(json, parser, root, error); code != kOk) return code;
+  if (const int32_t code = parseJsonDocument(json, parser, root, error); code != NORVIK_OK) return code;
   return applyConfigObject(root, base, out, error);
 }
 
 std::string writeConfigJson(const Config& config) {
-  JsonWriter w;
+  deskpet::JsonWriter w;
   w.beginObject();
   w.key("localThreshold");
   w.numberShortest(config.localThreshold);

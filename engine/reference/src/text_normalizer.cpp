@@ -1,6 +1,6 @@
 #include "text_normalizer.h"
 
-#include "utf8.h"
+#include "deskpet/utf8.h"
 
 namespace norvik {
 
@@ -45,7 +45,7 @@ NormalizedText normalizeText(std::string_view text) {
   while (pos < text.size()) {
     char32_t cp = 0;
     std::size_t length = 1;
-    const bool valid = decodeUtf8(text.data(), text.size(), pos, cp, length);
+    const bool valid = deskpet::decodeUtf8(text.data(), text.size(), pos, cp, length);
     if (valid) {
       const char32_t folded = foldCharacter(cp);
       if (folded != 0) {
@@ -60,7 +60,7 @@ NormalizedText normalizeText(std::string_view text) {
 }
 
 std::string normalizeToUtf8(std::string_view text) {
-  return toUtf8(normalizeText(text).chars);
+  return deskpet::toUtf8(normalizeText(text).chars);
 }
 
 }  // namespace norvik

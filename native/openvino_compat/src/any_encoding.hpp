@@ -1,11 +1,13 @@
 #pragma once
 
-#include "json_writer.hpp"
+#include "deskpet/json_writer.h"
 #include "openvino/core/any.hpp"
 
 namespace ov {
 namespace genai {
 namespace scripted {
+
+using deskpet::JsonWriter;
 
 // The name the call log uses for the stored type of a value: "size_t", "int",
 // "int64_t", "float", "double", "bool", "string" or "other".

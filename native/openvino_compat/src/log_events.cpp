@@ -1,7 +1,6 @@
 #include "log_events.hpp"
 
 #include "any_encoding.hpp"
-#include "json_writer.hpp"
 
 namespace ov {
 namespace genai {
@@ -19,9 +18,18 @@ std::string lowerHex(const std::string& text) {
   return hex;
 }
 
+namespace {
+
+// The call log writes every control byte as \u00XX.
+JsonWriter logLineWriter() {
+  return JsonWriter(deskpet::ControlEscapes::kUnicodeOnly);
+}
+
+}  // namespace
+
 std::string loadEvent(const std::filesystem::path& cwd, const std::filesystem::path& modelsPath,
                       const std::string& device, const ov::AnyMap& properties) {
-  JsonWriter json;
+  JsonWriter json = logLineWriter();
   json.beginObject();
   json.key("event").string("load");
   json.key("cwd").string(cwd.u8string());
@@ -34,7 +42,7 @@ std::string loadEvent(const std::filesystem::path& cwd, const std::filesystem::p
 }
 
 std::string generateEvent(const std::string& prompt, const char* inputKind, const ov::AnyMap& settings) {
-  JsonWriter json;
+  JsonWriter json = logLineWriter();
   json.beginObject();
   json.key("event").string("generate");
   json.key("prompt").string(prompt);

@@ -1,6 +1,7 @@
 #include "model_script_loader.hpp"
 
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -177,9 +178,12 @@ ModelScript loadModelScript(const fs::path& modelDir) {
   requireDirectory(modelDir);
   const fs::path file = modelDir / kModelScriptFileName;
   const simdjson::padded_string json(readWholeFile(file));
+  // simdjson reports a failed allocation instead of throwing; the loader throws.
+  if (json.data() == nullptr) throw std::bad_alloc();
   simdjson::dom::parser parser;
   element root;
   const simdjson::error_code error = parser.parse(json).get(root);
+  if (error == simdjson::MEMALLOC) throw std::bad_alloc();
   if (error != simdjson::SUCCESS) {
     fail("Invalid JSON in scripted model file " + file.u8string() + ": " + simdjson::error_message(error));
   }

@@ -9,7 +9,7 @@
 #include "chat_template.hpp"
 #include "log_events.hpp"
 #include "model_script_loader.hpp"
-#include "utf8.hpp"
+#include "deskpet/utf8.h"
 
 namespace ov {
 namespace genai {
@@ -58,7 +58,7 @@ std::string joined(const std::vector<std::string>& names) {
 void pauseLikeAModel(const ModelScript& script, const std::vector<std::string>& texts) {
   if (script.delayMs == 0 && script.delayMsPerCodePoint == 0) return;
   size_t codePoints = 0;
-  for (const std::string& text : texts) codePoints += utf8CodePointCount(text);
+  for (const std::string& text : texts) codePoints += deskpet::utf8CodePointCount(text);
   const double ms =
       std::min(kMaxDelayMs, script.delayMs + script.delayMsPerCodePoint * static_cast<double>(codePoints));
   std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
@@ -116,7 +116,7 @@ std::optional<std::string> ScriptedModel::answer(const std::string& prompt, cons
     choice = pick(rng_);
   }
   std::string text = alternatives[choice];
-  if (options.maxNewTokens) text.resize(utf8PrefixBytes(text, *options.maxNewTokens));
+  if (options.maxNewTokens) text.resize(deskpet::utf8PrefixBytes(text, *options.maxNewTokens));
   return text;
 }
 

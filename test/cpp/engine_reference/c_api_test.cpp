@@ -7,15 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "simdjson.h"
 
 namespace {
-
-constexpr int32_t kNotInitialised = -1;
-constexpr int32_t kInvalidArgument = -2;
-constexpr int32_t kFileOrJsonError = -3;
 
 std::string route(const char* query) {
   std::vector<char> buffer(8192, 0);
@@ -56,19 +53,19 @@ TEST(EngineLifecycle, CallsBeforeInitAndAfterDestroyReportNotInitialised) {
   int32_t count = 0;
   double score = 0, raw = 0;
   int32_t id = 0;
-  EXPECT_EQ(Norvik_GetCommandCount(), kNotInitialised);
-  EXPECT_EQ(Norvik_Route("x", buffer, sizeof buffer, &length), kNotInitialised);
-  EXPECT_EQ(Norvik_QuerySimilarity("x", 3, buffer, sizeof buffer, &length), kNotInitialised);
-  EXPECT_EQ(Norvik_SemanticScore("x", &score, &raw, &id), kNotInitialised);
-  EXPECT_EQ(Norvik_GetConfig(buffer, sizeof buffer, &length), kNotInitialised);
-  EXPECT_EQ(Norvik_UpdateConfig("{}"), kNotInitialised);
-  EXPECT_EQ(Norvik_AddCorpus("[]", 2, &count), kNotInitialised);
-  EXPECT_EQ(Norvik_ClearUserCorpus(), kNotInitialised);
+  EXPECT_EQ(Norvik_GetCommandCount(), NORVIK_NOT_INITIALIZED);
+  EXPECT_EQ(Norvik_Route("x", buffer, sizeof buffer, &length), NORVIK_NOT_INITIALIZED);
+  EXPECT_EQ(Norvik_QuerySimilarity("x", 3, buffer, sizeof buffer, &length), NORVIK_NOT_INITIALIZED);
+  EXPECT_EQ(Norvik_SemanticScore("x", &score, &raw, &id), NORVIK_NOT_INITIALIZED);
+  EXPECT_EQ(Norvik_GetConfig(buffer, sizeof buffer, &length), NORVIK_NOT_INITIALIZED);
+  EXPECT_EQ(Norvik_UpdateConfig("{}"), NORVIK_NOT_INITIALIZED);
+  EXPECT_EQ(Norvik_AddCorpus("[]", 2, &count), NORVIK_NOT_INITIALIZED);
+  EXPECT_EQ(Norvik_ClearUserCorpus(), NORVIK_NOT_INITIALIZED);
   EXPECT_STREQ(Norvik_Version(), "norvik-reference 1.0.0");
   ASSERT_EQ(Norvik_InitDefault(), 0);
   EXPECT_GE(Norvik_GetCommandCount(), 80);
   Norvik_Destroy();
-  EXPECT_EQ(Norvik_GetCommandCount(), kNotInitialised);
+  EXPECT_EQ(Norvik_GetCommandCount(), NORVIK_NOT_INITIALIZED);
 }
 
 TEST_F(EngineApi, RefusesNullPointersAndNegativeSizes) {
@@ -77,20 +74,20 @@ TEST_F(EngineApi, RefusesNullPointersAndNegativeSizes) {
   int32_t count = 0;
   double score = 0, raw = 0;
   int32_t id = 0;
-  EXPECT_EQ(Norvik_Route(nullptr, buffer, sizeof buffer, &length), kInvalidArgument);
-  EXPECT_EQ(Norvik_Route("x", buffer, -1, &length), kInvalidArgument);
-  EXPECT_EQ(Norvik_Route("x", nullptr, 64, &length), kInvalidArgument);
-  EXPECT_EQ(Norvik_Route("x", buffer, sizeof buffer, nullptr), kInvalidArgument);
-  EXPECT_EQ(Norvik_QuerySimilarity(nullptr, 3, buffer, sizeof buffer, &length), kInvalidArgument);
-  EXPECT_EQ(Norvik_SemanticScore("x", nullptr, &raw, &id), kInvalidArgument);
-  EXPECT_EQ(Norvik_SemanticScore("x", &score, &raw, nullptr), kInvalidArgument);
-  EXPECT_EQ(Norvik_GetConfig(buffer, -5, &length), kInvalidArgument);
-  EXPECT_EQ(Norvik_UpdateConfig(nullptr), kInvalidArgument);
-  EXPECT_EQ(Norvik_AddCorpus(nullptr, 3, &count), kInvalidArgument);
-  EXPECT_EQ(Norvik_AddCorpus("[]", -1, &count), kInvalidArgument);
-  EXPECT_EQ(Norvik_AddCorpus("[]", 2, nullptr), kInvalidArgument);
-  EXPECT_EQ(Norvik_AddCorpusFromFile(nullptr, &count), kInvalidArgument);
-  EXPECT_EQ(Norvik_InitFromFile(nullptr), kInvalidArgument);
+  EXPECT_EQ(Norvik_Route(nullptr, buffer, sizeof buffer, &length), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_Route("x", buffer, -1, &length), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_Route("x", nullptr, 64, &length), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_Route("x", buffer, sizeof buffer, nullptr), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_QuerySimilarity(nullptr, 3, buffer, sizeof buffer, &length), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_SemanticScore("x", nullptr, &raw, &id), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_SemanticScore("x", &score, &raw, nullptr), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_GetConfig(buffer, -5, &length), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_UpdateConfig(nullptr), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_AddCorpus(nullptr, 3, &count), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_AddCorpus("[]", -1, &count), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_AddCorpus("[]", 2, nullptr), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_AddCorpusFromFile(nullptr, &count), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_InitFromFile(nullptr), NORVIK_INVALID_ARGUMENT);
 }
 
 TEST_F(EngineApi, ReportsTheNeededLengthAndNeverWritesPastCapacity) {
@@ -215,14 +212,14 @@ TEST_F(EngineApi, FailedCallsChangeNothing) {
   // A corpus whose second command is invalid adds nothing, not even its first.
   const std::string bad = R"({"config": {"verbose": true}, "commands": [{"id": 6002, "name": "扫地"}, {"id": 6003}]})";
   count = 99;
-  EXPECT_EQ(Norvik_AddCorpus(bad.c_str(), static_cast<int32_t>(bad.size()), &count), kFileOrJsonError);
+  EXPECT_EQ(Norvik_AddCorpus(bad.c_str(), static_cast<int32_t>(bad.size()), &count), NORVIK_BAD_INPUT);
   EXPECT_EQ(count, 99);
-  EXPECT_EQ(Norvik_AddCorpus("", 0, &count), kFileOrJsonError);
-  EXPECT_EQ(Norvik_UpdateConfig(R"({"localThreshold":0.9,"weights":{"semantic":-1}})"), kInvalidArgument);
-  EXPECT_EQ(Norvik_UpdateConfig("{not json"), kFileOrJsonError);
-  EXPECT_EQ(Norvik_InitFromFile("/no/such/norvik/corpus.json"), kFileOrJsonError);
+  EXPECT_EQ(Norvik_AddCorpus("", 0, &count), NORVIK_BAD_INPUT);
+  EXPECT_EQ(Norvik_UpdateConfig(R"({"localThreshold":0.9,"weights":{"semantic":-1}})"), NORVIK_INVALID_ARGUMENT);
+  EXPECT_EQ(Norvik_UpdateConfig("{not json"), NORVIK_BAD_INPUT);
+  EXPECT_EQ(Norvik_InitFromFile("/no/such/norvik/corpus.json"), NORVIK_BAD_INPUT);
   const auto broken = writeTempFile("norvik_broken.json", R"({"commands": [{"id": 1, "name": "x"},)");
-  EXPECT_EQ(Norvik_InitFromFile(broken.u8string().c_str()), kFileOrJsonError);
+  EXPECT_EQ(Norvik_InitFromFile(broken.u8string().c_str()), NORVIK_BAD_INPUT);
   std::filesystem::remove(broken);
 
   EXPECT_EQ(Norvik_GetCommandCount(), commands);
@@ -254,6 +251,26 @@ TEST_F(EngineApi, ConfigRoundTripsThroughTheModulesText) {
   ASSERT_EQ(Norvik_UpdateConfig("{}"), 0);
   simdjson::dom::parser again;
   EXPECT_DOUBLE_EQ(double(parse(again, getConfig())["localThreshold"]), 0.6);
+}
+
+TEST_F(EngineApi, LastErrorMessageIsPerThreadAndEmptyAfterASuccess) {
+  EXPECT_STREQ(Norvik_LastErrorMessage(), "");
+  ASSERT_EQ(Norvik_UpdateConfig(R"({"verbose":1})"), NORVIK_INVALID_ARGUMENT);
+  std::string other;
+  std::thread([&other] {
+    Norvik_Route(nullptr, nullptr, 0, nullptr);
+    other = Norvik_LastErrorMessage();
+  }).join();
+  EXPECT_EQ(other, "query is null");
+  Norvik_Version();  // leaves the text alone
+  EXPECT_STREQ(Norvik_LastErrorMessage(), "\"verbose\" must be true or false (got 1)");
+  char small[8];
+  uint32_t length = 0;
+  ASSERT_EQ(Norvik_GetConfig(small, sizeof small, &length), NORVIK_BUFFER_TOO_SMALL);
+  EXPECT_EQ(std::string(Norvik_LastErrorMessage()),
+            "the reply needs " + std::to_string(length + 1) + " bytes with its NUL; the buffer holds 8");
+  ASSERT_GE(Norvik_GetCommandCount(), 1);
+  EXPECT_STREQ(Norvik_LastErrorMessage(), "");
 }
 
 }  // namespace

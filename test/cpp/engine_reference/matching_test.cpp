@@ -8,15 +8,18 @@
 #include "default_corpus.h"
 #include "occurrences.h"
 #include "router.h"
-#include "utf8.h"
+#include "deskpet/utf8.h"
+#include "norvik.h"
 
 namespace norvik {
 namespace {
 
+using deskpet::toUtf8;
+
 std::vector<CommandPtr> commandsFrom(const std::string& json) {
   ParsedCorpus parsed;
   std::string error;
-  EXPECT_EQ(parseCorpus(json, Config{}, parsed, error), kOk) << error;
+  EXPECT_EQ(parseCorpus(json, Config{}, parsed, error), NORVIK_OK) << error;
   return parsed.commands;
 }
 
@@ -24,7 +27,7 @@ std::shared_ptr<CorpusSnapshot> defaultSnapshot() {
   static const std::shared_ptr<CorpusSnapshot> snapshot = [] {
     ParsedCorpus parsed;
     std::string error;
-    EXPECT_EQ(parseCorpus(defaultCorpusJson(), Config{}, parsed, error), kOk) << error;
+    EXPECT_EQ(parseCorpus(defaultCorpusJson(), Config{}, parsed, error), NORVIK_OK) << error;
     return makeSnapshot(parsed.config, parsed.commands, {});
   }();
   return snapshot;
@@ -124,7 +127,7 @@ TEST(CorpusParser, RejectsInvalidContentAsAWhole) {
   for (const char* json : bad) {
     ParsedCorpus parsed;
     std::string error;
-    EXPECT_EQ(parseCorpus(json, Config{}, parsed, error), kFileOrJsonError) << json;
+    EXPECT_EQ(parseCorpus(json, Config{}, parsed, error), NORVIK_BAD_INPUT) << json;
     EXPECT_FALSE(error.empty()) << json;
   }
 }
@@ -136,7 +139,7 @@ TEST(CorpusParser, ReadsEveryMemberAndTheConfig) {
       {"id": 12, "name": "打开{x}", "examples": ["e"], "keywords": ["Ｋｅｙ"], "patterns": ["打开{app}"],
        "action": {"type": "open_app", "app": "x"}, "target": "llm", "note": "ignored"}]})",
                         Config{}, parsed, error),
-            kOk)
+            NORVIK_OK)
       << error;
   ASSERT_TRUE(parsed.hasConfig);
   EXPECT_TRUE(parsed.config.verbose);

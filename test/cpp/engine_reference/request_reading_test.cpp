@@ -17,10 +17,13 @@
 #include "router.h"
 #include "simdjson.h"
 #include "text_normalizer.h"
-#include "utf8.h"
+#include "deskpet/utf8.h"
+#include "norvik.h"
 
 namespace norvik {
 namespace {
+
+using deskpet::toUtf8;
 
 TEST(RiskClass, EveryBuiltInCommandStatesItsClassAndTheTableIsWhole) {
   RiskRules rules;
@@ -74,13 +77,13 @@ TEST(RiskClass, TheCorpusMemberOverridesTheDefaultAndIsChecked) {
                             {"id": 2, "name": "关机二", "action": {"type": "power", "op": "shutdown"}},
                             {"id": 3, "name": "聊天", "action": {"type": "power"}, "target": "chat"}])",
                         Config{}, parsed, error),
-            kOk)
+            NORVIK_OK)
       << error;
   EXPECT_EQ(parsed.commands[0]->risk, RiskClass::None);
   EXPECT_EQ(parsed.commands[1]->risk, RiskClass::Destructive);
   EXPECT_EQ(parsed.commands[2]->risk, RiskClass::None);
-  EXPECT_EQ(parseCorpus(R"([{"id": 1, "name": "a", "risk": "harmless"}])", Config{}, parsed, error), kFileOrJsonError);
-  EXPECT_EQ(parseCorpus(R"([{"id": 1, "name": "a", "risk": 2}])", Config{}, parsed, error), kFileOrJsonError);
+  EXPECT_EQ(parseCorpus(R"([{"id": 1, "name": "a", "risk": "harmless"}])", Config{}, parsed, error), NORVIK_BAD_INPUT);
+  EXPECT_EQ(parseCorpus(R"([{"id": 1, "name": "a", "risk": 2}])", Config{}, parsed, error), NORVIK_BAD_INPUT);
 }
 
 TEST(QueryForm, TellsQuestionsAboutAThingFromQuestionsAndPoliteRequests) {
@@ -247,10 +250,10 @@ TEST(Snapshot, AUserCommandWithABuiltInNameReplacesIt) {
   ASSERT_EQ(parseCorpus(R"([{"id": 1, "name": "截图", "examples": ["截个图"], "action": {"type": "screenshot"}},
                             {"id": 2, "name": "锁屏", "action": {"type": "power", "op": "lock"}}])",
                         Config{}, base, error),
-            kOk);
+            NORVIK_OK);
   ASSERT_EQ(parseCorpus(R"([{"id": 9, "name": " 截图！", "examples": ["截个图"], "action": {"type": "my_capture"}}])",
                         Config{}, user, error),
-            kOk);
+            NORVIK_OK);
   const auto snapshot = makeSnapshot(Config{}, base.commands, user.commands);
   EXPECT_EQ(snapshot->active.size(), 2u);
   const RouteDecision d = routeQuery(*snapshot, "截个图");

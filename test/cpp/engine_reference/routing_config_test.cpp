@@ -1,5 +1,7 @@
 #include "routing_config.h"
 
+#include "norvik.h"
+
 #include <gtest/gtest.h>
 
 namespace norvik {
@@ -8,30 +10,31 @@ namespace {
 TEST(RoutingConfig, AppliesPartialUpdatesAndIgnoresUnknownMembers) {
   Config out;
   std::string error;
-  ASSERT_EQ(applyConfigText(R"({"verbose":true,"weights":{"openEnded":2},"other":[1]})", Config{}, out, error), kOk);
+  ASSERT_EQ(applyConfigText(R"({"verbose":true,"weights":{"openEnded":2},"other":[1]})", Config{}, out, error),
+            NORVIK_OK);
   EXPECT_TRUE(out.verbose);
   EXPECT_DOUBLE_EQ(out.weights.openEnded, 2.0);
   EXPECT_DOUBLE_EQ(out.weights.semantic, Weights{}.semantic);
   EXPECT_DOUBLE_EQ(out.localThreshold, Config{}.localThreshold);
-  ASSERT_EQ(applyConfigText("{}", out, out, error), kOk);
+  ASSERT_EQ(applyConfigText("{}", out, out, error), NORVIK_OK);
   EXPECT_TRUE(out.verbose);
 }
 
 TEST(RoutingConfig, RefusesBadValuesAndLeavesTheOutputAlone) {
   const Config sentinel{0.123, true, Weights{1, 2, 3, 4, 5}};
-  const std::pair<const char*, ResultCode> cases[] = {
-      {R"({"localThreshold":1.5})", kInvalidArgument},
-      {R"({"localThreshold":-0.1})", kInvalidArgument},
-      {R"({"localThreshold":"0.5"})", kInvalidArgument},
-      {R"({"verbose":1})", kInvalidArgument},
-      {R"({"weights":{"semantic":-1}})", kInvalidArgument},
-      {R"({"weights":[]})", kInvalidArgument},
+  const std::pair<const char*, int32_t> cases[] = {
+      {R"({"localThreshold":1.5})", NORVIK_INVALID_ARGUMENT},
+      {R"({"localThreshold":-0.1})", NORVIK_INVALID_ARGUMENT},
+      {R"({"localThreshold":"0.5"})", NORVIK_INVALID_ARGUMENT},
+      {R"({"verbose":1})", NORVIK_INVALID_ARGUMENT},
+      {R"({"weights":{"semantic":-1}})", NORVIK_INVALID_ARGUMENT},
+      {R"({"weights":[]})", NORVIK_INVALID_ARGUMENT},
       {R"({"weights":{"semantic":0,"complexity":0,"domainKeyword":0,"openEnded":0,"entityMatch":0}})",
-       kInvalidArgument},
-      {R"({"weights":{"semantic":1e400}})", kFileOrJsonError},  // not a finite JSON number
-      {R"({"localThreshold":0.5)", kFileOrJsonError},
-      {"[]", kFileOrJsonError},
-      {"", kFileOrJsonError},
+       NORVIK_INVALID_ARGUMENT},
+      {R"({"weights":{"semantic":1e400}})", NORVIK_BAD_INPUT},  // not a finite JSON number
+      {R"({"localThreshold":0.5)", NORVIK_BAD_INPUT},
+      {"[]", NORVIK_BAD_INPUT},
+      {"", NORVIK_BAD_INPUT},
   };
   for (const auto& [json, code] : cases) {
     Config out = sentinel;
@@ -48,7 +51,7 @@ TEST(RoutingConfig, WrittenTextReadsBackToTheSameValues) {
   EXPECT_EQ(text.rfind(R"({"localThreshold":0.6,"verbose":true,"weights":{"semantic":0.5,)", 0), 0u) << text;
   Config read;
   std::string error;
-  ASSERT_EQ(applyConfigText(text, Config{}, read, error), kOk) << error;
+  ASSERT_EQ(applyConfigText(text, Config{}, read, error), NORVIK_OK) << error;
   EXPECT_EQ(read.localThreshold, original.localThreshold);
   EXPECT_EQ(read.verbose, original.verbose);
   EXPECT_EQ(read.weights.entityMatch, original.weights.entityMatch);

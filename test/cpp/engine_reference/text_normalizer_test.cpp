@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "utf8.h"
+#include "deskpet/utf8.h"
 
 namespace norvik {
 namespace {
+
+using deskpet::decodeUtf8;
+using deskpet::toUtf8;
 
 TEST(TextNormalizer, FoldsFullWidthAsciiAndCase) {
   EXPECT_EQ(normalizeToUtf8("ＷｉＦｉ打开"), "wifi打开");

@@ -38,13 +38,13 @@ LogLine parseLine(const std::string& line) {
     const simdjson::dom::element element = member.value;
     std::string_view text;
     if (element.is_null()) {
-      value.kind = LogLine::Value::Kind::Null;
+      value.kind = LogLine::Value::Kind::kNull;
     } else if (element.get_bool().get(value.boolean) == simdjson::SUCCESS) {
-      value.kind = LogLine::Value::Kind::Bool;
+      value.kind = LogLine::Value::Kind::kBool;
     } else if (element.get_double().get(value.number) == simdjson::SUCCESS) {
-      value.kind = LogLine::Value::Kind::Number;
+      value.kind = LogLine::Value::Kind::kNumber;
     } else if (element.get_string().get(text) == simdjson::SUCCESS) {
-      value.kind = LogLine::Value::Kind::String;
+      value.kind = LogLine::Value::Kind::kString;
       value.text = std::string(text);
     }
     parsed.keys.emplace_back(member.key);
@@ -66,22 +66,22 @@ const LogLine::Value& LogLine::at(const std::string& key) const {
 }
 
 std::string LogLine::text(const std::string& key) const {
-  EXPECT_EQ(at(key).kind, Value::Kind::String) << key;
+  EXPECT_EQ(at(key).kind, Value::Kind::kString) << key;
   return at(key).text;
 }
 
 double LogLine::number(const std::string& key) const {
-  EXPECT_EQ(at(key).kind, Value::Kind::Number) << key;
+  EXPECT_EQ(at(key).kind, Value::Kind::kNumber) << key;
   return at(key).number;
 }
 
 bool LogLine::boolean(const std::string& key) const {
-  EXPECT_EQ(at(key).kind, Value::Kind::Bool) << key;
+  EXPECT_EQ(at(key).kind, Value::Kind::kBool) << key;
   return at(key).boolean;
 }
 
 bool LogLine::isNull(const std::string& key) const {
-  return at(key).kind == Value::Kind::Null;
+  return at(key).kind == Value::Kind::kNull;
 }
 
 fs::path makeTempDir() {

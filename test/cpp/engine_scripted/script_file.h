@@ -10,7 +10,7 @@
 // One parsed log line: its keys in order and their values.
 struct LogLine {
   struct Value {
-    enum class Kind { Null, Bool, Number, String, Other } kind = Kind::Other;
+    enum class Kind { kNull, kBool, kNumber, kString, kOther } kind = Kind::kOther;
     bool boolean = false;
     double number = 0;
     std::string text;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "device_properties.h"
+#include "model_state.h"
 
 namespace {
 

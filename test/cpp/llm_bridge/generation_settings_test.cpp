@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "command_selection.h"
-#include "companion_chat.h"
+#include "prompt_pipelines.h"
 #include "generation_call.h"
 
 namespace {
@@ -39,14 +38,14 @@ TEST(GenerationConfig, TokenBoundIsWidenedWithSignExtension) {
 }
 
 TEST(GenerationConfig, CommandAndChatValueSets) {
-  const ov::AnyMap command = generationConfig(llm_bridge::CommandSettings);
+  const ov::AnyMap command = generationConfig(llm_bridge::kCommandSettings);
   EXPECT_EQ(command.at("max_new_tokens").as<std::size_t>(), 30u);
   EXPECT_EQ(command.at("temperature").as<float>(), 0.0f);
   EXPECT_EQ(command.at("top_p").as<float>(), 1.0f);
   EXPECT_FALSE(command.at("do_sample").as<bool>());
   EXPECT_FALSE(command.at("apply_chat_template").as<bool>());
 
-  const ov::AnyMap chat = generationConfig(llm_bridge::ChatSettings);
+  const ov::AnyMap chat = generationConfig(llm_bridge::kChatSettings);
   EXPECT_EQ(chat.at("max_new_tokens").as<std::size_t>(), 256u);
   EXPECT_EQ(chat.at("temperature").as<float>(), 0.7f);
   EXPECT_EQ(chat.at("top_p").as<float>(), 0.8f);

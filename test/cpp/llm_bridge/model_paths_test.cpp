@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "model_paths.h"
+#include "model_state.h"
 #include "scratch_directory.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "whitespace_trim.h"
+#include "prompt_pipelines.h"
 
 namespace {
 

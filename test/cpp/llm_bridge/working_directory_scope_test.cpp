@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "scratch_directory.h"
-#include "working_directory_scope.h"
+#include "model_state.h"
 
 namespace {
 
