@@ -126,6 +126,29 @@ std::size_t CoveredQuery::negatedWord(std::size_t n, std::size_t end) const {
   return i;
 }
 
+bool CoveredQuery::namesThing(const Command& command, std::size_t begin, std::size_t end) const {
+  end = std::min(end, folded_.size());
+  if (begin >= end) return false;
+  const std::u32string_view text(folded_.data() + begin, end - begin);
+  std::u32string word;
+  std::vector<bool> filler;
+  for (const std::u32string& keyword : command.normalizedKeywords) {
+    filler.assign(keyword.size(), false);
+    markWords(keyword, kFillers, filler, true);
+    word.clear();
+    bool thing = false;
+    for (std::size_t i = 0; i < keyword.size(); ++i) {
+      if (filler[i]) continue;
+      const char32_t folded = fold(keyword[i]);
+      word.push_back(folded);
+      thing = thing || !(isDirectionCharacter(keyword[i]) || isAction(folded) ||
+                         kWishes.find(folded) != std::u32string_view::npos);
+    }
+    if (thing && text.find(word) != std::u32string_view::npos) return true;
+  }
+  return false;
+}
+
 bool CoveredQuery::states(std::size_t begin, std::size_t end) const {
   std::size_t negatedUpTo = begin;  // past the word a negation takes back
   for (std::size_t i = begin; i < end && i < folded_.size(); ++i) {
@@ -186,11 +209,14 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
   // command that knows "不要关机"). A negation of something else ("这首不好听")
   // leaves the command alone; its words are simply not explained.
   for (const std::size_t n : negations_) {
-    if (n < begin || n >= end || explainedAt.test(n - begin)) continue;
+    if (n < begin || n >= end) continue;
     const std::size_t target = negatedWord(n, end);
     if (target < end && explainedAt.test(target - begin)) {
-      coverage.negationExplained =
-          std::any_of(kNegations.begin(), kNegations.end(), [&](char32_t c) { return knowsCharacter(command, c); });
+      // The command's words must negate the same word ("不要关机" knows 要关,
+      // "别关电脑" 别关), not just hold a negation elsewhere ("不要出声" is no
+      // reading of "不要静音").
+      coverage.negationExplained = knowsFolded(command, folded_[n], folded_[target]) ||
+                                   knowsFolded(command, folded_[target - 1], folded_[target]);
       break;
     }
   }
@@ -275,6 +301,11 @@ bool isDirectionCharacter(char32_t c) {
   static constexpr std::u32string_view kDirections =
       U"开关启停退取消删除设定增减加降高低大小亮暗上下前后静连断锁解清录截暂继今明";
   return kDirections.find(c) != std::u32string_view::npos;
+}
+
+bool isVerbCharacter(char32_t c) {
+  const char32_t folded = fold(c);
+  return isDirectionCharacter(c) || isAction(folded) || kWishes.find(folded) != std::u32string_view::npos;
 }
 
 bool knowsDirections(const Command& command, const Pattern& pattern) {

@@ -98,13 +98,14 @@ std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std
 
 class QueryRouter {
  public:
-  QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound)
+  QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound, const Strictness& strictness)
       : snapshot_(snapshot),
         raw_(raw),
         query_(readQuery(raw)),
         signals_(readQuerySignals(raw, query_.chars)),
         form_(readQueryForm(raw, query_.chars)),
-        allowCompound_(allowCompound) {
+        allowCompound_(allowCompound),
+        strictness_(strictness) {
     readClauses(query_.chars, query_.byteBegin, query_.byteEnd, form_);
   }
 
@@ -121,10 +122,13 @@ class QueryRouter {
   std::optional<Reading> mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const;
   std::optional<Reading> readOpen() const;
   bool partlyKnown(std::size_t begin, std::size_t end) const;
+  std::string notAName(std::size_t begin, std::size_t end) const;
+  bool holdsCommandWord(std::size_t begin, std::size_t end) const;
   bool misheard(std::size_t begin, std::size_t end) const;
   bool knownApp(std::size_t begin, std::size_t end) const;
   bool holdsNames(const RouteCandidate& c) const;
-  Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
+  Evidence weigh(const RouteCandidate& c, bool explicitForm, bool withRivals = true) const;
+  bool rivalFits(const RouteCandidate& c, const Coverage& coverage) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
   bool speakerDoes(const Command& command) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
@@ -161,6 +165,7 @@ class QueryRouter {
   QueryForm form_;
   mutable std::optional<CoveredQuery> words_;  // made when first needed
   bool allowCompound_;
+  const Strictness& strictness_;
   RouteDecision d_;
 };
 
@@ -267,7 +272,7 @@ std::optional<Reading> QueryRouter::readCompound() const {
         return Reading{std::move(*c), "opening \"" + app + "\" to search the web"};
       }
     }
-    const RouteDecision rest = QueryRouter(snapshot_, cut(pos, query_.size()), false).route();
+    const RouteDecision rest = QueryRouter(snapshot_, cut(pos, query_.size()), false, strictness_).route();
     if (rest.target == CommandTarget::Local && rest.hasMatch && rest.best.command->risk == RiskClass::None) {
       return Reading{rest.best,
                      "opening \"" + app + "\" to do the rest, which \"" + rest.best.command->name + "\" covers"};
@@ -353,16 +358,58 @@ std::optional<Reading> QueryRouter::readOpen() const {
   if (programmeKind(name) == MediaKind::Channel || isBroadcast(name)) {
     return mediaReading(programmeKind(name).value_or(MediaKind::Spoken), open->nameBegin, open->nameEnd);
   }
-  if (const NameKind kind = classifyName(name); kind != NameKind::App && !website) {
-    return Reading{RouteCandidate{}, "opening " + std::string(nameKindName(kind))};
-  }
-  if (!website && partlyKnown(open->nameBegin, open->nameEnd)) {
-    return Reading{RouteCandidate{}, "opening a name that a command knows only in part"};
+  if (!website) {
+    if (std::string what = notAName(open->nameBegin, open->nameEnd); !what.empty()) {
+      return Reading{RouteCandidate{}, std::move(what)};
+    }
   }
   auto c = genericWithSlot(website ? "open_website" : "open_app", open->nameBegin, open->nameEnd);
   if (!c) return std::nullopt;
   std::string why = "opening \"" + c->slots.front().second + "\", a name no command knows";
   return Reading{std::move(*c), std::move(why)};
+}
+
+// Why query[begin, end) is not plainly the name of an app that no command
+// knows, or null when it is. The host's opener runs only on positive evidence
+// of a name: a short word (no description, device, file or feature), no clause
+// (我, 你…), no activity (录音, 看书: a verb and its object), no word that a
+// command uses for its own thing (车载蓝牙音乐, 小游戏, documents), and nothing
+// that a command knows half of or that sounds like an app it opens.
+std::string QueryRouter::notAName(std::size_t begin, std::size_t end) const {
+  const std::u32string name = query_.chars.substr(begin, end - begin);
+  if (const NameKind kind = classifyName(name); kind != NameKind::App) {
+    return "opening " + std::string(nameKindName(kind));
+  }
+  if (name.find_first_of(U"我你他她它咱") != std::u32string::npos) return "opening a clause rather than a name";
+  if (name.size() == 2 && isHan(name[1]) && isVerbCharacter(name[0])) return "opening an activity rather than a name";
+  if (holdsCommandWord(begin, end)) return "opening a name that holds a word of a command";
+  if (partlyKnown(begin, end)) return "opening a name that a command knows only in part";
+  return std::string();
+}
+
+// Whether query[begin, end) holds a keyword of two characters or more of a
+// command other than the generic ones that take a name, or a command explains
+// it: the word of that command's thing, not part of an unknown name.
+bool QueryRouter::holdsCommandWord(std::size_t begin, std::size_t end) const {
+  const std::u32string_view name(query_.chars.data() + begin, end - begin);
+  const auto takesNames = [](const Command& command) {
+    return command.action.size() < 2 && (command.hasActionType("open_app") || command.hasActionType("open_website") ||
+                                         command.hasActionType("close_app"));
+  };
+  const std::size_t longest = std::min(snapshot_.longestKeyword, name.size());
+  std::u32string word;
+  for (std::size_t from = 0; from + 2 <= name.size(); ++from) {
+    for (std::size_t length = 2; length <= longest && from + length <= name.size(); ++length) {
+      word.assign(name.substr(from, length));
+      const auto owners = snapshot_.keywordOwners.find(word);
+      if (owners == snapshot_.keywordOwners.end()) continue;
+      for (const uint32_t position : owners->second) {
+        if (!takesNames(*snapshot_.active[position])) return true;
+      }
+    }
+  }
+  const Command* known = explainer(begin, end, false, false);
+  return known != nullptr && !takesNames(*known);
 }
 
 // Whether a specific local command knows half of the name or more, or the name
@@ -500,6 +547,8 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
     // "为信": a known app, misheard; "微信电脑版": a known app, named with its version.
     const std::size_t name = end - kindSuffixLength(query_.chars, begin, end);
     if (misheard(begin, name) || (name < end && explainer(begin, name, true, false) != nullptr)) return false;
+    // Opening by name needs a plain name, as when the request is read as one.
+    if (command.hasActionType("open_app") && !notAName(begin, name).empty()) return false;
     for (const RouteCandidate& other : d_.candidates) {
       const Command& known = *other.command;
       if (&known == &command || known.target != CommandTarget::Local || known.hasActionType("open_app") ||
@@ -514,10 +563,11 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
 
 namespace {
 
-Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
+Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm, bool withRivals) const {
   Evidence e;
   e.similarity = c.similarity;
   e.keywordHeld = c.keywordCoverage > 0.0;
+  e.thingNamed = covered().namesThing(*c.command, 0, query_.size());
   const CoveredQuery& words = covered();
   if (c.command->risk == RiskClass::Destructive && c.similarity < kCloseMatch &&
       words.content().size() < query_.size() && query_.size() <= kMaxCoveredQueryLength) {
@@ -550,7 +600,23 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   }
   e.phrasesQuestion = phrasesQuestion(c);
   e.speakerActs = speakerDoes(*c.command);
+  e.rivalFits = withRivals && !e.explicitForm && c.command->risk != RiskClass::None && rivalFits(c, e.coverage);
   return e;
+}
+
+// Whether another command ranks within the margin of the candidate (or above
+// it) and explains at least as much of the request, with no word of another
+// direction: two commands fit, and a guess could run the wrong one on the
+// machine ("打开文件夹": the documents folder, or the file manager?).
+bool QueryRouter::rivalFits(const RouteCandidate& c, const Coverage& coverage) const {
+  const double margin = strictness_.rivalMargin;
+  if (margin <= 0.0) return false;
+  for (const RouteCandidate& other : d_.candidates) {
+    if (other.command == c.command || other.rank + margin < c.rank || !reportable(other)) continue;
+    const Coverage rival = covered().cover(*other.command, 0, query_.size());
+    if (rival.directionExplained && rival.explained >= coverage.explained) return true;
+  }
+  return false;
 }
 
 // How well the command's words match the query. A pattern (or a reading) that
@@ -677,7 +743,7 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
     e.phrasesQuestion = phrasesQuestion(c);
     e.speakerActs = speakerDoes(*c.command);
     e.alternative = alternative;
-    if (e.similarity < kClauseSimilarity || !admitLocalRun(c.command->risk, e, form_).run) continue;
+    if (e.similarity < kClauseSimilarity || !admitLocalRun(c.command->risk, e, form_, strictness_).run) continue;
     const bool unique = std::none_of(d_.candidates.begin(), d_.candidates.end(), [&](const RouteCandidate& other) {
       if (other.command == c.command || other.command->target != CommandTarget::Local ||
           other.command->risk == RiskClass::None) {
@@ -716,7 +782,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   // the query if it changes the machine: the ranking was already unsure.
   evidence.alternative = alternative;
   const GateDecision gate =
-      belowThreshold ? GateDecision{false, "", true} : admitLocalRun(command.risk, evidence, form_);
+      belowThreshold ? GateDecision{false, "", true} : admitLocalRun(command.risk, evidence, form_, strictness_);
   if (!gate.run && gate.aboutCoverage && !explicitForm) {
     // One clause may be the request and the others what led to it ("电脑卡住了
     // 打开任务管理器").
@@ -777,15 +843,15 @@ bool QueryRouter::slotsNameAHeldCommand(const RouteCandidate& c, std::size_t ran
 // chosen one and explaining the request as well: two commands fit, and a wrong
 // guess would change the machine ("把音乐停了": pause or stop?).
 const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) {
-  const double share = weigh(chosen, false).coverage.share();
+  const double share = weigh(chosen, false, false).coverage.share();
   for (std::size_t i = 1; i < std::min(d_.candidates.size(), kAlternatives); ++i) {
     const RouteCandidate& rival = d_.candidates[i];
     if (rival.command == chosen.command || rival.command->target != CommandTarget::Local ||
         rival.command->risk == RiskClass::None || rival.pattern != nullptr || rival.rank + kAmbiguity < chosen.rank) {
       continue;
     }
-    const Evidence evidence = weigh(rival, false);
-    if (evidence.coverage.share() >= share && admitLocalRun(rival.command->risk, evidence, form_).run) return &rival;
+    const Evidence evidence = weigh(rival, false, false);
+    if (evidence.coverage.share() >= share && admitLocalRun(rival.command->risk, evidence, form_, strictness_).run) return &rival;
   }
   return nullptr;
 }
@@ -868,7 +934,7 @@ RouteDecision QueryRouter::route() {
   if (allowCompound_ && form_.correctedFrom != 0) {
     // The speaker corrected themselves: what follows the correction is the request.
     const std::string rest = cut(form_.correctedFrom, query_.size());
-    d_ = QueryRouter(snapshot_, rest, false).route();
+    d_ = QueryRouter(snapshot_, rest, false, strictness_).route();
     d_.reasoning = "a self-correction: \"" + rest + "\" replaces what came before; " + d_.reasoning;
     return std::move(d_);
   }
@@ -898,8 +964,8 @@ RouteDecision QueryRouter::route() {
 
 }  // namespace
 
-RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query) {
-  return QueryRouter(snapshot, query, true).route();
+RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query, int strictness) {
+  return QueryRouter(snapshot, query, true, strictnessLevel(strictness)).route();
 }
 
 }  // namespace norvik
