@@ -99,8 +99,10 @@ std::optional<OpenRequest> readOpenRequest(const std::u32string& query) {
   std::size_t begin = pos + verbLength;
   const std::size_t filler = wordAt(query, begin, kFillers);
   if (verb == U"开" && !openReadsAName(query, begin, filler, polite)) return std::nullopt;
+  const bool referred = filler == 2 && (query[begin] == U'这' || query[begin] == U'那');
   begin += filler;
   auto request = nameBetween(query, begin, query.size());
+  if (request) request->referred = referred;
   if (request && (verb == U"上" || verb == U"去" || verb == U"进") && !request->website) return std::nullopt;
   // One visits a site ("访问github").
   if (request && verb == U"访问") request->website = true;

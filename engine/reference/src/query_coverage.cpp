@@ -18,7 +18,8 @@ const WordTable kFillers = {
     U"了",   U"的",   U"把",     U"好吗",   U"可以吗", U"行吗",   U"谢谢",     U"这个",   U"那个",  U"快点",   U"赶紧",
     U"马上", U"看看", U"你",     U"我",     U"吗",     U"个",     U"呗",       U"嗯",     U"呃",    U"就是",   U"给",
     U"一段", U"一张", U"一支",   U"一次",   U"功能",   U"能不能", U"可不可以", U"可以",   U"能",    U"稍微",   U"有点",
-    U"程序", U"软件", U"客户端", U"再",     U"先",     U"就行",   U"就好",     U"就可以", U"就够了"};
+    U"程序", U"软件", U"客户端", U"再",     U"先",     U"就行",   U"就好",     U"就可以", U"就够了",
+    U"现在", U"立刻", U"立即",   U"赶快"};
 
 // Words whose characters say no direction although some of them would alone
 // (早上, 当前, 下班, 一下…).
@@ -107,6 +108,8 @@ CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t>
   markWords(query, kFillers, filler_, true);
   for (std::size_t i = 0; i < query.size(); ++i) {
     direction_[i] = isDirectionCharacter(query[i]) && !completesVerb(query, i);
+    // "大声点", "调低点": 点 after a word of direction is "a little".
+    if (query[i] == U'点' && i > 0 && direction_[i - 1]) filler_[i] = true;
   }
   markWords(query, kNotDirections, direction_, false);
   for (std::size_t i = 0; i < query.size(); ++i) {
@@ -128,25 +131,13 @@ std::size_t CoveredQuery::negatedWord(std::size_t n, std::size_t end) const {
 
 bool CoveredQuery::namesThing(const Command& command, std::size_t begin, std::size_t end) const {
   end = std::min(end, folded_.size());
-  if (begin >= end) return false;
-  const std::u32string_view text(folded_.data() + begin, end - begin);
-  std::u32string word;
-  std::vector<bool> filler;
-  for (const std::u32string& keyword : command.normalizedKeywords) {
-    filler.assign(keyword.size(), false);
-    markWords(keyword, kFillers, filler, true);
-    word.clear();
-    bool thing = false;
-    for (std::size_t i = 0; i < keyword.size(); ++i) {
-      if (filler[i]) continue;
-      const char32_t folded = fold(keyword[i]);
-      word.push_back(folded);
-      thing = thing || !(isDirectionCharacter(keyword[i]) || isAction(folded) ||
-                         kWishes.find(folded) != std::u32string_view::npos);
-    }
-    if (thing && text.find(word) != std::u32string_view::npos) return true;
+  std::u32string content;
+  for (std::size_t i = begin; i < end; ++i) {
+    if (!filler_[i]) content.push_back(folded_[i]);
   }
-  return false;
+  return std::any_of(command.thingWords.begin(), command.thingWords.end(), [&content](const std::u32string& word) {
+    return content.find(word) != std::u32string::npos;
+  });
 }
 
 bool CoveredQuery::states(std::size_t begin, std::size_t end) const {
@@ -221,6 +212,52 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     }
   }
   return coverage;
+}
+
+std::vector<std::u32string> collectThingWords(const Command& command) {
+  std::vector<std::u32string> words;
+  // The text folded and without fillers, when it says more than a direction or
+  // an action.
+  const auto addWord = [&words](const std::u32string& text) {
+    std::vector<bool> filler(text.size(), false);
+    markWords(text, kFillers, filler, true);
+    std::u32string word;
+    bool thing = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (filler[i]) continue;
+      word.push_back(fold(text[i]));
+      thing = thing || !isVerbCharacter(text[i]);
+    }
+    if (thing) words.push_back(std::move(word));
+  };
+  // Each stretch of two characters or more that says no direction or action
+  // ("把屏幕锁上" → 屏幕, "退出桌宠" → 桌宠).
+  const auto addStretches = [&words](const std::u32string& text) {
+    std::vector<bool> filler(text.size(), false);
+    markWords(text, kFillers, filler, true);
+    std::u32string run;
+    const auto endRun = [&] {
+      if (run.size() >= 2) words.push_back(run);
+      run.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (filler[i]) continue;
+      if (isVerbCharacter(text[i])) {
+        endRun();
+      } else {
+        run.push_back(fold(text[i]));
+      }
+    }
+    endRun();
+  };
+  const std::u32string name = normalizeText(command.name).chars;
+  addWord(name);
+  addStretches(name);
+  for (const std::string& example : command.examples) addStretches(normalizeText(example).chars);
+  for (const std::u32string& keyword : command.normalizedKeywords) addWord(keyword);
+  std::sort(words.begin(), words.end());
+  words.erase(std::unique(words.begin(), words.end()), words.end());
+  return words;
 }
 
 std::vector<uint64_t> collectKnownPairs(const Command& command) {

@@ -71,6 +71,9 @@ class CoveredQuery {
 // The sorted pairs of adjacent characters of the command's texts.
 std::vector<uint64_t> collectKnownPairs(const Command& command);
 
+// The command's thing words (see Command::thingWords).
+std::vector<std::u32string> collectThingWords(const Command& command);
+
 // Whether the command knows every pair of adjacent characters of `words`, or,
 // for a single character, the character.
 bool knowsWords(const Command& command, const std::u32string& words);

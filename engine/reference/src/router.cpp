@@ -94,6 +94,7 @@ bool reportable(const RouteCandidate& c) {
   return c.similarity >= kMinReportedSimilarity || c.pattern != nullptr || c.namedBySlot;
 }
 
+std::size_t kindWordLength(const std::u32string& query, std::size_t begin, std::size_t end);
 std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end);
 
 class QueryRouter {
@@ -335,8 +336,17 @@ std::optional<Reading> QueryRouter::readMedia() const {
 // terminal, or something else?). Any other name is an app (or a site, when the
 // request says so) that the host opens if it exists.
 std::optional<Reading> QueryRouter::readOpen() const {
-  const auto open = readOpenRequest(query_.chars);
+  auto open = readOpenRequest(query_.chars);
   if (!open || form_.question != QuestionKind::None || !form_.negations.empty()) return std::nullopt;
+  // A space or a mark next to a Chinese word ends the name: what follows is
+  // another clause ("打开keep 我要健身"), which may only say why.
+  for (std::size_t i = open->nameBegin + 1; i < open->nameEnd; ++i) {
+    if (query_.byteEnd[i - 1] < query_.byteBegin[i] && (isHan(query_.chars[i - 1]) || isHan(query_.chars[i]))) {
+      if (!covered().states(i, query_.size())) return Reading{RouteCandidate{}, "opening a name and more: several steps"};
+      open->nameEnd = i;
+      break;
+    }
+  }
   const std::size_t length = open->nameEnd - open->nameBegin;
   if (length < 2) return std::nullopt;
   const std::u32string name = query_.chars.substr(open->nameBegin, length);
@@ -359,6 +369,7 @@ std::optional<Reading> QueryRouter::readOpen() const {
     return mediaReading(programmeKind(name).value_or(MediaKind::Spoken), open->nameBegin, open->nameEnd);
   }
   if (!website) {
+    if (open->referred) return Reading{RouteCandidate{}, "opening something referred to rather than named"};
     if (std::string what = notAName(open->nameBegin, open->nameEnd); !what.empty()) {
       return Reading{RouteCandidate{}, std::move(what)};
     }
@@ -380,7 +391,7 @@ std::string QueryRouter::notAName(std::size_t begin, std::size_t end) const {
   if (const NameKind kind = classifyName(name); kind != NameKind::App) {
     return "opening " + std::string(nameKindName(kind));
   }
-  if (name.find_first_of(U"我你他她它咱") != std::u32string::npos) return "opening a clause rather than a name";
+  if (kindWordLength(query_.chars, begin, end) == end - begin) return "opening a kind of thing rather than a name";
   if (name.size() == 2 && isHan(name[1]) && isVerbCharacter(name[0])) return "opening an activity rather than a name";
   if (holdsCommandWord(begin, end)) return "opening a name that holds a word of a command";
   if (partlyKnown(begin, end)) return "opening a name that a command knows only in part";
@@ -445,12 +456,13 @@ bool QueryRouter::knownApp(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
   const bool latin = std::all_of(name.begin(), name.end(),
                                  [](char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'0' && c <= U'9'); });
-  // "这个软件", "当前程序": the app at hand.
+  // "这个软件", "当前程序": the app at hand; a bare "程序" names none.
   std::size_t from = begin;
   for (const std::u32string_view here : {U"这个", U"那个", U"当前"}) {
     if (name.substr(0, 2) == here) from = begin + 2;
   }
-  if (latin || (from < end && kindSuffixLength(query_.chars, from, end) == end - from)) return true;
+  if (from < end && kindWordLength(query_.chars, from, end) == end - from) return from > begin;
+  if (latin) return true;
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
     if (command.action.size() >= 2 && (command.hasActionType("open_app") || command.hasActionType("close_app")) &&
@@ -519,10 +531,16 @@ bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end)
 
 // Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
 // a generic pattern's literal text, not part of the name.
-std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
+// The length of such a word at the end of query[begin, end), or 0.
+std::size_t kindWordLength(const std::u32string& query, std::size_t begin, std::size_t end) {
   static const WordTable kKinds = {U"程序", U"软件",   U"应用",   U"app", U"客户端",
                                    U"功能", U"电脑版", U"桌面版", U"pc版"};
   const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kKinds);
+  return n <= end - begin ? n : 0;
+}
+
+std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
+  const std::size_t n = kindWordLength(query, begin, end);
   return n < end - begin ? n : 0;
 }
 
@@ -733,6 +751,8 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
     if (!words.states(0, begin) || !words.states(end, query_.size())) continue;
     Evidence e;
     e.coverage = words.cover(*c.command, begin, end);
+    e.keywordHeld = true;
+    e.thingNamed = words.namesThing(*c.command, begin, end);
     e.operationStated = statesOperation(*c.command, e.coverage, form_.wish);
     // The clause must name what the command acts on ("声音小点"), not just
     // refuse or confirm something ("算了 不用了").
