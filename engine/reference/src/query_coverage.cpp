@@ -19,7 +19,7 @@ const WordTable kFillers = {
     U"马上", U"看看", U"你",     U"我",     U"吗",     U"个",     U"呗",       U"嗯",     U"呃",    U"就是",   U"给",
     U"一段", U"一张", U"一支",   U"一次",   U"功能",   U"能不能", U"可不可以", U"可以",   U"能",    U"稍微",   U"有点",
     U"程序", U"软件", U"客户端", U"再",     U"先",     U"就行",   U"就好",     U"就可以", U"就够了",
-    U"现在", U"立刻", U"立即",   U"赶快"};
+    U"立刻", U"立即", U"赶快",   U"一个",   U"帮"};
 
 // Words whose characters say no direction although some of them would alone
 // (早上, 当前, 下班, 一下…).
@@ -130,6 +130,7 @@ std::size_t CoveredQuery::negatedWord(std::size_t n, std::size_t end) const {
 }
 
 bool CoveredQuery::namesThing(const Command& command, std::size_t begin, std::size_t end) const {
+  if (command.thingWords.empty()) return true;
   end = std::min(end, folded_.size());
   std::u32string content;
   for (std::size_t i = begin; i < end; ++i) {
@@ -173,8 +174,10 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     // A word of direction that the command uses elsewhere is its own, in
     // whatever order the request puts it ("蓝牙关了" for "关闭蓝牙", "亮度低点"
     // for "调低亮度").
-    const bool ownDirection =
-        !explained && (direction_[i] || isAction(folded_[i])) && knowsCharacter(command, folded_[i]);
+    const bool ownDirection = !explained &&
+                              (direction_[i] || isAction(folded_[i]) ||
+                               kWishes.find(folded_[i]) != std::u32string_view::npos) &&
+                              knowsCharacter(command, folded_[i]);
     if (explained || ownDirection) {
       ++coverage.explained;
       explainedAt.set(i - begin);
@@ -230,14 +233,14 @@ std::vector<std::u32string> collectThingWords(const Command& command) {
     }
     if (thing) words.push_back(std::move(word));
   };
-  // Each stretch of two characters or more that says no direction or action
-  // ("把屏幕锁上" → 屏幕, "退出桌宠" → 桌宠).
-  const auto addStretches = [&words](const std::u32string& text) {
+  // Each stretch of `least` characters or more that says no direction or
+  // action ("把屏幕锁上" → 屏幕, "退出桌宠" → 桌宠, "开灯" → 灯).
+  const auto addStretches = [&words](const std::u32string& text, std::size_t least) {
     std::vector<bool> filler(text.size(), false);
     markWords(text, kFillers, filler, true);
     std::u32string run;
     const auto endRun = [&] {
-      if (run.size() >= 2) words.push_back(run);
+      if (run.size() >= least) words.push_back(run);
       run.clear();
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -252,9 +255,12 @@ std::vector<std::u32string> collectThingWords(const Command& command) {
   };
   const std::u32string name = normalizeText(command.name).chars;
   addWord(name);
-  addStretches(name);
-  for (const std::string& example : command.examples) addStretches(normalizeText(example).chars);
+  addStretches(name, 1);
   for (const std::u32string& keyword : command.normalizedKeywords) addWord(keyword);
+  // A command whose name and keywords say only what it does (暂停播放: pause
+  // whatever plays) acts on no thing of its own.
+  if (words.empty()) return words;
+  for (const std::string& example : command.examples) addStretches(normalizeText(example).chars, 2);
   std::sort(words.begin(), words.end());
   words.erase(std::unique(words.begin(), words.end()), words.end());
   return words;
@@ -341,8 +347,11 @@ bool isDirectionCharacter(char32_t c) {
 }
 
 bool isVerbCharacter(char32_t c) {
+  // Verbs that are no word of direction or action of their own: 停止, 继续, 关闭, 退出.
+  static constexpr std::u32string_view kOtherVerbs = U"止续闭出";
   const char32_t folded = fold(c);
-  return isDirectionCharacter(c) || isAction(folded) || kWishes.find(folded) != std::u32string_view::npos;
+  return isDirectionCharacter(c) || isAction(folded) || kWishes.find(folded) != std::u32string_view::npos ||
+         kOtherVerbs.find(c) != std::u32string_view::npos;
 }
 
 bool knowsDirections(const Command& command, const Pattern& pattern) {

@@ -54,6 +54,7 @@ class CoveredQuery {
   // Whether query[begin, end) holds a keyword of the command that names the
   // thing it acts on (亮度, 闹钟, 回收站, 小声), not only a word of direction or
   // action (调低, 打开): positive evidence that the request is about that thing.
+  // True for a command that acts on no thing of its own (暂停播放).
   bool namesThing(const Command& command, std::size_t begin, std::size_t end) const;
 
   // The first meaningful character that the negation at `n` applies to, or `end`.
@@ -71,7 +72,10 @@ class CoveredQuery {
 // The sorted pairs of adjacent characters of the command's texts.
 std::vector<uint64_t> collectKnownPairs(const Command& command);
 
-// The command's thing words (see Command::thingWords).
+// The command's thing words (see Command::thingWords): its keywords and name
+// when they hold more than words of direction or action, and the stretches of
+// its name and examples that say no direction or action; none when its name
+// and keywords name no thing (暂停播放).
 std::vector<std::u32string> collectThingWords(const Command& command);
 
 // Whether the command knows every pair of adjacent characters of `words`, or,
