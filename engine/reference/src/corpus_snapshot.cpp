@@ -20,6 +20,10 @@ void indexGenericCommands(CorpusSnapshot& snapshot) {
 
 void indexKeywords(CorpusSnapshot& snapshot) {
   for (uint32_t i = 0; i < snapshot.active.size(); ++i) {
+    const Command& command = *snapshot.active[i];
+    if (const std::string* app = command.actionValue("app"); app != nullptr && command.hasActionType("open_app")) {
+      snapshot.openerByApp.emplace(normalizeText(*app).chars, i);
+    }
     for (const std::u32string& keyword : snapshot.active[i]->normalizedKeywords) {
       if (keyword.size() < 2) continue;
       std::vector<uint32_t>& owners = snapshot.keywordOwners[keyword];

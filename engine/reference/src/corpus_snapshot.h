@@ -33,6 +33,10 @@ struct CorpusSnapshot {
   // thing, looked up inside names that may be unknown apps.
   std::unordered_map<std::u32string, std::vector<uint32_t>> keywordOwners;
   std::size_t longestKeyword = 0;
+  // The `app` member of each command that opens one app (open_app with an app),
+  // normalised, with the command's position: the host's name of that app
+  // ("notepad" for 打开记事本).
+  std::unordered_map<std::u32string, uint32_t> openerByApp;
 
   // The generic command of an action type, or null.
   const Command* generic(const std::string& type, uint32_t* position = nullptr) const;

@@ -90,6 +90,10 @@ std::optional<OpenRequest> readNameFirst(const std::u32string& query, std::size_
 
 }  // namespace
 
+std::size_t siteWordLength(const std::u32string& name) {
+  return wordBefore(name, name.size(), kSiteTails);
+}
+
 std::optional<OpenRequest> readOpenRequest(const std::u32string& query) {
   bool polite = false;
   const std::size_t pos = skipLeads(query, polite);

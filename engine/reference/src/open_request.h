@@ -24,4 +24,7 @@ struct OpenRequest {
 // or before 一下 / 个; 上, 去 and 进 only with a site.
 std::optional<OpenRequest> readOpenRequest(const std::u32string& query);
 
+// The length of a word for a site (网站, 官网, 网页…) that ends `name`, or 0.
+std::size_t siteWordLength(const std::u32string& name);
+
 }  // namespace norvik

@@ -22,6 +22,9 @@ constexpr Strictness kLevels[kStrictnessLevels] = {
     {0, 0.45, 0.4, 0.3, true, 0.8, 0.5, 0.05},     //
     {0, 0.5, 0.45, 0.35, true, 0.85, 0.55, 0.1},   //
     {0, 0.55, 0.5, 0.4, true, 0.9, 0.6, 0.15},     //
+    {0, 0.6, 0.6, 0.5, true, 0.9, 0.65, 0.2},      //
+    {0, 0.7, 0.7, 0.6, true, 0.9, 0.7, 0.2},       //
+    {0, 0.8, 0.8, 0.7, true, 0.9, 0.8, 0.25},      //
 };
 
 constexpr const char* kOtherDirection = "a word of the request says another direction than the command";

@@ -55,7 +55,7 @@ struct Strictness {
   double rivalMargin;             // another command ranked within this of the chosen one may fit as well
 };
 
-constexpr int kStrictnessLevels = 6;
+constexpr int kStrictnessLevels = 9;
 constexpr int kDefaultStrictness = 4;
 
 const Strictness& strictnessLevel(int level);

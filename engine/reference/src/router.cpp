@@ -90,6 +90,12 @@ NormalizedText readQuery(std::string_view raw) {
   return text;
 }
 
+// The generic commands that open or close an app or a site by the name in their slot.
+bool takesAName(const Command& command) {
+  return command.action.size() < 2 && (command.hasActionType("open_app") || command.hasActionType("open_website") ||
+                                       command.hasActionType("close_app"));
+}
+
 bool reportable(const RouteCandidate& c) {
   return c.similarity >= kMinReportedSimilarity || c.pattern != nullptr || c.namedBySlot;
 }
@@ -353,17 +359,15 @@ std::optional<Reading> QueryRouter::readOpen() const {
   // A word for a site settles it ("打开谷歌网站"); a name ending in 网 may be a
   // command's word ("无线网打开"). A bare name is an app even where the site
   // command's examples know it ("打开淘宝"): only the request says it is a site.
-  bool website = open->website;
+  const bool website = open->website;
   const Command* site = snapshot_.generic("open_website");
   const Command* known = open->siteWord ? nullptr : explainer(open->nameBegin, open->nameEnd, false, true);
   if (known != nullptr && known != site) return std::nullopt;
-  // A name that the site command knows is a site ("打开百度"); one that it knows
-  // in part may be a site or an app of the same brand ("百度贴吧", "百度网盘"):
-  // either guess would run the wrong opener, so the LLM decides.
-  if (known != nullptr) website = true;
-  if (!website && site != nullptr &&
-      covered().cover(*site, open->nameBegin, open->nameEnd).share() >= kNamePartlyKnown) {
-    return Reading{RouteCandidate{}, "opening a name that may be a site or an app"};
+  // The host's name of an app that a command opens ("打开notepad").
+  if (const auto opener = snapshot_.openerByApp.find(name); opener != snapshot_.openerByApp.end() && !website) {
+    RouteCandidate c = candidateFor(snapshot_, opener->second, query_);
+    std::string why = "opening \"" + cut(open->nameBegin, open->nameEnd) + "\", the app of \"" + c.command->name + "\"";
+    return Reading{std::move(c), std::move(why)};
   }
   if (programmeKind(name) == MediaKind::Channel || isBroadcast(name)) {
     return mediaReading(programmeKind(name).value_or(MediaKind::Spoken), open->nameBegin, open->nameEnd);
@@ -391,7 +395,9 @@ std::string QueryRouter::notAName(std::size_t begin, std::size_t end) const {
   if (const NameKind kind = classifyName(name); kind != NameKind::App) {
     return "opening " + std::string(nameKindName(kind));
   }
-  if (kindWordLength(query_.chars, begin, end) == end - begin) return "opening a kind of thing rather than a name";
+  if (kindWordLength(query_.chars, begin, end) == end - begin || siteWordLength(name) == name.size()) {
+    return "opening a kind of thing rather than a name";
+  }
   if (name.size() == 2 && isHan(name[1]) && isVerbCharacter(name[0])) return "opening an activity rather than a name";
   if (holdsCommandWord(begin, end)) return "opening a name that holds a word of a command";
   if (partlyKnown(begin, end)) return "opening a name that a command knows only in part";
@@ -403,10 +409,6 @@ std::string QueryRouter::notAName(std::size_t begin, std::size_t end) const {
 // it: the word of that command's thing, not part of an unknown name.
 bool QueryRouter::holdsCommandWord(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
-  const auto takesNames = [](const Command& command) {
-    return command.action.size() < 2 && (command.hasActionType("open_app") || command.hasActionType("open_website") ||
-                                         command.hasActionType("close_app"));
-  };
   const std::size_t longest = std::min(snapshot_.longestKeyword, name.size());
   std::u32string word;
   for (std::size_t from = 0; from + 2 <= name.size(); ++from) {
@@ -415,12 +417,12 @@ bool QueryRouter::holdsCommandWord(std::size_t begin, std::size_t end) const {
       const auto owners = snapshot_.keywordOwners.find(word);
       if (owners == snapshot_.keywordOwners.end()) continue;
       for (const uint32_t position : owners->second) {
-        if (!takesNames(*snapshot_.active[position])) return true;
+        if (!takesAName(*snapshot_.active[position])) return true;
       }
     }
   }
   const Command* known = explainer(begin, end, false, false);
-  return known != nullptr && !takesNames(*known);
+  return known != nullptr && !takesAName(*known);
 }
 
 // Whether a specific local command knows half of the name or more, or the name
@@ -456,12 +458,15 @@ bool QueryRouter::knownApp(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
   const bool latin = std::all_of(name.begin(), name.end(),
                                  [](char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'0' && c <= U'9'); });
-  // "这个软件", "当前程序": the app at hand; a bare "程序" names none.
+  // "这个软件", "当前程序": the app at hand (the words of reference may stand
+  // before the slot, which leaves them out); a bare "程序" names none.
   std::size_t from = begin;
-  for (const std::u32string_view here : {U"这个", U"那个", U"当前"}) {
-    if (name.substr(0, 2) == here) from = begin + 2;
+  bool here = false;
+  for (const std::u32string_view word : {U"这个", U"那个", U"当前"}) {
+    if (name.substr(0, 2) == word) from = begin + 2;
+    if (begin >= 2 && std::u32string_view(query_.chars).substr(begin - 2, 2) == word) here = true;
   }
-  if (from < end && kindWordLength(query_.chars, from, end) == end - from) return from > begin;
+  if (from < end && kindWordLength(query_.chars, from, end) == end - from) return here || from > begin;
   if (latin) return true;
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
@@ -529,6 +534,20 @@ bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end)
   return classifyName(query.substr(begin, end - begin)) == NameKind::App;
 }
 
+// Whether query[begin, end) names one time: a numeral in it ("十点", "半小时",
+// "一个钟头"), and no word of a schedule (每天, 天天, 工作日).
+bool definiteTime(const std::u32string& query, std::size_t begin, std::size_t end) {
+  static constexpr std::u32string_view kNumerals = U"0123456789二两三四五六七八九十半";
+  static constexpr std::u32string_view kAfterOne = U"个小分点刻秒";
+  const std::u32string_view time(query.data() + begin, end - begin);
+  if (containsAny(time, {U"每", U"天天", U"工作日", U"平时"})) return false;
+  for (std::size_t i = 0; i < time.size(); ++i) {
+    if (kNumerals.find(time[i]) != std::u32string_view::npos) return true;
+    if (time[i] == U'一' && i + 1 < time.size() && kAfterOne.find(time[i + 1]) != std::u32string_view::npos) return true;
+  }
+  return false;
+}
+
 // Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
 // a generic pattern's literal text, not part of the name.
 // The length of such a word at the end of query[begin, end), or 0.
@@ -555,6 +574,16 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
   const bool opensByName =
       command.action.size() == 1 && (command.hasActionType("open_app") || command.hasActionType("close_app") ||
                                      command.hasActionType("open_website"));
+  if (command.risk == RiskClass::Destructive && c.pattern != nullptr) {
+    // A destructive timer runs at a definite time: "十点关机", not "明天关机" or
+    // "每天十点关机" (a schedule no command keeps).
+    std::size_t slot = 0;
+    for (const PatternSegment& segment : c.pattern->segments) {
+      if (!segment.isSlot || slot >= c.slotSpans.size()) continue;
+      const auto [begin, end] = c.slotSpans[slot++];
+      if (segment.kind == SlotKind::Time && !definiteTime(query_.chars, begin, end)) return false;
+    }
+  }
   if (!opensByName) return true;
   for (const auto& [begin, end] : c.slotSpans) {
     if (!holdsAName(query_.chars, begin, end)) return false;
@@ -794,6 +823,11 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
       v.detail = command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"
                                                       : "small talk for the pet";
     }
+    return v;
+  }
+  // The generic opener or closer runs on a name only: "打开软件" names no app.
+  if (takesAName(command) && c.slots.empty()) {
+    if (explain) v.detail = "held back: the request does not say which app or site";
     return v;
   }
   const bool belowThreshold = d_.scores.combined < threshold;
