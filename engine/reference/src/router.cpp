@@ -652,14 +652,17 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm, bool wit
 }
 
 // Whether another command ranks within the margin of the candidate (or above
-// it) and explains at least as much of the request, with no word of another
-// direction: two commands fit, and a guess could run the wrong one on the
-// machine ("打开文件夹": the documents folder, or the file manager?).
+// it) and reads the whole request by a pattern, or explains at least as much of
+// it with no word of another direction: two commands fit, and a guess could run
+// the wrong one on the machine ("打开文件夹": the documents folder, or the file
+// manager?).
 bool QueryRouter::rivalFits(const RouteCandidate& c, const Coverage& coverage) const {
   const double margin = strictness_.rivalMargin;
   if (margin <= 0.0) return false;
   for (const RouteCandidate& other : d_.candidates) {
     if (other.command == c.command || other.rank + margin < c.rank || !reportable(other)) continue;
+    // A pattern of the other command reads the whole request: its form as much.
+    if (other.pattern != nullptr) return true;
     const Coverage rival = covered().cover(*other.command, 0, query_.size());
     if (rival.directionExplained && rival.explained >= coverage.explained) return true;
   }
