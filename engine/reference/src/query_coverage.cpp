@@ -256,7 +256,13 @@ std::vector<std::u32string> collectThingWords(const Command& command) {
   const std::u32string name = normalizeText(command.name).chars;
   addWord(name);
   addStretches(name, 1);
-  for (const std::u32string& keyword : command.normalizedKeywords) addWord(keyword);
+  for (const std::u32string& keyword : command.normalizedKeywords) {
+    addWord(keyword);
+    // "护眼模式" is also said "护眼".
+    if (keyword.size() >= 4 && keyword.compare(keyword.size() - 2, 2, U"模式") == 0) {
+      addWord(keyword.substr(0, keyword.size() - 2));
+    }
+  }
   // A command whose name and keywords say only what it does (暂停播放: pause
   // whatever plays) acts on no thing of its own.
   if (words.empty()) return words;

@@ -56,7 +56,7 @@ struct Strictness {
 };
 
 constexpr int kStrictnessLevels = 9;
-constexpr int kDefaultStrictness = 4;
+constexpr int kDefaultStrictness = 5;
 
 const Strictness& strictnessLevel(int level);
 

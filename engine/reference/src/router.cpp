@@ -662,7 +662,7 @@ bool QueryRouter::rivalFits(const RouteCandidate& c, const Coverage& coverage) c
   for (const RouteCandidate& other : d_.candidates) {
     if (other.command == c.command || other.rank + margin < c.rank || !reportable(other)) continue;
     // A pattern of the other command reads the whole request: its form as much.
-    if (other.pattern != nullptr) return true;
+    if (other.pattern != nullptr && holdsNames(other)) return true;
     const Coverage rival = covered().cover(*other.command, 0, query_.size());
     if (rival.directionExplained && rival.explained >= coverage.explained) return true;
   }
