@@ -616,7 +616,7 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm, bool wit
   e.keywordHeld = c.keywordCoverage > 0.0;
   e.thingNamed = covered().namesThing(*c.command, 0, query_.size());
   const CoveredQuery& words = covered();
-  if (c.command->risk == RiskClass::Destructive && c.similarity < kCloseMatch &&
+  if (c.command->risk != RiskClass::None && c.similarity < kCloseMatch &&
       words.content().size() < query_.size() && query_.size() <= kMaxCoveredQueryLength) {
     // Politeness lowers the similarity ("帮我关一下电脑"): weigh the words that mean something.
     for (const SimilarityHit& hit : snapshot_.index->search(words.content(), 0, {c.position})) {
