@@ -105,7 +105,32 @@ const classCases = [
   ['把广告关了', 'llm', '!关闭应用'],
   ['把wps给我关了', 'local', '关闭应用', { app: 'wps' }],
   ['访问github', 'local', '打开网站', { site: 'github' }],
+  // Opening by name needs a plain name: a bare name is an app even where a site
+  // is meant, a word for a site makes it a site; the host's name of a built-in
+  // app opens it; a clause after the name says why.
+  ['打开知乎', 'local', '打开应用', { app: '知乎' }],
+  ['打开淘宝页面', 'local', '打开网站', { site: '淘宝' }],
+  ['打开notepad', 'local', '打开记事本'],
+  ['打开keep 我要健身', 'local', '打开应用', { app: 'keep' }],
   ['打开百度贴吧', 'llm', null],
+  ['打开车载蓝牙音乐', 'llm', '!打开应用'],
+  ['打开录音', 'llm', '!打开应用'],
+  ['运行这个脚本', 'llm', '!打开应用'],
+  ['打开网页', 'llm', '!打开网站'],
+  // What a search, a translation or a reminder holds is content, never a command to run.
+  ['搜索关机', 'local', '网页搜索', { query: '关机' }],
+  ['翻译关机', 'local', '翻译'],
+  ['提醒我关机', 'local', '设置提醒', { thing: '关机' }],
+  // A machine-changing command needs its own form: its thing named, its own
+  // negation, no rival that fits as well, a definite time for a timer that
+  // shuts down.
+  ['调低一点', 'llm', null],
+  ['打开文件夹', 'llm', '!打开文档文件夹'],
+  ['开始录音', 'llm', '!录屏'],
+  ['不要静音', 'llm', '!静音'],
+  ['连一下蓝牙耳机', 'local', '连接蓝牙耳机'],
+  ['每天十点关机', 'llm', '!定时关机'],
+  ['十点关机', 'local', '定时关机', { time: '十点' }],
 ];
 
 function matchesExpectation(reply, command) {
