@@ -108,8 +108,12 @@ CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t>
   markWords(query, kFillers, filler_, true);
   for (std::size_t i = 0; i < query.size(); ++i) {
     direction_[i] = isDirectionCharacter(query[i]) && !completesVerb(query, i);
-    // "大声点", "调低点": 点 after a word of direction is "a little".
-    if (query[i] == U'点' && i > 0 && direction_[i - 1]) filler_[i] = true;
+    // "大声点", "调亮些": 点 and 些 after a word of direction are "a little".
+    if ((query[i] == U'点' || query[i] == U'些') && i > 0 && direction_[i - 1]) filler_[i] = true;
+    // "记事本儿": 儿 that ends a word adds no meaning.
+    if (query[i] == U'儿' && i > 0 && isHan(query[i - 1]) && (i + 1 == query.size() || filler_[i + 1])) {
+      filler_[i] = true;
+    }
   }
   markWords(query, kNotDirections, direction_, false);
   for (std::size_t i = 0; i < query.size(); ++i) {
