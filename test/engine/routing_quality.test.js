@@ -19,21 +19,25 @@ test.beforeEach(() => {
   assert.strictEqual(bridge.init(), true);
 });
 
-// Measured on the test half (both batches, 1,851 rows): 19 harmful routes
-// (1.03 %; 22 before this round's engine, 130 on the first batch before the
-// engine learnt risk classes) and 75.0 % served. The targets, at most 0.1 %
-// harmful and at least 80 % served, are not reached; these floors keep what is
-// reached and fail on a regression.
-const maxHarmfulRate = 0.011;
-const minServedRate = 0.74;
+// Measured on the test half (both batches, 1,851 rows): 4 harmful routes
+// (0.22 %; 18 before this round's engine, 130 on the first batch before the
+// engine learnt risk classes), 85.8 % served as the held-out evaluation counts
+// it (a local label by its command or the LLM path) and 74.0 % strictly served
+// (a local label only by its command). The served target (at least 80 %) is
+// reached; the harmful target (at most 0.1 %) is not, so the floor is the
+// measured figure with a small margin and fails on a regression.
+const maxHarmfulRate = 0.0025;
+const minServedRate = 0.85;
+const minStrictRate = 0.73;
 
 test('held-out utterances: no machine-changing command that was not asked for, most requests served', (t) => {
   const set = metrics.loadSet('test');
   assert.ok(set && set.length >= 700, 'test/engine/utterances/test.json holds the held-out half');
   const r = metrics.evaluate(set, (q) => bridge.route(q), classes);
-  t.diagnostic(`harmful ${r.harmful}/${r.total}, served ${r.served}/${r.total}, served or deferred ${r.servedOrDeferred}`);
+  t.diagnostic(`harmful ${r.harmful}/${r.total}, served ${r.served}/${r.total}, strictly served ${r.strict}/${r.total}`);
   assert.ok(r.harmful / r.total <= maxHarmfulRate, `harmful rate ${(r.harmful / r.total).toFixed(4)}`);
   assert.ok(r.served / r.total >= minServedRate, `served rate ${(r.served / r.total).toFixed(3)}`);
+  assert.ok(r.strict / r.total >= minStrictRate, `strictly served rate ${(r.strict / r.total).toFixed(3)}`);
 });
 
 // [query, target, command (a name; "!name": any command but this one; null: none), pattern action members]

@@ -33,8 +33,8 @@ constexpr const char* kNegated = "the request negates what the command does";
 constexpr const char* kNoThing = "the request does not name what the command acts on";
 constexpr const char* kRival = "another command fits the request about as well";
 
-GateDecision hold(const char* reason, bool aboutCoverage = false) {
-  return GateDecision{false, reason, aboutCoverage};
+GateDecision hold(const char* reason, bool aboutCoverage = false, bool looseMatch = false) {
+  return GateDecision{false, reason, aboutCoverage, looseMatch};
 }
 
 GateDecision admitHarmless(const Evidence& e) {
@@ -47,7 +47,7 @@ GateDecision admitHarmless(const Evidence& e) {
 // What every machine-changing command needs beyond what its class asks: the
 // thing it acts on named or a close match, and no rival.
 GateDecision admitCommandForm(const Evidence& e, const Strictness& s) {
-  if (s.thingRequired && !e.thingNamed && e.similarity < s.closeMatch) return hold(kNoThing, true);
+  if (s.thingRequired && !e.thingNamed && e.similarity < s.closeMatch) return hold(kNoThing, true, true);
   if (e.rivalFits) return hold(kRival, true);
   return {};
 }
@@ -68,7 +68,7 @@ GateDecision admitChange(const Evidence& e, const QueryForm& form, const Strictn
   const double floor = unexplained != 0 ? s.changeSimilarity
                        : e.keywordHeld  ? s.namedSimilarity
                                         : s.explainedSimilarity;
-  if (e.similarity < floor) return hold("too loose a match for a command that changes the machine");
+  if (e.similarity < floor) return hold("too loose a match for a command that changes the machine", false, true);
   return admitCommandForm(e, s);
 }
 
@@ -83,7 +83,8 @@ GateDecision admitDestructive(const Evidence& e, const QueryForm& form, const St
   const std::size_t unexplained = e.coverage.content - e.coverage.explained;
   if (e.similarity < s.destructiveSimilarity || e.coverage.share() < kDestructiveCover ||
       unexplained > s.changeUnexplained) {
-    return hold("not an explicit command form for a command that can lose the user's work", true);
+    return hold("not an explicit command form for a command that can lose the user's work", true,
+                e.similarity < s.destructiveSimilarity);
   }
   return admitCommandForm(e, s);
 }

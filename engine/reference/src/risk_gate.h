@@ -38,6 +38,7 @@ struct GateDecision {
   bool run = true;
   const char* reason = "";     // why the command was held back
   bool aboutCoverage = false;  // the reason is how little of the query the command explains
+  bool looseMatch = false;     // held back on similarity: a closer measure of it may admit the command
 };
 
 // How much evidence a machine-changing command needs without an explicit form.

@@ -134,7 +134,9 @@ class QueryRouter {
   bool misheard(std::size_t begin, std::size_t end) const;
   bool knownApp(std::size_t begin, std::size_t end) const;
   bool holdsNames(const RouteCandidate& c) const;
-  Evidence weigh(const RouteCandidate& c, bool explicitForm, bool withRivals = true) const;
+  Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
+  GateDecision admit(const RouteCandidate& c, Evidence& e, bool withRivals) const;
+  double contentSimilarity(const RouteCandidate& c) const;
   bool rivalFits(const RouteCandidate& c, const Coverage& coverage) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
   bool speakerDoes(const Command& command) const;
@@ -610,19 +612,11 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
 
 namespace {
 
-Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm, bool withRivals) const {
+Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   Evidence e;
   e.similarity = c.similarity;
   e.keywordHeld = c.keywordCoverage > 0.0;
   e.thingNamed = covered().namesThing(*c.command, 0, query_.size());
-  const CoveredQuery& words = covered();
-  if (c.command->risk != RiskClass::None && c.similarity < kCloseMatch &&
-      words.content().size() < query_.size() && query_.size() <= kMaxCoveredQueryLength) {
-    // Politeness lowers the similarity ("帮我关一下电脑"): weigh the words that mean something.
-    for (const SimilarityHit& hit : snapshot_.index->search(words.content(), 0, {c.position})) {
-      if (hit.command == c.position) e.similarity = std::max<double>(e.similarity, hit.similarity);
-    }
-  }
   // What a pattern read is explained: its literal text, and its slots when they hold
   // names. A command named by a generic pattern's slot must explain what the slot
   // captured itself.
@@ -647,8 +641,41 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm, bool wit
   }
   e.phrasesQuestion = phrasesQuestion(c);
   e.speakerActs = speakerDoes(*c.command);
-  e.rivalFits = withRivals && !e.explicitForm && c.command->risk != RiskClass::None && rivalFits(c, e.coverage);
   return e;
+}
+
+// The gate's decision on the candidate. Two pieces of evidence for a command
+// that changes the machine cost an index search or a pass over the candidates,
+// so they are gathered only when they can decide: the similarity of the
+// request's meaningful words (politeness lowers the similarity: "帮我关一下电脑")
+// when the gate holds on similarity, or for the confidence of a run; and, once
+// everything else admits the command, whether a rival fits as well.
+GateDecision QueryRouter::admit(const RouteCandidate& c, Evidence& e, bool withRivals) const {
+  const RiskClass risk = c.command->risk;
+  GateDecision gate = admitLocalRun(risk, e, form_, strictness_);
+  if (risk == RiskClass::None || e.explicitForm) return gate;
+  if ((gate.run || gate.looseMatch) && c.similarity < kCloseMatch) {
+    if (const double words = contentSimilarity(c); words > e.similarity) {
+      e.similarity = words;
+      if (!gate.run) gate = admitLocalRun(risk, e, form_, strictness_);
+    }
+  }
+  if (gate.run && withRivals && strictness_.rivalMargin > 0.0 && rivalFits(c, e.coverage)) {
+    e.rivalFits = true;
+    gate = admitLocalRun(risk, e, form_, strictness_);
+  }
+  return gate;
+}
+
+// The candidate's similarity to the request's meaningful words alone, or 0
+// when they are the whole request.
+double QueryRouter::contentSimilarity(const RouteCandidate& c) const {
+  const CoveredQuery& words = covered();
+  if (words.content().size() >= query_.size() || query_.size() > kMaxCoveredQueryLength) return 0.0;
+  for (const SimilarityHit& hit : snapshot_.index->search(words.content(), 0, {c.position})) {
+    if (hit.command == c.position) return hit.similarity;
+  }
+  return 0.0;
 }
 
 // Whether another command ranks within the margin of the candidate (or above
@@ -658,7 +685,6 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm, bool wit
 // manager?).
 bool QueryRouter::rivalFits(const RouteCandidate& c, const Coverage& coverage) const {
   const double margin = strictness_.rivalMargin;
-  if (margin <= 0.0) return false;
   for (const RouteCandidate& other : d_.candidates) {
     if (other.command == c.command || other.rank + margin < c.rank || !reportable(other)) continue;
     // A pattern of the other command reads the whole request: its form as much.
@@ -839,7 +865,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   // the query if it changes the machine: the ranking was already unsure.
   evidence.alternative = alternative;
   const GateDecision gate =
-      belowThreshold ? GateDecision{false, "", true} : admitLocalRun(command.risk, evidence, form_, strictness_);
+      belowThreshold ? GateDecision{false, "", true} : admit(c, evidence, true);
   if (!gate.run && gate.aboutCoverage && !explicitForm) {
     // One clause may be the request and the others what led to it ("电脑卡住了
     // 打开任务管理器").
@@ -900,15 +926,15 @@ bool QueryRouter::slotsNameAHeldCommand(const RouteCandidate& c, std::size_t ran
 // chosen one and explaining the request as well: two commands fit, and a wrong
 // guess would change the machine ("把音乐停了": pause or stop?).
 const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) {
-  const double share = weigh(chosen, false, false).coverage.share();
+  const double share = weigh(chosen, false).coverage.share();
   for (std::size_t i = 1; i < std::min(d_.candidates.size(), kAlternatives); ++i) {
     const RouteCandidate& rival = d_.candidates[i];
     if (rival.command == chosen.command || rival.command->target != CommandTarget::Local ||
         rival.command->risk == RiskClass::None || rival.pattern != nullptr || rival.rank + kAmbiguity < chosen.rank) {
       continue;
     }
-    const Evidence evidence = weigh(rival, false, false);
-    if (evidence.coverage.share() >= share && admitLocalRun(rival.command->risk, evidence, form_, strictness_).run) return &rival;
+    Evidence evidence = weigh(rival, false);
+    if (evidence.coverage.share() >= share && admit(rival, evidence, false).run) return &rival;
   }
   return nullptr;
 }
