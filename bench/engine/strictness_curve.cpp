@@ -61,8 +61,8 @@ Tally measure(const norvik::CorpusSnapshot& snapshot, const std::vector<Label>& 
     const std::string target = norvik::targetName(d.target);
     const std::string name = d.hasMatch ? d.best.command->name : std::string();
     const bool labelled = target == label.target && (label.target != "local" || name == label.command);
-    const bool changes = d.target == norvik::CommandTarget::Local && d.hasMatch &&
-                         d.best.command->risk != norvik::RiskClass::None;
+    const bool changes =
+        d.target == norvik::CommandTarget::Local && d.hasMatch && d.best.command->risk != norvik::RiskClass::None;
     if (changes) ++tally.local;
     if (changes && !(label.target == "local" && name == label.command)) ++tally.harmful;
     if (labelled) ++tally.strict;
@@ -94,8 +94,9 @@ int main(int argc, char** argv) {
     std::printf("level  harmful        served   strict served   local changes\n");
     for (int level = 0; level < norvik::kStrictnessLevels; ++level) {
       const Tally t = measure(*snapshot, labels, level);
-      std::printf("%5d  %3zu (%.2f %%)  %5.1f %%  %7.1f %%  %14zu\n", level, t.harmful, percent(t.harmful, labels.size()),
-                  percent(t.served, labels.size()), percent(t.strict, labels.size()), t.local);
+      std::printf("%5d  %3zu (%.2f %%)  %5.1f %%  %7.1f %%  %14zu\n", level, t.harmful,
+                  percent(t.harmful, labels.size()), percent(t.served, labels.size()), percent(t.strict, labels.size()),
+                  t.local);
     }
   }
   return 0;

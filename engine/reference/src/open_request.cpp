@@ -20,7 +20,7 @@ const WordTable kTails = {U"吧",     U"啊",     U"呀",   U"哦",     U"嘛", 
                           U"程序",   U"客户端", U"看看", U"电脑版", U"桌面版", U"pc版", U"专业版", U"最新版"};
 // Nouns ending in 吧, which is then no particle: 贴吧, 网吧…
 const WordTable kNounsWith吧 = {U"贴吧", U"酒吧", U"网吧", U"书吧", U"水吧", U"吧台"};
-const WordTable kSiteTails = {U"网站", U"官网", U"网页版", U"网页", U"主页",  U"首页",
+const WordTable kSiteTails = {U"网站", U"官网", U"网页版", U"网页",   U"主页",  U"首页",
                               U"网址", U"页面", U"网页端", U"在线版", U"web版", U"web端"};
 // Words for a site before its name ("打开网址github").
 const WordTable kSiteLeads = {U"网址", U"网站", U"网页"};

@@ -12,14 +12,14 @@ namespace norvik {
 namespace {
 
 // Words that carry no meaning of their own in a request.
-const WordTable kFillers = {
-    U"请",   U"帮我", U"帮忙",   U"麻烦你", U"麻烦",   U"给我",   U"替我",     U"我想",   U"我要",  U"我需要", U"一下",
-    U"一点", U"点儿", U"一些",   U"吧",     U"啊",     U"呀",     U"哦",       U"嘛",     U"呢",    U"啦",     U"哈",
-    U"了",   U"的",   U"把",     U"好吗",   U"可以吗", U"行吗",   U"谢谢",     U"这个",   U"那个",  U"快点",   U"赶紧",
-    U"马上", U"看看", U"你",     U"我",     U"吗",     U"个",     U"呗",       U"嗯",     U"呃",    U"就是",   U"给",
-    U"一段", U"一张", U"一支",   U"一次",   U"功能",   U"能不能", U"可不可以", U"可以",   U"能",    U"稍微",   U"有点",
-    U"程序", U"软件", U"客户端", U"再",     U"先",     U"就行",   U"就好",     U"就可以", U"就够了",
-    U"立刻", U"立即", U"赶快",   U"一个",   U"帮"};
+const WordTable kFillers = {U"请",     U"帮我", U"帮忙", U"麻烦你", U"麻烦",   U"给我",     U"替我", U"我想", U"我要",
+                            U"我需要", U"一下", U"一点", U"点儿",   U"一些",   U"吧",       U"啊",   U"呀",   U"哦",
+                            U"嘛",     U"呢",   U"啦",   U"哈",     U"了",     U"的",       U"把",   U"好吗", U"可以吗",
+                            U"行吗",   U"谢谢", U"这个", U"那个",   U"快点",   U"赶紧",     U"马上", U"看看", U"你",
+                            U"我",     U"吗",   U"个",   U"呗",     U"嗯",     U"呃",       U"就是", U"给",   U"一段",
+                            U"一张",   U"一支", U"一次", U"功能",   U"能不能", U"可不可以", U"可以", U"能",   U"稍微",
+                            U"有点",   U"程序", U"软件", U"客户端", U"再",     U"先",       U"就行", U"就好", U"就可以",
+                            U"就够了", U"立刻", U"立即", U"赶快",   U"一个",   U"帮"};
 
 // Words whose characters say no direction although some of them would alone
 // (早上, 当前, 下班, 一下…).
@@ -140,9 +140,8 @@ bool CoveredQuery::namesThing(const Command& command, std::size_t begin, std::si
   for (std::size_t i = begin; i < end; ++i) {
     if (!filler_[i]) content.push_back(folded_[i]);
   }
-  return std::any_of(command.thingWords.begin(), command.thingWords.end(), [&content](const std::u32string& word) {
-    return content.find(word) != std::u32string::npos;
-  });
+  return std::any_of(command.thingWords.begin(), command.thingWords.end(),
+                     [&content](const std::u32string& word) { return content.find(word) != std::u32string::npos; });
 }
 
 bool CoveredQuery::states(std::size_t begin, std::size_t end) const {
@@ -178,10 +177,10 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     // A word of direction that the command uses elsewhere is its own, in
     // whatever order the request puts it ("蓝牙关了" for "关闭蓝牙", "亮度低点"
     // for "调低亮度").
-    const bool ownDirection = !explained &&
-                              (direction_[i] || isAction(folded_[i]) ||
-                               kWishes.find(folded_[i]) != std::u32string_view::npos) &&
-                              knowsCharacter(command, folded_[i]);
+    const bool ownDirection =
+        !explained &&
+        (direction_[i] || isAction(folded_[i]) || kWishes.find(folded_[i]) != std::u32string_view::npos) &&
+        knowsCharacter(command, folded_[i]);
     if (explained || ownDirection) {
       ++coverage.explained;
       explainedAt.set(i - begin);

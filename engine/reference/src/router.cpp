@@ -350,7 +350,8 @@ std::optional<Reading> QueryRouter::readOpen() const {
   // another clause ("打开keep 我要健身"), which may only say why.
   for (std::size_t i = open->nameBegin + 1; i < open->nameEnd; ++i) {
     if (query_.byteEnd[i - 1] < query_.byteBegin[i] && (isHan(query_.chars[i - 1]) || isHan(query_.chars[i]))) {
-      if (!covered().states(i, query_.size())) return Reading{RouteCandidate{}, "opening a name and more: several steps"};
+      if (!covered().states(i, query_.size()))
+        return Reading{RouteCandidate{}, "opening a name and more: several steps"};
       open->nameEnd = i;
       break;
     }
@@ -545,7 +546,8 @@ bool definiteTime(const std::u32string& query, std::size_t begin, std::size_t en
   if (containsAny(time, {U"每", U"天天", U"工作日", U"平时"})) return false;
   for (std::size_t i = 0; i < time.size(); ++i) {
     if (kNumerals.find(time[i]) != std::u32string_view::npos) return true;
-    if (time[i] == U'一' && i + 1 < time.size() && kAfterOne.find(time[i + 1]) != std::u32string_view::npos) return true;
+    if (time[i] == U'一' && i + 1 < time.size() && kAfterOne.find(time[i + 1]) != std::u32string_view::npos)
+      return true;
   }
   return false;
 }
@@ -864,8 +866,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   // A command weighed after the closest one was held back must explain all of
   // the query if it changes the machine: the ranking was already unsure.
   evidence.alternative = alternative;
-  const GateDecision gate =
-      belowThreshold ? GateDecision{false, "", true} : admit(c, evidence, true);
+  const GateDecision gate = belowThreshold ? GateDecision{false, "", true} : admit(c, evidence, true);
   if (!gate.run && gate.aboutCoverage && !explicitForm) {
     // One clause may be the request and the others what led to it ("电脑卡住了
     // 打开任务管理器").
