@@ -2,9 +2,13 @@
 'use strict';
 // Prints how the reference engine routes the labelled utterance sets
 // (test/engine/utterances/tune.json and test.json) with its built-in corpus:
-// harmful rate, served, served or deferred, per target and per domain, the
-// confidence calibration, the paraphrase accuracy, and route time through
-// intent_bridge. Not a test: the time figures vary with the machine.
+// harmful rate, served (the labelled target; for a local label the labelled
+// command or the LLM path) and strictly served (the labelled command itself),
+// per target and per domain, the confidence calibration, the paraphrase
+// accuracy, and route time through intent_bridge. Not a test: the time figures
+// vary with the machine. The trade-off between harmful routes and served
+// requests at each level of the risk gate is printed by the C++ program
+// build/cmake/bench/engine/strictness_curve.
 //
 //   node bench/engine/routing_eval.js [--domains] [--misses] [--tune-only]
 //
@@ -21,16 +25,16 @@ function printFigures(name, r) {
   console.log(`\n== ${name}: ${r.total} utterances`);
   console.log(`harmful            ${r.harmful} (${percent(r.harmful, r.total)})`);
   console.log(`served             ${r.served} (${percent(r.served, r.total)})`);
-  console.log(`served or deferred ${r.servedOrDeferred} (${percent(r.servedOrDeferred, r.total)})`);
+  console.log(`strictly served    ${r.strict} (${percent(r.strict, r.total)})`);
   for (const [target, t] of r.perTarget) {
     console.log(`  ${target.padEnd(6)} served ${percent(t.served, t.total).padStart(7)} of ${t.total}` +
-      `, or deferred ${percent(t.servedOrDeferred, t.total)}`);
+      `, strictly ${percent(t.strict, t.total)}`);
   }
   if (args.has('--domains')) {
-    console.log('  domain         total  served  or deferred  harmful');
+    console.log('  domain         total  served  strictly  harmful');
     for (const [domain, t] of [...r.perDomain].sort((a, b) => b[1].total - a[1].total)) {
       console.log(`  ${domain.padEnd(14)} ${String(t.total).padStart(5)} ${percent(t.served, t.total).padStart(7)}` +
-        ` ${percent(t.servedOrDeferred, t.total).padStart(12)} ${String(t.harmful).padStart(8)}`);
+        ` ${percent(t.strict, t.total).padStart(9)} ${String(t.harmful).padStart(8)}`);
     }
   }
   // Rows are listed for the tuning half only: the test half is measured, never studied.
@@ -41,7 +45,7 @@ function printFigures(name, r) {
 }
 
 function printCalibration(results) {
-  console.log('\n== confidence calibration (both halves): share of routes served per confidence bin');
+  console.log('\n== confidence calibration (both halves): share of routes strictly served per confidence bin');
   const bins = results[0].bins.map((b) => ({ ...b, right: 0, total: 0 }));
   for (const r of results) {
     r.bins.forEach((b, i) => {
@@ -51,7 +55,7 @@ function printCalibration(results) {
   }
   for (const b of bins) {
     console.log(`  [${b.low.toFixed(1)}, ${Math.min(b.high, 1).toFixed(1)}${b.high > 1 ? ']' : ')'}` +
-      `  routes ${String(b.total).padStart(5)}  served ${percent(b.right, b.total)}`);
+      `  routes ${String(b.total).padStart(5)}  strictly served ${percent(b.right, b.total)}`);
   }
 }
 
@@ -93,7 +97,7 @@ function main() {
       if (!rows.length || rows.length === set.length) continue;
       const b = metrics.evaluate(rows, route, classes);
       console.log(`  batch ${batch}: ${b.total} rows, harmful ${b.harmful} (${percent(b.harmful, b.total)}), ` +
-        `served ${percent(b.served, b.total)}, served or deferred ${percent(b.servedOrDeferred, b.total)}`);
+        `served ${percent(b.served, b.total)}, strictly served ${percent(b.strict, b.total)}`);
     }
     if (name === 'tune' && args.has('--misses')) {
       for (const { entry, reply } of r.misses) {

@@ -1,7 +1,12 @@
 'use strict';
 // Figures of the router on a labelled utterance set (test/engine/utterances/*.json):
-// served, served or deferred, harmful, per domain, and confidence calibration.
+// harmful, served, strictly served, per domain, and confidence calibration.
 // Shared by the routing benchmark and the routing-quality test.
+//
+// Served counts what the held-out real-speech evaluation counts: a request gets
+// its labelled target, and a "local" label is served by the labelled command run
+// locally or by the LLM path (whose command selection can still act on it).
+// Strictly served counts a "local" label only when the labelled command runs.
 const fs = require('fs');
 const path = require('path');
 
@@ -44,9 +49,13 @@ function commandName(reply) {
   return reply.matchedCommand ? reply.matchedCommand.name : null;
 }
 
-function isServed(entry, reply) {
+function isStrictlyServed(entry, reply) {
   if (reply.target !== entry.target) return false;
   return entry.target !== 'local' || commandName(reply) === entry.command;
+}
+
+function isServed(entry, reply) {
+  return isStrictlyServed(entry, reply) || (entry.target === 'local' && reply.target === 'llm');
 }
 
 // A local run of a machine-changing command that the label does not ask for.
@@ -64,34 +73,34 @@ const calibrationBins = [0, 0.2, 0.4, 0.6, 0.8, 0.9, 1.0001];
 // engine's reply object.
 function evaluate(entries, route, classes) {
   const result = {
-    total: entries.length, served: 0, servedOrDeferred: 0, harmful: 0,
+    total: entries.length, served: 0, strict: 0, harmful: 0,
     harmfulRows: [], misses: [], perDomain: new Map(), perTarget: new Map(),
     bins: calibrationBins.slice(0, -1).map((low, i) => ({ low, high: calibrationBins[i + 1], right: 0, total: 0 })),
   };
   for (const entry of entries) {
     const reply = route(entry.query);
+    const strict = isStrictlyServed(entry, reply);
     const served = isServed(entry, reply);
-    const deferred = !served && entry.target === 'local' && reply.target === 'llm';
     const harmful = isHarmful(entry, reply, classes);
     if (served) result.served += 1;
-    if (served || deferred) result.servedOrDeferred += 1;
+    if (strict) result.strict += 1;
     if (harmful) {
       result.harmful += 1;
       result.harmfulRows.push({ entry, reply });
     }
-    if (!served) result.misses.push({ entry, reply });
+    if (!strict) result.misses.push({ entry, reply });
     for (const [map, key] of [[result.perDomain, entry.domain || '-'], [result.perTarget, entry.target]]) {
-      const tally = map.get(key) || { served: 0, servedOrDeferred: 0, harmful: 0, total: 0 };
+      const tally = map.get(key) || { served: 0, strict: 0, harmful: 0, total: 0 };
       tally.total += 1;
       if (served) tally.served += 1;
-      if (served || deferred) tally.servedOrDeferred += 1;
+      if (strict) tally.strict += 1;
       if (harmful) tally.harmful += 1;
       map.set(key, tally);
     }
     const bin = result.bins.find((b) => reply.confidence >= b.low && reply.confidence < b.high);
     if (bin) {
       bin.total += 1;
-      if (served) bin.right += 1;
+      if (strict) bin.right += 1;
     }
   }
   return result;
@@ -108,4 +117,6 @@ function paraphraseAccuracy(route) {
   return { right, total: entries.length };
 }
 
-module.exports = { riskOf, builtInRiskClasses, loadSet, evaluate, paraphraseAccuracy, isServed, isHarmful, commandName };
+module.exports = {
+  riskOf, builtInRiskClasses, loadSet, evaluate, paraphraseAccuracy, isServed, isStrictlyServed, isHarmful, commandName,
+};

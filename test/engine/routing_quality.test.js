@@ -19,21 +19,25 @@ test.beforeEach(() => {
   assert.strictEqual(bridge.init(), true);
 });
 
-// Measured on the test half (both batches, 1,851 rows): 19 harmful routes
-// (1.03 %; 22 before this round's engine, 130 on the first batch before the
-// engine learnt risk classes) and 75.0 % served. The targets, at most 0.1 %
-// harmful and at least 80 % served, are not reached; these floors keep what is
-// reached and fail on a regression.
-const maxHarmfulRate = 0.011;
-const minServedRate = 0.74;
+// Measured on the test half (both batches, 1,851 rows): 4 harmful routes
+// (0.22 %; 18 before this round's engine, 130 on the first batch before the
+// engine learnt risk classes), 85.8 % served as the held-out evaluation counts
+// it (a local label by its command or the LLM path) and 74.0 % strictly served
+// (a local label only by its command). The served target (at least 80 %) is
+// reached; the harmful target (at most 0.1 %) is not, so the floor is the
+// measured figure with a small margin and fails on a regression.
+const maxHarmfulRate = 0.0025;
+const minServedRate = 0.85;
+const minStrictRate = 0.73;
 
 test('held-out utterances: no machine-changing command that was not asked for, most requests served', (t) => {
   const set = metrics.loadSet('test');
   assert.ok(set && set.length >= 700, 'test/engine/utterances/test.json holds the held-out half');
   const r = metrics.evaluate(set, (q) => bridge.route(q), classes);
-  t.diagnostic(`harmful ${r.harmful}/${r.total}, served ${r.served}/${r.total}, served or deferred ${r.servedOrDeferred}`);
+  t.diagnostic(`harmful ${r.harmful}/${r.total}, served ${r.served}/${r.total}, strictly served ${r.strict}/${r.total}`);
   assert.ok(r.harmful / r.total <= maxHarmfulRate, `harmful rate ${(r.harmful / r.total).toFixed(4)}`);
   assert.ok(r.served / r.total >= minServedRate, `served rate ${(r.served / r.total).toFixed(3)}`);
+  assert.ok(r.strict / r.total >= minStrictRate, `strictly served rate ${(r.strict / r.total).toFixed(3)}`);
 });
 
 // [query, target, command (a name; "!name": any command but this one; null: none), pattern action members]
@@ -105,7 +109,32 @@ const classCases = [
   ['把广告关了', 'llm', '!关闭应用'],
   ['把wps给我关了', 'local', '关闭应用', { app: 'wps' }],
   ['访问github', 'local', '打开网站', { site: 'github' }],
+  // Opening by name needs a plain name: a bare name is an app even where a site
+  // is meant, a word for a site makes it a site; the host's name of a built-in
+  // app opens it; a clause after the name says why.
+  ['打开知乎', 'local', '打开应用', { app: '知乎' }],
+  ['打开淘宝页面', 'local', '打开网站', { site: '淘宝' }],
+  ['打开notepad', 'local', '打开记事本'],
+  ['打开keep 我要健身', 'local', '打开应用', { app: 'keep' }],
   ['打开百度贴吧', 'llm', null],
+  ['打开车载蓝牙音乐', 'llm', '!打开应用'],
+  ['打开录音', 'llm', '!打开应用'],
+  ['运行这个脚本', 'llm', '!打开应用'],
+  ['打开网页', 'llm', '!打开网站'],
+  // What a search, a translation or a reminder holds is content, never a command to run.
+  ['搜索关机', 'local', '网页搜索', { query: '关机' }],
+  ['翻译关机', 'local', '翻译'],
+  ['提醒我关机', 'local', '设置提醒', { thing: '关机' }],
+  // A machine-changing command needs its own form: its thing named, its own
+  // negation, no rival that fits as well, a definite time for a timer that
+  // shuts down.
+  ['调低一点', 'llm', null],
+  ['打开文件夹', 'llm', '!打开文档文件夹'],
+  ['开始录音', 'llm', '!录屏'],
+  ['不要静音', 'llm', '!静音'],
+  ['连一下蓝牙耳机', 'local', '连接蓝牙耳机'],
+  ['每天十点关机', 'llm', '!定时关机'],
+  ['十点关机', 'local', '定时关机', { time: '十点' }],
 ];
 
 function matchesExpectation(reply, command) {

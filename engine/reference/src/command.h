@@ -43,6 +43,10 @@ struct Command {
   // keywords (numerals folded together), sorted: the words the command knows,
   // for telling how much of a query it explains.
   std::vector<uint64_t> knownPairs;
+  // The words that name what the command acts on, folded and without fillers:
+  // its keywords and the words of its name that say more than a direction or
+  // an action (亮度, 回收站, 桌宠; not 调低), for telling whether a request names it.
+  std::vector<std::u32string> thingWords;
   // Some example asks a question (大盘怎么样, 比赛打完了吗): the command answers questions.
   bool answersQuestions = false;
   // What its name says it does to its object (打开微信, 调高音量, 播放音乐).

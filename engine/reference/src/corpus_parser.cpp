@@ -176,6 +176,7 @@ struct CommandReader {
     }
     if (!seen.risk) command.risk = defaultRisk(defaultRiskRules(), command.action, command.target);
     command.knownPairs = collectKnownPairs(command);
+    command.thingWords = collectThingWords(command);
     command.operation = namedOperation(command.name);
     command.answersQuestions = std::any_of(command.examples.begin(), command.examples.end(), [](const std::string& e) {
       return readQueryForm(e, normalizeText(e).chars).question != QuestionKind::None;

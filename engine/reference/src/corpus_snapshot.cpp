@@ -1,5 +1,6 @@
 #include "corpus_snapshot.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "text_normalizer.h"
@@ -13,6 +14,21 @@ void indexGenericCommands(CorpusSnapshot& snapshot) {
     const Command& command = *snapshot.active[i];
     if (command.action.size() == 1 && command.action.front().first == "type") {
       snapshot.genericByType.emplace(command.action.front().second, i);
+    }
+  }
+}
+
+void indexKeywords(CorpusSnapshot& snapshot) {
+  for (uint32_t i = 0; i < snapshot.active.size(); ++i) {
+    const Command& command = *snapshot.active[i];
+    if (const std::string* app = command.actionValue("app"); app != nullptr && command.hasActionType("open_app")) {
+      snapshot.openerByApp.emplace(normalizeText(*app).chars, i);
+    }
+    for (const std::u32string& keyword : snapshot.active[i]->normalizedKeywords) {
+      if (keyword.size() < 2) continue;
+      std::vector<uint32_t>& owners = snapshot.keywordOwners[keyword];
+      if (owners.empty() || owners.back() != i) owners.push_back(i);
+      snapshot.longestKeyword = std::max(snapshot.longestKeyword, keyword.size());
     }
   }
 }
@@ -51,6 +67,7 @@ std::shared_ptr<CorpusSnapshot> makeSnapshot(Config config, std::vector<CommandP
   snapshot->user = std::move(user);
   snapshot->index = std::make_shared<const CommandIndex>(snapshot->active);
   indexGenericCommands(*snapshot);
+  indexKeywords(*snapshot);
   return snapshot;
 }
 

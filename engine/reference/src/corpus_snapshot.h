@@ -28,6 +28,15 @@ struct CorpusSnapshot {
   // action is that type alone ("打开应用" for open_app): the command that takes
   // the details from a slot.
   std::unordered_map<std::string, uint32_t> genericByType;
+  // Every keyword of two characters or more (normalised), with the positions in
+  // `active` of the commands that list it: the words that name a command's
+  // thing, looked up inside names that may be unknown apps.
+  std::unordered_map<std::u32string, std::vector<uint32_t>> keywordOwners;
+  std::size_t longestKeyword = 0;
+  // The `app` member of each command that opens one app (open_app with an app),
+  // normalised, with the command's position: the host's name of that app
+  // ("notepad" for 打开记事本).
+  std::unordered_map<std::u32string, uint32_t> openerByApp;
 
   // The generic command of an action type, or null.
   const Command* generic(const std::string& type, uint32_t* position = nullptr) const;

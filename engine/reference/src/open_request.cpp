@@ -20,7 +20,10 @@ const WordTable kTails = {U"吧",     U"啊",     U"呀",   U"哦",     U"嘛", 
                           U"程序",   U"客户端", U"看看", U"电脑版", U"桌面版", U"pc版", U"专业版", U"最新版"};
 // Nouns ending in 吧, which is then no particle: 贴吧, 网吧…
 const WordTable kNounsWith吧 = {U"贴吧", U"酒吧", U"网吧", U"书吧", U"水吧", U"吧台"};
-const WordTable kSiteTails = {U"网站", U"官网", U"网页版", U"网页", U"主页", U"首页", U"网址"};
+const WordTable kSiteTails = {U"网站", U"官网", U"网页版", U"网页",   U"主页",  U"首页",
+                              U"网址", U"页面", U"网页端", U"在线版", U"web版", U"web端"};
+// Words for a site before its name ("打开网址github").
+const WordTable kSiteLeads = {U"网址", U"网站", U"网页"};
 // 开 followed by these is another word: 开会, 开车, 开心, 开始 …
 constexpr std::u32string_view kNotOpenAfter =
     U"会车心始学玩门关机发展工业口水花饭刀药票窗除放通户价销胃朗张端头局场幕拓采导动课庭战枪火荒辟创着了到过完好得的";
@@ -54,7 +57,10 @@ std::optional<OpenRequest> nameBetween(const std::u32string& query, std::size_t 
   if (end <= begin) return std::nullopt;
   OpenRequest request{begin, end, false, false};
   const std::u32string name = query.substr(begin, end - begin);
-  if (const std::size_t n = wordBefore(name, name.size(), kSiteTails); n > 0 && n < name.size()) {
+  if (const std::size_t n = wordAt(name, 0, kSiteLeads); n > 0 && n + 2 <= name.size()) {
+    request.nameBegin += n;
+    request.website = request.siteWord = true;
+  } else if (const std::size_t n = wordBefore(name, name.size(), kSiteTails); n > 0 && n < name.size()) {
     request.nameEnd -= n;
     request.website = request.siteWord = true;
   } else if (name.size() >= 2 && name.back() == U'网') {
@@ -90,6 +96,10 @@ std::optional<OpenRequest> readNameFirst(const std::u32string& query, std::size_
 
 }  // namespace
 
+std::size_t siteWordLength(const std::u32string& name) {
+  return wordBefore(name, name.size(), kSiteTails);
+}
+
 std::optional<OpenRequest> readOpenRequest(const std::u32string& query) {
   bool polite = false;
   const std::size_t pos = skipLeads(query, polite);
@@ -99,8 +109,10 @@ std::optional<OpenRequest> readOpenRequest(const std::u32string& query) {
   std::size_t begin = pos + verbLength;
   const std::size_t filler = wordAt(query, begin, kFillers);
   if (verb == U"开" && !openReadsAName(query, begin, filler, polite)) return std::nullopt;
+  const bool referred = filler == 2 && (query[begin] == U'这' || query[begin] == U'那');
   begin += filler;
   auto request = nameBetween(query, begin, query.size());
+  if (request) request->referred = referred;
   if (request && (verb == U"上" || verb == U"去" || verb == U"进") && !request->website) return std::nullopt;
   // One visits a site ("访问github").
   if (request && verb == U"访问") request->website = true;

@@ -15,6 +15,7 @@ struct OpenRequest {
   std::size_t nameEnd = 0;
   bool website = false;   // the name says it is a site (…网, …网站, …官网, an address)
   bool siteWord = false;  // with a word for a site (网站, 官网, 网页) or an address, not just 网
+  bool referred = false;  // after 这个 / 那个: something at hand or mentioned before, not a name
 };
 
 // Nothing when the query is not (after politeness) an opening verb and a name,
@@ -22,5 +23,8 @@ struct OpenRequest {
 // only where they cannot start another word (开会, 上班): 开 after a polite lead
 // or before 一下 / 个; 上, 去 and 进 only with a site.
 std::optional<OpenRequest> readOpenRequest(const std::u32string& query);
+
+// The length of a word for a site (网站, 官网, 网页…) that ends `name`, or 0.
+std::size_t siteWordLength(const std::u32string& name);
 
 }  // namespace norvik

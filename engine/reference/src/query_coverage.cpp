@@ -12,13 +12,14 @@ namespace norvik {
 namespace {
 
 // Words that carry no meaning of their own in a request.
-const WordTable kFillers = {
-    U"请",   U"帮我", U"帮忙",   U"麻烦你", U"麻烦",   U"给我",   U"替我",     U"我想",   U"我要",  U"我需要", U"一下",
-    U"一点", U"点儿", U"一些",   U"吧",     U"啊",     U"呀",     U"哦",       U"嘛",     U"呢",    U"啦",     U"哈",
-    U"了",   U"的",   U"把",     U"好吗",   U"可以吗", U"行吗",   U"谢谢",     U"这个",   U"那个",  U"快点",   U"赶紧",
-    U"马上", U"看看", U"你",     U"我",     U"吗",     U"个",     U"呗",       U"嗯",     U"呃",    U"就是",   U"给",
-    U"一段", U"一张", U"一支",   U"一次",   U"功能",   U"能不能", U"可不可以", U"可以",   U"能",    U"稍微",   U"有点",
-    U"程序", U"软件", U"客户端", U"再",     U"先",     U"就行",   U"就好",     U"就可以", U"就够了"};
+const WordTable kFillers = {U"请",     U"帮我", U"帮忙", U"麻烦你", U"麻烦",   U"给我",     U"替我", U"我想", U"我要",
+                            U"我需要", U"一下", U"一点", U"点儿",   U"一些",   U"吧",       U"啊",   U"呀",   U"哦",
+                            U"嘛",     U"呢",   U"啦",   U"哈",     U"了",     U"的",       U"把",   U"好吗", U"可以吗",
+                            U"行吗",   U"谢谢", U"这个", U"那个",   U"快点",   U"赶紧",     U"马上", U"看看", U"你",
+                            U"我",     U"吗",   U"个",   U"呗",     U"嗯",     U"呃",       U"就是", U"给",   U"一段",
+                            U"一张",   U"一支", U"一次", U"功能",   U"能不能", U"可不可以", U"可以", U"能",   U"稍微",
+                            U"有点",   U"程序", U"软件", U"客户端", U"再",     U"先",       U"就行", U"就好", U"就可以",
+                            U"就够了", U"立刻", U"立即", U"赶快",   U"一个",   U"帮"};
 
 // Words whose characters say no direction although some of them would alone
 // (早上, 当前, 下班, 一下…).
@@ -107,6 +108,12 @@ CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t>
   markWords(query, kFillers, filler_, true);
   for (std::size_t i = 0; i < query.size(); ++i) {
     direction_[i] = isDirectionCharacter(query[i]) && !completesVerb(query, i);
+    // "大声点", "调亮些": 点 and 些 after a word of direction are "a little".
+    if ((query[i] == U'点' || query[i] == U'些') && i > 0 && direction_[i - 1]) filler_[i] = true;
+    // "记事本儿": 儿 that ends a word adds no meaning.
+    if (query[i] == U'儿' && i > 0 && isHan(query[i - 1]) && (i + 1 == query.size() || filler_[i + 1])) {
+      filler_[i] = true;
+    }
   }
   markWords(query, kNotDirections, direction_, false);
   for (std::size_t i = 0; i < query.size(); ++i) {
@@ -124,6 +131,17 @@ std::size_t CoveredQuery::negatedWord(std::size_t n, std::size_t end) const {
     ++i;
   }
   return i;
+}
+
+bool CoveredQuery::namesThing(const Command& command, std::size_t begin, std::size_t end) const {
+  if (command.thingWords.empty()) return true;
+  end = std::min(end, folded_.size());
+  std::u32string content;
+  for (std::size_t i = begin; i < end; ++i) {
+    if (!filler_[i]) content.push_back(folded_[i]);
+  }
+  return std::any_of(command.thingWords.begin(), command.thingWords.end(),
+                     [&content](const std::u32string& word) { return content.find(word) != std::u32string::npos; });
 }
 
 bool CoveredQuery::states(std::size_t begin, std::size_t end) const {
@@ -160,7 +178,9 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     // whatever order the request puts it ("蓝牙关了" for "关闭蓝牙", "亮度低点"
     // for "调低亮度").
     const bool ownDirection =
-        !explained && (direction_[i] || isAction(folded_[i])) && knowsCharacter(command, folded_[i]);
+        !explained &&
+        (direction_[i] || isAction(folded_[i]) || kWishes.find(folded_[i]) != std::u32string_view::npos) &&
+        knowsCharacter(command, folded_[i]);
     if (explained || ownDirection) {
       ++coverage.explained;
       explainedAt.set(i - begin);
@@ -186,15 +206,73 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
   // command that knows "不要关机"). A negation of something else ("这首不好听")
   // leaves the command alone; its words are simply not explained.
   for (const std::size_t n : negations_) {
-    if (n < begin || n >= end || explainedAt.test(n - begin)) continue;
+    if (n < begin || n >= end) continue;
     const std::size_t target = negatedWord(n, end);
     if (target < end && explainedAt.test(target - begin)) {
-      coverage.negationExplained =
-          std::any_of(kNegations.begin(), kNegations.end(), [&](char32_t c) { return knowsCharacter(command, c); });
+      // The command's words must negate the same word ("不要关机" knows 要关,
+      // "别关电脑" 别关), not just hold a negation elsewhere ("不要出声" is no
+      // reading of "不要静音").
+      coverage.negationExplained = knowsFolded(command, folded_[n], folded_[target]) ||
+                                   knowsFolded(command, folded_[target - 1], folded_[target]);
       break;
     }
   }
   return coverage;
+}
+
+std::vector<std::u32string> collectThingWords(const Command& command) {
+  std::vector<std::u32string> words;
+  // The text folded and without fillers, when it says more than a direction or
+  // an action.
+  const auto addWord = [&words](const std::u32string& text) {
+    std::vector<bool> filler(text.size(), false);
+    markWords(text, kFillers, filler, true);
+    std::u32string word;
+    bool thing = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (filler[i]) continue;
+      word.push_back(fold(text[i]));
+      thing = thing || !isVerbCharacter(text[i]);
+    }
+    if (thing) words.push_back(std::move(word));
+  };
+  // Each stretch of `least` characters or more that says no direction or
+  // action ("把屏幕锁上" → 屏幕, "退出桌宠" → 桌宠, "开灯" → 灯).
+  const auto addStretches = [&words](const std::u32string& text, std::size_t least) {
+    std::vector<bool> filler(text.size(), false);
+    markWords(text, kFillers, filler, true);
+    std::u32string run;
+    const auto endRun = [&] {
+      if (run.size() >= least) words.push_back(run);
+      run.clear();
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (filler[i]) continue;
+      if (isVerbCharacter(text[i])) {
+        endRun();
+      } else {
+        run.push_back(fold(text[i]));
+      }
+    }
+    endRun();
+  };
+  const std::u32string name = normalizeText(command.name).chars;
+  addWord(name);
+  addStretches(name, 1);
+  for (const std::u32string& keyword : command.normalizedKeywords) {
+    addWord(keyword);
+    // "护眼模式" is also said "护眼".
+    if (keyword.size() >= 4 && keyword.compare(keyword.size() - 2, 2, U"模式") == 0) {
+      addWord(keyword.substr(0, keyword.size() - 2));
+    }
+  }
+  // A command whose name and keywords say only what it does (暂停播放: pause
+  // whatever plays) acts on no thing of its own.
+  if (words.empty()) return words;
+  for (const std::string& example : command.examples) addStretches(normalizeText(example).chars, 2);
+  std::sort(words.begin(), words.end());
+  words.erase(std::unique(words.begin(), words.end()), words.end());
+  return words;
 }
 
 std::vector<uint64_t> collectKnownPairs(const Command& command) {
@@ -275,6 +353,14 @@ bool isDirectionCharacter(char32_t c) {
   static constexpr std::u32string_view kDirections =
       U"开关启停退取消删除设定增减加降高低大小亮暗上下前后静连断锁解清录截暂继今明";
   return kDirections.find(c) != std::u32string_view::npos;
+}
+
+bool isVerbCharacter(char32_t c) {
+  // Verbs that are no word of direction or action of their own: 停止, 继续, 关闭, 退出.
+  static constexpr std::u32string_view kOtherVerbs = U"止续闭出";
+  const char32_t folded = fold(c);
+  return isDirectionCharacter(c) || isAction(folded) || kWishes.find(folded) != std::u32string_view::npos ||
+         kOtherVerbs.find(c) != std::u32string_view::npos;
 }
 
 bool knowsDirections(const Command& command, const Pattern& pattern) {

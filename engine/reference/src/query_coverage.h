@@ -51,6 +51,12 @@ class CoveredQuery {
   // and "我不想关机" state; "打开微信" and "声音调大" ask.
   bool states(std::size_t begin, std::size_t end) const;
 
+  // Whether query[begin, end) holds a keyword of the command that names the
+  // thing it acts on (亮度, 闹钟, 回收站, 小声), not only a word of direction or
+  // action (调低, 打开): positive evidence that the request is about that thing.
+  // True for a command that acts on no thing of its own (暂停播放).
+  bool namesThing(const Command& command, std::size_t begin, std::size_t end) const;
+
   // The first meaningful character that the negation at `n` applies to, or `end`.
   std::size_t negatedWord(std::size_t n, std::size_t end) const;
 
@@ -65,6 +71,12 @@ class CoveredQuery {
 
 // The sorted pairs of adjacent characters of the command's texts.
 std::vector<uint64_t> collectKnownPairs(const Command& command);
+
+// The command's thing words (see Command::thingWords): its keywords and name
+// when they hold more than words of direction or action, and the stretches of
+// its name and examples that say no direction or action; none when its name
+// and keywords name no thing (暂停播放).
+std::vector<std::u32string> collectThingWords(const Command& command);
 
 // Whether the command knows every pair of adjacent characters of `words`, or,
 // for a single character, the character.
@@ -88,6 +100,10 @@ bool statesOperation(const Command& command, const Coverage& coverage, bool wish
 // Whether the character decides what a command does to its object (开/关, 高/低,
 // 上/下, 取消, 今/明…): a command must explain such a character to run.
 bool isDirectionCharacter(char32_t c);
+
+// Whether the character says a direction or an action or asks for something
+// (开, 关, 录, 放, 看…): a verb rather than part of a name.
+bool isVerbCharacter(char32_t c);
 
 // Whether the command knows every word of direction in the pattern's literal
 // text: 静音 knows the 关 of "关掉{app}", the full-screen command does not know

@@ -90,21 +90,29 @@ NormalizedText readQuery(std::string_view raw) {
   return text;
 }
 
+// The generic commands that open or close an app or a site by the name in their slot.
+bool takesAName(const Command& command) {
+  return command.action.size() < 2 && (command.hasActionType("open_app") || command.hasActionType("open_website") ||
+                                       command.hasActionType("close_app"));
+}
+
 bool reportable(const RouteCandidate& c) {
   return c.similarity >= kMinReportedSimilarity || c.pattern != nullptr || c.namedBySlot;
 }
 
+std::size_t kindWordLength(const std::u32string& query, std::size_t begin, std::size_t end);
 std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end);
 
 class QueryRouter {
  public:
-  QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound)
+  QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound, const Strictness& strictness)
       : snapshot_(snapshot),
         raw_(raw),
         query_(readQuery(raw)),
         signals_(readQuerySignals(raw, query_.chars)),
         form_(readQueryForm(raw, query_.chars)),
-        allowCompound_(allowCompound) {
+        allowCompound_(allowCompound),
+        strictness_(strictness) {
     readClauses(query_.chars, query_.byteBegin, query_.byteEnd, form_);
   }
 
@@ -121,10 +129,15 @@ class QueryRouter {
   std::optional<Reading> mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const;
   std::optional<Reading> readOpen() const;
   bool partlyKnown(std::size_t begin, std::size_t end) const;
+  std::string notAName(std::size_t begin, std::size_t end) const;
+  bool holdsCommandWord(std::size_t begin, std::size_t end) const;
   bool misheard(std::size_t begin, std::size_t end) const;
   bool knownApp(std::size_t begin, std::size_t end) const;
   bool holdsNames(const RouteCandidate& c) const;
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
+  GateDecision admit(const RouteCandidate& c, Evidence& e, bool withRivals) const;
+  double contentSimilarity(const RouteCandidate& c) const;
+  bool rivalFits(const RouteCandidate& c, const Coverage& coverage) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
   bool speakerDoes(const Command& command) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
@@ -161,6 +174,7 @@ class QueryRouter {
   QueryForm form_;
   mutable std::optional<CoveredQuery> words_;  // made when first needed
   bool allowCompound_;
+  const Strictness& strictness_;
   RouteDecision d_;
 };
 
@@ -267,7 +281,7 @@ std::optional<Reading> QueryRouter::readCompound() const {
         return Reading{std::move(*c), "opening \"" + app + "\" to search the web"};
       }
     }
-    const RouteDecision rest = QueryRouter(snapshot_, cut(pos, query_.size()), false).route();
+    const RouteDecision rest = QueryRouter(snapshot_, cut(pos, query_.size()), false, strictness_).route();
     if (rest.target == CommandTarget::Local && rest.hasMatch && rest.best.command->risk == RiskClass::None) {
       return Reading{rest.best,
                      "opening \"" + app + "\" to do the rest, which \"" + rest.best.command->name + "\" covers"};
@@ -330,39 +344,88 @@ std::optional<Reading> QueryRouter::readMedia() const {
 // terminal, or something else?). Any other name is an app (or a site, when the
 // request says so) that the host opens if it exists.
 std::optional<Reading> QueryRouter::readOpen() const {
-  const auto open = readOpenRequest(query_.chars);
+  auto open = readOpenRequest(query_.chars);
   if (!open || form_.question != QuestionKind::None || !form_.negations.empty()) return std::nullopt;
+  // A space or a mark next to a Chinese word ends the name: what follows is
+  // another clause ("打开keep 我要健身"), which may only say why.
+  for (std::size_t i = open->nameBegin + 1; i < open->nameEnd; ++i) {
+    if (query_.byteEnd[i - 1] < query_.byteBegin[i] && (isHan(query_.chars[i - 1]) || isHan(query_.chars[i]))) {
+      if (!covered().states(i, query_.size()))
+        return Reading{RouteCandidate{}, "opening a name and more: several steps"};
+      open->nameEnd = i;
+      break;
+    }
+  }
   const std::size_t length = open->nameEnd - open->nameBegin;
   if (length < 2) return std::nullopt;
   const std::u32string name = query_.chars.substr(open->nameBegin, length);
   // A word for a site settles it ("打开谷歌网站"); a name ending in 网 may be a
   // command's word ("无线网打开"). A bare name is an app even where the site
   // command's examples know it ("打开淘宝"): only the request says it is a site.
-  bool website = open->website;
+  const bool website = open->website;
   const Command* site = snapshot_.generic("open_website");
   const Command* known = open->siteWord ? nullptr : explainer(open->nameBegin, open->nameEnd, false, true);
   if (known != nullptr && known != site) return std::nullopt;
-  // A name that the site command knows is a site ("打开百度"); one that it knows
-  // in part may be a site or an app of the same brand ("百度贴吧", "百度网盘"):
-  // either guess would run the wrong opener, so the LLM decides.
-  if (known != nullptr) website = true;
-  if (!website && site != nullptr &&
-      covered().cover(*site, open->nameBegin, open->nameEnd).share() >= kNamePartlyKnown) {
-    return Reading{RouteCandidate{}, "opening a name that may be a site or an app"};
+  // The host's name of an app that a command opens ("打开notepad").
+  if (const auto opener = snapshot_.openerByApp.find(name); opener != snapshot_.openerByApp.end() && !website) {
+    RouteCandidate c = candidateFor(snapshot_, opener->second, query_);
+    std::string why = "opening \"" + cut(open->nameBegin, open->nameEnd) + "\", the app of \"" + c.command->name + "\"";
+    return Reading{std::move(c), std::move(why)};
   }
   if (programmeKind(name) == MediaKind::Channel || isBroadcast(name)) {
     return mediaReading(programmeKind(name).value_or(MediaKind::Spoken), open->nameBegin, open->nameEnd);
   }
-  if (const NameKind kind = classifyName(name); kind != NameKind::App && !website) {
-    return Reading{RouteCandidate{}, "opening " + std::string(nameKindName(kind))};
-  }
-  if (!website && partlyKnown(open->nameBegin, open->nameEnd)) {
-    return Reading{RouteCandidate{}, "opening a name that a command knows only in part"};
+  if (!website) {
+    if (open->referred) return Reading{RouteCandidate{}, "opening something referred to rather than named"};
+    if (std::string what = notAName(open->nameBegin, open->nameEnd); !what.empty()) {
+      return Reading{RouteCandidate{}, std::move(what)};
+    }
   }
   auto c = genericWithSlot(website ? "open_website" : "open_app", open->nameBegin, open->nameEnd);
   if (!c) return std::nullopt;
   std::string why = "opening \"" + c->slots.front().second + "\", a name no command knows";
   return Reading{std::move(*c), std::move(why)};
+}
+
+// Why query[begin, end) is not plainly the name of an app that no command
+// knows, or null when it is. The host's opener runs only on positive evidence
+// of a name: a short word (no description, device, file or feature), no clause
+// (我, 你…), no activity (录音, 看书: a verb and its object), no word that a
+// command uses for its own thing (车载蓝牙音乐, 小游戏, documents), and nothing
+// that a command knows half of or that sounds like an app it opens.
+std::string QueryRouter::notAName(std::size_t begin, std::size_t end) const {
+  const std::u32string name = query_.chars.substr(begin, end - begin);
+  if (const NameKind kind = classifyName(name); kind != NameKind::App) {
+    return "opening " + std::string(nameKindName(kind));
+  }
+  if (kindWordLength(query_.chars, begin, end) == end - begin || siteWordLength(name) == name.size()) {
+    return "opening a kind of thing rather than a name";
+  }
+  if (name.size() == 2 && isHan(name[1]) && isVerbCharacter(name[0])) return "opening an activity rather than a name";
+  if (holdsCommandWord(begin, end)) return "opening a name that holds a word of a command";
+  if (partlyKnown(begin, end)) return "opening a name that a command knows only in part";
+  return std::string();
+}
+
+// Whether query[begin, end) holds a keyword of two characters or more of a
+// command other than the generic ones that take a name, or a command explains
+// it: the word of that command's thing, not part of an unknown name.
+bool QueryRouter::holdsCommandWord(std::size_t begin, std::size_t end) const {
+  const std::u32string_view name(query_.chars.data() + begin, end - begin);
+  const std::size_t longest = std::min(snapshot_.longestKeyword, name.size());
+  std::u32string word;
+  for (std::size_t from = 0; from + 2 <= name.size(); ++from) {
+    for (std::size_t length = 2; length <= longest && from + length <= name.size(); ++length) {
+      word.assign(name.substr(from, length));
+      const auto owners = snapshot_.keywordOwners.find(word);
+      if (owners == snapshot_.keywordOwners.end()) continue;
+      for (const uint32_t position : owners->second) {
+        if (!takesAName(*snapshot_.active[position])) return true;
+      }
+    }
+  }
+  const Command* known = explainer(begin, end, false, false);
+  return known != nullptr && !takesAName(*known);
 }
 
 // Whether a specific local command knows half of the name or more, or the name
@@ -398,12 +461,16 @@ bool QueryRouter::knownApp(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
   const bool latin = std::all_of(name.begin(), name.end(),
                                  [](char32_t c) { return (c >= U'a' && c <= U'z') || (c >= U'0' && c <= U'9'); });
-  // "这个软件", "当前程序": the app at hand.
+  // "这个软件", "当前程序": the app at hand (the words of reference may stand
+  // before the slot, which leaves them out); a bare "程序" names none.
   std::size_t from = begin;
-  for (const std::u32string_view here : {U"这个", U"那个", U"当前"}) {
-    if (name.substr(0, 2) == here) from = begin + 2;
+  bool here = false;
+  for (const std::u32string_view word : {U"这个", U"那个", U"当前"}) {
+    if (name.substr(0, 2) == word) from = begin + 2;
+    if (begin >= 2 && std::u32string_view(query_.chars).substr(begin - 2, 2) == word) here = true;
   }
-  if (latin || (from < end && kindSuffixLength(query_.chars, from, end) == end - from)) return true;
+  if (from < end && kindWordLength(query_.chars, from, end) == end - from) return here || from > begin;
+  if (latin) return true;
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
     if (command.action.size() >= 2 && (command.hasActionType("open_app") || command.hasActionType("close_app")) &&
@@ -470,12 +537,33 @@ bool holdsAName(const std::u32string& query, std::size_t begin, std::size_t end)
   return classifyName(query.substr(begin, end - begin)) == NameKind::App;
 }
 
+// Whether query[begin, end) names one time: a numeral in it ("十点", "半小时",
+// "一个钟头"), and no word of a schedule (每天, 天天, 工作日).
+bool definiteTime(const std::u32string& query, std::size_t begin, std::size_t end) {
+  static constexpr std::u32string_view kNumerals = U"0123456789二两三四五六七八九十半";
+  static constexpr std::u32string_view kAfterOne = U"个小分点刻秒";
+  const std::u32string_view time(query.data() + begin, end - begin);
+  if (containsAny(time, {U"每", U"天天", U"工作日", U"平时"})) return false;
+  for (std::size_t i = 0; i < time.size(); ++i) {
+    if (kNumerals.find(time[i]) != std::u32string_view::npos) return true;
+    if (time[i] == U'一' && i + 1 < time.size() && kAfterOne.find(time[i + 1]) != std::u32string_view::npos)
+      return true;
+  }
+  return false;
+}
+
 // Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
 // a generic pattern's literal text, not part of the name.
-std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
+// The length of such a word at the end of query[begin, end), or 0.
+std::size_t kindWordLength(const std::u32string& query, std::size_t begin, std::size_t end) {
   static const WordTable kKinds = {U"程序", U"软件",   U"应用",   U"app", U"客户端",
                                    U"功能", U"电脑版", U"桌面版", U"pc版"};
   const std::size_t n = wordBefore(std::u32string_view(query).substr(0, end), end, kKinds);
+  return n <= end - begin ? n : 0;
+}
+
+std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end) {
+  const std::size_t n = kindWordLength(query, begin, end);
   return n < end - begin ? n : 0;
 }
 
@@ -490,6 +578,16 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
   const bool opensByName =
       command.action.size() == 1 && (command.hasActionType("open_app") || command.hasActionType("close_app") ||
                                      command.hasActionType("open_website"));
+  if (command.risk == RiskClass::Destructive && c.pattern != nullptr) {
+    // A destructive timer runs at a definite time: "十点关机", not "明天关机" or
+    // "每天十点关机" (a schedule no command keeps).
+    std::size_t slot = 0;
+    for (const PatternSegment& segment : c.pattern->segments) {
+      if (!segment.isSlot || slot >= c.slotSpans.size()) continue;
+      const auto [begin, end] = c.slotSpans[slot++];
+      if (segment.kind == SlotKind::Time && !definiteTime(query_.chars, begin, end)) return false;
+    }
+  }
   if (!opensByName) return true;
   for (const auto& [begin, end] : c.slotSpans) {
     if (!holdsAName(query_.chars, begin, end)) return false;
@@ -500,6 +598,8 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
     // "为信": a known app, misheard; "微信电脑版": a known app, named with its version.
     const std::size_t name = end - kindSuffixLength(query_.chars, begin, end);
     if (misheard(begin, name) || (name < end && explainer(begin, name, true, false) != nullptr)) return false;
+    // Opening by name needs a plain name, as when the request is read as one.
+    if (command.hasActionType("open_app") && !notAName(begin, name).empty()) return false;
     for (const RouteCandidate& other : d_.candidates) {
       const Command& known = *other.command;
       if (&known == &command || known.target != CommandTarget::Local || known.hasActionType("open_app") ||
@@ -518,14 +618,7 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   Evidence e;
   e.similarity = c.similarity;
   e.keywordHeld = c.keywordCoverage > 0.0;
-  const CoveredQuery& words = covered();
-  if (c.command->risk == RiskClass::Destructive && c.similarity < kCloseMatch &&
-      words.content().size() < query_.size() && query_.size() <= kMaxCoveredQueryLength) {
-    // Politeness lowers the similarity ("帮我关一下电脑"): weigh the words that mean something.
-    for (const SimilarityHit& hit : snapshot_.index->search(words.content(), 0, {c.position})) {
-      if (hit.command == c.position) e.similarity = std::max<double>(e.similarity, hit.similarity);
-    }
-  }
+  e.thingNamed = covered().namesThing(*c.command, 0, query_.size());
   // What a pattern read is explained: its literal text, and its slots when they hold
   // names. A command named by a generic pattern's slot must explain what the slot
   // captured itself.
@@ -551,6 +644,57 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   e.phrasesQuestion = phrasesQuestion(c);
   e.speakerActs = speakerDoes(*c.command);
   return e;
+}
+
+// The gate's decision on the candidate. Two pieces of evidence for a command
+// that changes the machine cost an index search or a pass over the candidates,
+// so they are gathered only when they can decide: the similarity of the
+// request's meaningful words (politeness lowers the similarity: "帮我关一下电脑")
+// when the gate holds on similarity, or for the confidence of a run; and, once
+// everything else admits the command, whether a rival fits as well.
+GateDecision QueryRouter::admit(const RouteCandidate& c, Evidence& e, bool withRivals) const {
+  const RiskClass risk = c.command->risk;
+  GateDecision gate = admitLocalRun(risk, e, form_, strictness_);
+  if (risk == RiskClass::None || e.explicitForm) return gate;
+  if ((gate.run || gate.looseMatch) && c.similarity < kCloseMatch) {
+    if (const double words = contentSimilarity(c); words > e.similarity) {
+      e.similarity = words;
+      if (!gate.run) gate = admitLocalRun(risk, e, form_, strictness_);
+    }
+  }
+  if (gate.run && withRivals && strictness_.rivalMargin > 0.0 && rivalFits(c, e.coverage)) {
+    e.rivalFits = true;
+    gate = admitLocalRun(risk, e, form_, strictness_);
+  }
+  return gate;
+}
+
+// The candidate's similarity to the request's meaningful words alone, or 0
+// when they are the whole request.
+double QueryRouter::contentSimilarity(const RouteCandidate& c) const {
+  const CoveredQuery& words = covered();
+  if (words.content().size() >= query_.size() || query_.size() > kMaxCoveredQueryLength) return 0.0;
+  for (const SimilarityHit& hit : snapshot_.index->search(words.content(), 0, {c.position})) {
+    if (hit.command == c.position) return hit.similarity;
+  }
+  return 0.0;
+}
+
+// Whether another command ranks within the margin of the candidate (or above
+// it) and reads the whole request by a pattern, or explains at least as much of
+// it with no word of another direction: two commands fit, and a guess could run
+// the wrong one on the machine ("打开文件夹": the documents folder, or the file
+// manager?).
+bool QueryRouter::rivalFits(const RouteCandidate& c, const Coverage& coverage) const {
+  const double margin = strictness_.rivalMargin;
+  for (const RouteCandidate& other : d_.candidates) {
+    if (other.command == c.command || other.rank + margin < c.rank || !reportable(other)) continue;
+    // A pattern of the other command reads the whole request: its form as much.
+    if (other.pattern != nullptr && holdsNames(other)) return true;
+    const Coverage rival = covered().cover(*other.command, 0, query_.size());
+    if (rival.directionExplained && rival.explained >= coverage.explained) return true;
+  }
+  return false;
 }
 
 // How well the command's words match the query. A pattern (or a reading) that
@@ -667,6 +811,8 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
     if (!words.states(0, begin) || !words.states(end, query_.size())) continue;
     Evidence e;
     e.coverage = words.cover(*c.command, begin, end);
+    e.keywordHeld = true;
+    e.thingNamed = words.namesThing(*c.command, begin, end);
     e.operationStated = statesOperation(*c.command, e.coverage, form_.wish);
     // The clause must name what the command acts on ("声音小点"), not just
     // refuse or confirm something ("算了 不用了").
@@ -677,7 +823,7 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
     e.phrasesQuestion = phrasesQuestion(c);
     e.speakerActs = speakerDoes(*c.command);
     e.alternative = alternative;
-    if (e.similarity < kClauseSimilarity || !admitLocalRun(c.command->risk, e, form_).run) continue;
+    if (e.similarity < kClauseSimilarity || !admitLocalRun(c.command->risk, e, form_, strictness_).run) continue;
     const bool unique = std::none_of(d_.candidates.begin(), d_.candidates.end(), [&](const RouteCandidate& other) {
       if (other.command == c.command || other.command->target != CommandTarget::Local ||
           other.command->risk == RiskClass::None) {
@@ -710,13 +856,17 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     }
     return v;
   }
+  // The generic opener or closer runs on a name only: "打开软件" names no app.
+  if (takesAName(command) && c.slots.empty()) {
+    if (explain) v.detail = "held back: the request does not say which app or site";
+    return v;
+  }
   const bool belowThreshold = d_.scores.combined < threshold;
   Evidence evidence = belowThreshold ? Evidence{} : weigh(c, explicitForm);
   // A command weighed after the closest one was held back must explain all of
   // the query if it changes the machine: the ranking was already unsure.
   evidence.alternative = alternative;
-  const GateDecision gate =
-      belowThreshold ? GateDecision{false, "", true} : admitLocalRun(command.risk, evidence, form_);
+  const GateDecision gate = belowThreshold ? GateDecision{false, "", true} : admit(c, evidence, true);
   if (!gate.run && gate.aboutCoverage && !explicitForm) {
     // One clause may be the request and the others what led to it ("电脑卡住了
     // 打开任务管理器").
@@ -784,8 +934,8 @@ const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) 
         rival.command->risk == RiskClass::None || rival.pattern != nullptr || rival.rank + kAmbiguity < chosen.rank) {
       continue;
     }
-    const Evidence evidence = weigh(rival, false);
-    if (evidence.coverage.share() >= share && admitLocalRun(rival.command->risk, evidence, form_).run) return &rival;
+    Evidence evidence = weigh(rival, false);
+    if (evidence.coverage.share() >= share && admit(rival, evidence, false).run) return &rival;
   }
   return nullptr;
 }
@@ -868,7 +1018,7 @@ RouteDecision QueryRouter::route() {
   if (allowCompound_ && form_.correctedFrom != 0) {
     // The speaker corrected themselves: what follows the correction is the request.
     const std::string rest = cut(form_.correctedFrom, query_.size());
-    d_ = QueryRouter(snapshot_, rest, false).route();
+    d_ = QueryRouter(snapshot_, rest, false, strictness_).route();
     d_.reasoning = "a self-correction: \"" + rest + "\" replaces what came before; " + d_.reasoning;
     return std::move(d_);
   }
@@ -898,8 +1048,8 @@ RouteDecision QueryRouter::route() {
 
 }  // namespace
 
-RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query) {
-  return QueryRouter(snapshot, query, true).route();
+RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query, int strictness) {
+  return QueryRouter(snapshot, query, true, strictnessLevel(strictness)).route();
 }
 
 }  // namespace norvik

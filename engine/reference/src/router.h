@@ -10,6 +10,7 @@
 #include "candidate_ranking.h"
 #include "command.h"
 #include "corpus_snapshot.h"
+#include "risk_gate.h"
 
 namespace norvik {
 
@@ -37,6 +38,8 @@ struct RouteDecision {
 // Below this similarity (and without a pattern match) no command is reported.
 constexpr double kMinReportedSimilarity = 0.2;
 
-RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query);
+// `strictness` is the level of evidence a machine-changing command needs (see
+// risk_gate.h); benchmarks vary it, the engine uses the default.
+RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query, int strictness = kDefaultStrictness);
 
 }  // namespace norvik

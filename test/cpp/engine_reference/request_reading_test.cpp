@@ -14,6 +14,7 @@
 #include "query_form.h"
 #include "risk_class.h"
 #include "risk_defaults.h"
+#include "risk_gate.h"
 #include "router.h"
 #include "simdjson.h"
 #include "text_normalizer.h"
@@ -240,6 +241,53 @@ TEST(SlotTrimming, MeasureWordsAndFillersAreNoPartOfAValue) {
   ASSERT_TRUE(foreign) << error;
   EXPECT_TRUE(matchPattern(*foreign, normalizeText("hello是什么意思"), "hello是什么意思"));
   EXPECT_FALSE(matchPattern(*foreign, normalizeText("关机是什么意思"), "关机是什么意思"));
+}
+
+// Each level of the risk gate asks at least what the level before asks: over a
+// grid of evidence, whatever a stricter level admits, every looser level admits
+// too; and the engine's level holds back a rival, a request that names no thing
+// of the command, and a loose destructive match.
+TEST(RiskGate, EachLevelAsksAtLeastWhatTheLevelBeforeAsks) {
+  const QueryForm request;
+  std::size_t admitted = 0;
+  for (const RiskClass risk : {RiskClass::Change, RiskClass::Destructive}) {
+    for (int step = 0; step <= 16; ++step) {
+      for (std::size_t explained = 2; explained <= 4; ++explained) {
+        for (int flags = 0; flags < 16; ++flags) {
+          Evidence e;
+          e.similarity = 0.2 + 0.05 * step;
+          e.coverage.content = 4;
+          e.coverage.explained = explained;
+          e.keywordHeld = (flags & 1) != 0;
+          e.thingNamed = (flags & 2) != 0;
+          e.rivalFits = (flags & 4) != 0;
+          e.alternative = (flags & 8) != 0;
+          bool stricterAdmits = false;
+          for (int level = kStrictnessLevels - 1; level >= 0; --level) {
+            const bool admits = admitLocalRun(risk, e, request, strictnessLevel(level)).run;
+            EXPECT_TRUE(admits || !stricterAdmits) << "level " << level << ", similarity " << e.similarity;
+            stricterAdmits = admits;
+            admitted += admits ? 1 : 0;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(admitted, 0u);
+  const Strictness& chosen = strictnessLevel(kDefaultStrictness);
+  Evidence e;
+  e.similarity = 0.8;
+  e.coverage.content = e.coverage.explained = 3;
+  e.keywordHeld = e.thingNamed = true;
+  EXPECT_TRUE(admitLocalRun(RiskClass::Change, e, request, chosen).run);
+  e.rivalFits = true;
+  EXPECT_FALSE(admitLocalRun(RiskClass::Change, e, request, chosen).run);
+  e.rivalFits = e.thingNamed = false;
+  EXPECT_FALSE(admitLocalRun(RiskClass::Change, e, request, chosen).run);
+  e.thingNamed = true;
+  e.similarity = 0.5;
+  EXPECT_FALSE(admitLocalRun(RiskClass::Destructive, e, request, chosen).run);
+  EXPECT_TRUE(admitLocalRun(RiskClass::Destructive, e, request, strictnessLevel(0)).run);
 }
 
 // A user command named like a built-in one replaces it, and the route says so.
