@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "corpus_parser.h"
+#include "norvik.h"
 #include "corpus_snapshot.h"
 #include "default_corpus.h"
 #include "risk_gate.h"
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
   if (files.empty()) files.emplace_back(std::string(DESKPET_LABELLED_DIR) + "/utterances/tune.json");
   norvik::ParsedCorpus parsed;
   std::string error;
-  if (norvik::parseCorpus(norvik::defaultCorpusJson(), norvik::Config{}, parsed, error) != norvik::kOk) {
+  if (norvik::parseCorpus(norvik::defaultCorpusJson(), norvik::Config{}, parsed, error) != NORVIK_OK) {
     std::fprintf(stderr, "built-in corpus rejected: %s\n", error.c_str());
     return 1;
   }
