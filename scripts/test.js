@@ -58,6 +58,8 @@ if (files.length === 0) {
   console.error('deskpet-native: no Node test files found under test/');
   process.exit(1);
 }
+// A test that hangs fails after 15 minutes instead of holding the run forever.
+if (!nodeArgs.some((a) => a.startsWith('--test-timeout'))) nodeArgs.unshift('--test-timeout=900000');
 const node = spawnSync(process.execPath, ['--test', ...nodeArgs, ...files], { stdio: 'inherit', cwd: root });
 if (node.status !== 0) failed = true;
 process.exit(failed ? 1 : 0);
