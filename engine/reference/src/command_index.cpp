@@ -144,6 +144,9 @@ class ScratchGuard {
 // overlap.
 constexpr std::size_t kPrefetchNear = 8;
 constexpr std::size_t kPrefetchFar = 24;
+// Below this many texts the scores and figures read by a search fit in the
+// caches, and the loops do not read ahead.
+constexpr std::size_t kReadAheadTexts = 16384;
 
 inline void prefetch(const void* address) {
   __builtin_prefetch(address);
@@ -403,6 +406,8 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   std::sort(known.begin(), known.end(),
             [](const QueryFeature& a, const QueryFeature& b) { return a.postings < b.postings; });
 
+  // A small index stays in the caches: reading ahead would only add work.
+  const bool readAhead = textCommand_.size() > kReadAheadTexts;
   std::size_t walked = 0;
   std::size_t firstDeferred = known.size();
   for (std::size_t i = 0; i < known.size(); ++i) {
@@ -413,7 +418,7 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
     walked += known[i].postings;
     const uint32_t last = postingOffsets_[known[i].id + 1];
     for (uint32_t p = postingOffsets_[known[i].id]; p < last; ++p) {
-      if (p + kPrefetchFar < last) prefetch(&s.textScore[postings_[p + kPrefetchFar].text]);
+      if (readAhead && p + kPrefetchFar < last) prefetch(&s.textScore[postings_[p + kPrefetchFar].text]);
       const Posting& posting = postings_[p];
       if (s.textScore[posting.text] == 0.0f) s.touchedTexts.push_back(posting.text);
       s.textScore[posting.text] += known[i].weight * posting.weight;
@@ -426,12 +431,12 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
 
   const std::size_t touched = s.touchedTexts.size();
   for (std::size_t i = 0; i < touched; ++i) {
-    if (i + kPrefetchFar < touched) {
+    if (readAhead && i + kPrefetchFar < touched) {
       const uint32_t ahead = s.touchedTexts[i + kPrefetchFar];
       prefetch(&textCommand_[ahead]);
       prefetch(&textNorm_[ahead]);
     }
-    if (i + kPrefetchNear < touched) {
+    if (readAhead && i + kPrefetchNear < touched) {
       const uint32_t ahead = textCommand_[s.touchedTexts[i + kPrefetchNear]];
       prefetch(&s.commandBest[ahead]);
       prefetch(&s.commandRaw[ahead]);
@@ -454,9 +459,10 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   for (uint32_t c : include) {
     included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
   }
-  hits.reserve(s.touchedCommands.size());
+  hits.resize(s.touchedCommands.size());
+  SimilarityHit* hit = hits.data();
   for (uint32_t c : s.touchedCommands) {
-    hits.push_back({c, s.commandBest[c], s.commandRaw[c]});
+    *hit++ = {c, s.commandBest[c], s.commandRaw[c]};
     s.commandBest[c] = -1.0f;
   }
   s.touchedCommands.clear();
