@@ -367,7 +367,13 @@ void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t 
 
 std::vector<uint32_t> CommandIndex::patternCommands(const std::u32string& query, std::size_t limit) const {
   std::vector<uint32_t> found;
-  if (patternAnchors_.empty()) return found;
+  patternCommands(query, limit, found);
+  return found;
+}
+
+void CommandIndex::patternCommands(const std::u32string& query, std::size_t limit, std::vector<uint32_t>& found) const {
+  found.clear();
+  if (patternAnchors_.empty()) return;
   for (std::size_t i = 0; i < query.size() && found.size() < limit; ++i) {
     for (const uint64_t key : {anchorKey(query[i], i + 1 < query.size() ? query[i + 1] : 0), anchorKey(query[i], 0)}) {
       const auto it = patternAnchors_.find(key);
@@ -377,13 +383,19 @@ std::vector<uint32_t> CommandIndex::patternCommands(const std::u32string& query,
       }
     }
   }
-  return found;
 }
 
 std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalizedQuery, std::size_t limit,
                                                 const std::vector<uint32_t>& include) const {
   std::vector<SimilarityHit> hits;
-  if ((limit == 0 && include.empty()) || normalizedQuery.empty() || textCommand_.empty()) return hits;
+  search(normalizedQuery, limit, include, hits);
+  return hits;
+}
+
+void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t limit,
+                          const std::vector<uint32_t>& include, std::vector<SimilarityHit>& hits) const {
+  hits.clear();
+  if ((limit == 0 && include.empty()) || normalizedQuery.empty() || textCommand_.empty()) return;
   Scratch& s = scratch();
   ScratchGuard guard(s, include);
   s.fit(textCommand_.size(), commandIds_.size());
@@ -482,7 +494,6 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
                                     [&extra](const SimilarityHit& hit) { return hit.command == extra.command; });
     if (!listed) hits.push_back(extra);
   }
-  return hits;
 }
 
 std::size_t CommandIndex::memoryBytes() const {

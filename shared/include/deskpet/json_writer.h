@@ -170,6 +170,17 @@ class JsonWriter {
     return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\';
   }
 
+  // A well-formed three-byte sequence whose lead byte puts no bound on the
+  // second byte beyond a continuation byte (E1-EC, EE, EF: most of the BMP,
+  // every common Chinese character); others are left to utf8SequenceLength.
+  static bool isPlainThreeByteSequence(std::string_view text, std::size_t pos) {
+    if (text.size() - pos < 3) return false;
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    const auto second = static_cast<unsigned char>(text[pos + 1]);
+    const auto third = static_cast<unsigned char>(text[pos + 2]);
+    return lead >= 0xE1 && lead <= 0xEF && lead != 0xED && (second & 0xC0) == 0x80 && (third & 0xC0) == 0x80;
+  }
+
   // Whether all eight bytes at `bytes` are plain ASCII, tested at once: no byte
   // below 0x20, none with the high bit, no quote and no backslash.
   static bool plainAsciiWord(const char* bytes) {
@@ -206,13 +217,14 @@ class JsonWriter {
       // once: most text (names, reasoning, Chinese slot values) is one run.
       std::size_t runEnd = pos;
       while (runEnd < text.size()) {
-        if (text.size() - runEnd >= 8 && plainAsciiWord(text.data() + runEnd)) {
-          runEnd += 8;
-          continue;
-        }
         const auto byte = static_cast<unsigned char>(text[runEnd]);
         if (isPlainAscii(byte)) {
           ++runEnd;
+          while (text.size() - runEnd >= 8 && plainAsciiWord(text.data() + runEnd)) runEnd += 8;
+          continue;
+        }
+        if (isPlainThreeByteSequence(text, runEnd)) {
+          runEnd += 3;
           continue;
         }
         const std::size_t length = byte < 0x80 ? 0 : utf8SequenceLength(text, runEnd);
