@@ -35,10 +35,13 @@ constexpr std::size_t kSlotLookups = 3;
 
 double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters) {
   if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
-  std::vector<bool> covered;
+  // The covered characters, in space kept per thread (a candidate at a time).
+  thread_local std::vector<uint8_t> covered;
+  bool marked = false;
   const auto mark = [&](std::size_t pos, std::size_t length) {
-    if (covered.empty()) covered.assign(query.size(), false);
-    std::fill(covered.begin() + static_cast<long>(pos), covered.begin() + static_cast<long>(pos + length), true);
+    if (!marked) covered.assign(query.size(), 0);
+    marked = true;
+    std::fill(covered.begin() + static_cast<long>(pos), covered.begin() + static_cast<long>(pos + length), 1);
   };
   for (const std::u32string& keyword : command.normalizedKeywords) {
     if (keyword.size() > query.size() || !characters.mayHold(keyword.front())) continue;
@@ -52,8 +55,8 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
     }
     forEachOccurrence(query, keyword, [&](std::size_t pos) { mark(pos, keyword.size()); });
   }
-  if (covered.empty()) return 0.0;
-  const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), true));
+  if (!marked) return 0.0;
+  const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), uint8_t{1}));
   return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
 }
 

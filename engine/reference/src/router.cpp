@@ -15,6 +15,7 @@
 #include "risk_gate.h"
 #include "text_normalizer.h"
 #include "text_scan.h"
+#include "deskpet/fixed_decimals.h"
 #include "deskpet/utf8.h"
 
 namespace norvik {
@@ -55,6 +56,7 @@ struct Reading {
 // A number with two decimals, for reasoning texts.
 std::string fixed(double value) {
   char buffer[32];
+  if (const std::size_t length = deskpet::fixedDecimals(value, 2, buffer)) return std::string(buffer, length);
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
   return std::string(buffer, result.ptr);
 }

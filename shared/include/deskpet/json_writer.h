@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "deskpet/fixed_decimals.h"
 #include "deskpet/utf8.h"
 
 namespace deskpet {
@@ -67,58 +68,13 @@ class JsonWriter {
   // Fixed notation with six decimals; a non-finite value is written as 0.
   JsonWriter& numberFixed(double value) {
     char buffer[400];  // the largest double has 309 integer digits
-    std::size_t length = fixedSixDecimals(value, buffer);
+    std::size_t length = fixedDecimals(value, 6, buffer);
     if (length == 0) {
       const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::isfinite(value) ? value : 0.0,
                                      std::chars_format::fixed, 6);
       length = static_cast<std::size_t>(end.ptr - buffer);
     }
     return number(std::string_view(buffer, length));
-  }
-
-  // The text std::to_chars gives in fixed notation with six decimals, for a
-  // finite value below 2^32 in magnitude (every score and similarity), made
-  // from the exact binary value with integer arithmetic: the product of the
-  // significand and 10^6, shifted, rounded half to even. Returns its length
-  // (at most 18 bytes), or 0 for values it leaves to std::to_chars.
-  static std::size_t fixedSixDecimals(double value, char* out) {
-#ifdef __SIZEOF_INT128__
-    if (!(std::fabs(value) < 4294967296.0)) return 0;  // also NaN
-    char* p = out;
-    if (std::signbit(value)) *p++ = '-';
-    const double magnitude = std::fabs(value);
-    std::uint64_t scaled = 0;    // round(magnitude * 10^6)
-    if (magnitude >= 0x1p-30) {  // below, the product is under 0.001 and rounds to 0
-      std::uint64_t bits = 0;
-      std::memcpy(&bits, &magnitude, sizeof bits);
-      const std::uint64_t significand = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-      const int shift = 1075 - static_cast<int>(bits >> 52);  // 21..82 in this range
-      const unsigned __int128 product = static_cast<unsigned __int128>(significand) * 1000000u;
-      scaled = static_cast<std::uint64_t>(product >> shift);
-      const unsigned __int128 rest = product & ((static_cast<unsigned __int128>(1) << shift) - 1);
-      const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-      if (rest > half || (rest == half && (scaled & 1) != 0)) ++scaled;
-    }
-    std::uint64_t whole = scaled / 1000000u;
-    std::uint32_t fraction = static_cast<std::uint32_t>(scaled % 1000000u);
-    char digits[12];
-    int count = 0;
-    do {
-      digits[count++] = static_cast<char>('0' + whole % 10);
-      whole /= 10;
-    } while (whole != 0);
-    while (count > 0) *p++ = digits[--count];
-    *p++ = '.';
-    for (int i = 5; i >= 0; --i) {
-      p[i] = static_cast<char>('0' + fraction % 10);
-      fraction /= 10;
-    }
-    return static_cast<std::size_t>(p + 6 - out);
-#else
-    (void)value;
-    (void)out;
-    return 0;
-#endif
   }
 
   // The shortest text that reads back as the same double; a non-finite value as 0.
@@ -166,9 +122,7 @@ class JsonWriter {
 
   // Bytes that stand for themselves in a JSON string: printable ASCII but the
   // quote and the backslash.
-  static bool isPlainAscii(unsigned char byte) {
-    return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\';
-  }
+  static bool isPlainAscii(unsigned char byte) { return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\'; }
 
   // A well-formed three-byte sequence whose lead byte puts no bound on the
   // second byte beyond a continuation byte (E1-EC, EE, EF: most of the BMP,
