@@ -428,12 +428,21 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
       break;
     }
     walked += known[i].postings;
-    const uint32_t last = postingOffsets_[known[i].id + 1];
-    for (uint32_t p = postingOffsets_[known[i].id]; p < last; ++p) {
-      if (readAhead && p + kPrefetchFar < last) prefetch(&s.textScore[postings_[p + kPrefetchFar].text]);
-      const Posting& posting = postings_[p];
-      if (s.textScore[posting.text] == 0.0f) s.touchedTexts.push_back(posting.text);
-      s.textScore[posting.text] += known[i].weight * posting.weight;
+    const Posting* const first = postings_.data() + postingOffsets_[known[i].id];
+    const Posting* const last = postings_.data() + postingOffsets_[known[i].id + 1];
+    const float weight = known[i].weight;
+    float* const score = s.textScore.data();
+    if (readAhead) {
+      for (const Posting* p = first; p < last; ++p) {
+        if (last - p > static_cast<long>(kPrefetchFar)) prefetch(&score[p[kPrefetchFar].text]);
+        if (score[p->text] == 0.0f) s.touchedTexts.push_back(p->text);
+        score[p->text] += weight * p->weight;
+      }
+    } else {
+      for (const Posting* p = first; p < last; ++p) {
+        if (score[p->text] == 0.0f) s.touchedTexts.push_back(p->text);
+        score[p->text] += weight * p->weight;
+      }
     }
   }
   if (firstDeferred < known.size()) {

@@ -24,7 +24,7 @@ inline std::size_t fixedDecimals(double value, int decimals, char* out) {
   char* p = out;
   if (std::signbit(value)) *p++ = '-';
   const double magnitude = std::fabs(value);
-  std::uint64_t scaled = 0;  // round(magnitude * scale)
+  std::uint64_t scaled = 0;    // round(magnitude * scale)
   if (magnitude >= 0x1p-30) {  // below, the product is under 0.001 and rounds to 0
     std::uint64_t bits = 0;
     std::memcpy(&bits, &magnitude, sizeof bits);
