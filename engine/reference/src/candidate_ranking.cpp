@@ -33,10 +33,13 @@ constexpr std::size_t kSlotLookups = 3;
 
 }  // namespace
 
-double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters) {
+namespace {
+
+// Keyword coverage with the covered characters marked in `covered`, space
+// that the caller keeps from one command to the next.
+double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters,
+                       std::vector<uint8_t>& covered) {
   if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
-  // The covered characters, in space kept per thread (a candidate at a time).
-  thread_local std::vector<uint8_t> covered;
   bool marked = false;
   const auto mark = [&](std::size_t pos, std::size_t length) {
     if (!marked) covered.assign(query.size(), 0);
@@ -58,6 +61,13 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
   if (!marked) return 0.0;
   const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), uint8_t{1}));
   return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
+}
+
+}  // namespace
+
+double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters) {
+  thread_local std::vector<uint8_t> covered;
+  return keywordCoverage(command, query, characters, covered);
 }
 
 namespace {
@@ -91,6 +101,7 @@ struct RankingScratch {
   std::vector<uint32_t> withPatterns;
   std::u32string searchText;
   std::vector<SimilarityHit> hits;
+  std::vector<uint8_t> covered;  // by keywords, for one command at a time
 };
 
 // The query without its leading and trailing fillers, and where it starts.
@@ -318,7 +329,7 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
     candidate.position = hit.command;
     candidate.similarity = hit.similarity;
     candidate.raw = hit.raw;
-    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters);
+    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters, scratch.covered);
     if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
     candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
     if (candidate.pattern != nullptr) {

@@ -231,9 +231,10 @@ std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedT
   // starts or ends with it: two comparisons turn most patterns away.
   const std::u32string& chars = query.chars;
   const PatternSegment& first = pattern.segments.front();
-  if (!first.isSlot && chars.compare(0, first.literal.size(), first.literal) != 0) return std::nullopt;
+  if (!first.isSlot && !std::equal(first.literal.begin(), first.literal.end(), chars.begin())) return std::nullopt;
   const PatternSegment& last = pattern.segments.back();
-  if (!last.isSlot && chars.compare(chars.size() - last.literal.size(), last.literal.size(), last.literal) != 0) {
+  if (!last.isSlot &&
+      !std::equal(last.literal.begin(), last.literal.end(), chars.end() - static_cast<long>(last.literal.size()))) {
     return std::nullopt;
   }
   // Every literal part must occur somewhere: most other patterns fail here,
