@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 #include "text_normalizer.h"
@@ -432,47 +433,72 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     const Posting* const last = postings_.data() + postingOffsets_[known[i].id + 1];
     const float weight = known[i].weight;
     float* const score = s.textScore.data();
+    // Room for every text of the list; each is written and kept when it was
+    // not touched before (no branch), and the list is cut to what was kept.
+    const std::size_t listed = s.touchedTexts.size();
+    s.touchedTexts.resize(listed + static_cast<std::size_t>(last - first));
+    uint32_t* touched = s.touchedTexts.data() + listed;
     if (readAhead) {
       for (const Posting* p = first; p < last; ++p) {
         if (last - p > static_cast<long>(kPrefetchFar)) prefetch(&score[p[kPrefetchFar].text]);
-        if (score[p->text] == 0.0f) s.touchedTexts.push_back(p->text);
+        *touched = p->text;
+        touched += score[p->text] == 0.0f ? 1 : 0;
         score[p->text] += weight * p->weight;
       }
     } else {
       for (const Posting* p = first; p < last; ++p) {
-        if (score[p->text] == 0.0f) s.touchedTexts.push_back(p->text);
+        *touched = p->text;
+        touched += score[p->text] == 0.0f ? 1 : 0;
         score[p->text] += weight * p->weight;
       }
     }
+    s.touchedTexts.resize(static_cast<std::size_t>(touched - s.touchedTexts.data()));
   }
   if (firstDeferred < known.size()) {
     deferred.assign(known.begin() + static_cast<long>(firstDeferred), known.end());
     addDeferred(deferred, limit, include);
   }
 
+  // Each text's similarity, and the best text of each command. A command is
+  // listed when first met: written at the end of the list every time, kept
+  // (no branch) only then.
   const std::size_t touched = s.touchedTexts.size();
-  for (std::size_t i = 0; i < touched; ++i) {
-    if (readAhead && i + kPrefetchFar < touched) {
-      const uint32_t ahead = s.touchedTexts[i + kPrefetchFar];
-      prefetch(&textCommand_[ahead]);
-      prefetch(&textNorm_[ahead]);
+  const std::size_t listed = s.touchedCommands.size();
+  s.touchedCommands.resize(listed + touched);
+  uint32_t* commandEnd = s.touchedCommands.data() + listed;
+  const auto complete = [&](auto withReadAhead) {
+    for (std::size_t i = 0; i < touched; ++i) {
+      if constexpr (decltype(withReadAhead)::value) {
+        if (i + kPrefetchFar < touched) {
+          const uint32_t ahead = s.touchedTexts[i + kPrefetchFar];
+          prefetch(&textCommand_[ahead]);
+          prefetch(&textNorm_[ahead]);
+        }
+        if (i + kPrefetchNear < touched) {
+          const uint32_t ahead = textCommand_[s.touchedTexts[i + kPrefetchNear]];
+          prefetch(&s.commandBest[ahead]);
+          prefetch(&s.commandRaw[ahead]);
+        }
+      }
+      const uint32_t t = s.touchedTexts[i];
+      const float dot = s.textScore[t];
+      s.textScore[t] = 0.0f;
+      const uint32_t c = textCommand_[t];
+      const float similarity = std::min(1.0f, dot / queryNorm);
+      *commandEnd = c;
+      commandEnd += s.commandBest[c] < 0.0f ? 1 : 0;
+      if (similarity > s.commandBest[c]) {
+        s.commandBest[c] = similarity;
+        s.commandRaw[c] = dot * textNorm_[t];
+      }
     }
-    if (readAhead && i + kPrefetchNear < touched) {
-      const uint32_t ahead = textCommand_[s.touchedTexts[i + kPrefetchNear]];
-      prefetch(&s.commandBest[ahead]);
-      prefetch(&s.commandRaw[ahead]);
-    }
-    const uint32_t t = s.touchedTexts[i];
-    const float dot = s.textScore[t];
-    s.textScore[t] = 0.0f;
-    const uint32_t c = textCommand_[t];
-    const float similarity = std::min(1.0f, dot / queryNorm);
-    if (s.commandBest[c] < 0.0f) s.touchedCommands.push_back(c);
-    if (similarity > s.commandBest[c]) {
-      s.commandBest[c] = similarity;
-      s.commandRaw[c] = dot * textNorm_[t];
-    }
+  };
+  if (readAhead) {
+    complete(std::true_type{});
+  } else {
+    complete(std::false_type{});
   }
+  s.touchedCommands.resize(static_cast<std::size_t>(commandEnd - s.touchedCommands.data()));
   s.touchedTexts.clear();
 
   std::vector<SimilarityHit>& included = q.included;
