@@ -230,11 +230,17 @@ std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedT
   // A pattern that starts or ends with literal text matches only a query that
   // starts or ends with it: two comparisons turn most patterns away.
   const std::u32string& chars = query.chars;
+  // The first (last) characters are compared before the whole literal.
   const PatternSegment& first = pattern.segments.front();
-  if (!first.isSlot && !std::equal(first.literal.begin(), first.literal.end(), chars.begin())) return std::nullopt;
+  if (!first.isSlot && !first.literal.empty() &&
+      (first.literal.front() != chars.front() ||
+       !std::equal(first.literal.begin(), first.literal.end(), chars.begin()))) {
+    return std::nullopt;
+  }
   const PatternSegment& last = pattern.segments.back();
-  if (!last.isSlot &&
-      !std::equal(last.literal.begin(), last.literal.end(), chars.end() - static_cast<long>(last.literal.size()))) {
+  if (!last.isSlot && !last.literal.empty() &&
+      (last.literal.back() != chars.back() ||
+       !std::equal(last.literal.begin(), last.literal.end(), chars.end() - static_cast<long>(last.literal.size())))) {
     return std::nullopt;
   }
   // Every literal part must occur somewhere: most other patterns fail here,

@@ -38,8 +38,19 @@ class JsonWriter {
 
   JsonWriter& key(std::string_view name) {
     beforeValue();
-    appendEscaped(name);
-    put(':');
+    if (name.size() + 3 <= kStageSize - staged_ && isPlainText(name)) {
+      // The usual key (short, plain ASCII) goes to the staging area at once.
+      char* out = stage_ + staged_;
+      *out++ = '"';
+      if (!name.empty()) std::memcpy(out, name.data(), name.size());
+      out += name.size();
+      *out++ = '"';
+      *out++ = ':';
+      staged_ = static_cast<std::size_t>(out - stage_);
+    } else {
+      appendEscaped(name);
+      put(':');
+    }
     afterKey_ = true;
     return *this;
   }
@@ -123,6 +134,13 @@ class JsonWriter {
   // Bytes that stand for themselves in a JSON string: printable ASCII but the
   // quote and the backslash.
   static bool isPlainAscii(unsigned char byte) { return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\'; }
+
+  static bool isPlainText(std::string_view text) {
+    for (const char byte : text) {
+      if (!isPlainAscii(static_cast<unsigned char>(byte))) return false;
+    }
+    return true;
+  }
 
   // A well-formed three-byte sequence whose lead byte puts no bound on the
   // second byte beyond a continuation byte (E1-EC, EE, EF: most of the BMP,

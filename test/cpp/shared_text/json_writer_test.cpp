@@ -45,6 +45,10 @@ TEST(JsonWriter, LongTextsComeOutWholeThroughTheStagingArea) {
   deskpet::JsonWriter json;
   json.beginArray().string(text).string(std::string(300, 'y')).endArray();
   EXPECT_EQ(json.take(), expected);
+  // Keys take a shorter way when plain and short; the others are escaped.
+  deskpet::JsonWriter keys;
+  keys.beginObject().key("q\"\n").null().key(std::string(300, 'k')).integer(1).key("").null().endObject();
+  EXPECT_EQ(keys.take(), "{\"q\\\"\\n\":null,\"" + std::string(300, 'k') + "\":1,\"\":null}");
 }
 
 // fixedDecimals gives what std::to_chars gives, or leaves the value to it.
