@@ -62,9 +62,15 @@ std::string fixed(double value) {
 }
 
 std::string describeMatch(const RouteCandidate& c) {
-  std::string text = "closest command \"" + c.command->name + "\" (similarity " + fixed(c.similarity);
-  if (c.pattern != nullptr) text += ", pattern \"" + c.pattern->source + "\"";
-  return text + ")";
+  // Built in one string of the right size: this runs for several candidates per route.
+  const std::string similarity = fixed(c.similarity);
+  std::string text;
+  text.reserve(32 + c.command->name.size() + similarity.size() +
+               (c.pattern != nullptr ? 12 + c.pattern->source.size() : 0));
+  text.append("closest command \"").append(c.command->name).append("\" (similarity ").append(similarity);
+  if (c.pattern != nullptr) text.append(", pattern \"").append(c.pattern->source).append("\"");
+  text.append(")");
+  return text;
 }
 
 double combine(const RouteScores& s, const Weights& w) {
