@@ -184,6 +184,40 @@ void readSpeakerVerbs(const std::u32string& text, QueryForm& form) {
   }
 }
 
+// Words that report what happens or happened ("电脑刚才自己重启了", "屏幕老是变暗"),
+// and a statement that ends in 了 without asking: something about to happen
+// ("电脑要关机了", "快没电了") or what the speaker did ("我关机了"). A request that
+// ends in 了 asks through its form: 把…了, 帮我…了, …就行了.
+void readReports(const std::u32string& text, QueryForm& form) {
+  static const WordTable kReportWords = {U"已经", U"突然", U"自己", U"老是", U"总是",
+                                         U"动不动", U"居然", U"竟然", U"经常", U"莫名"};
+  // 刚才 reports only in a statement of what happened; "取消刚才的倒计时" refers.
+  static const WordTable kJustNow = {U"刚才", U"刚刚"};
+  static const WordTable kAsking = {U"把", U"帮", U"给我", U"请", U"让", U"麻烦", U"替我"};
+  static const WordTable kDoneTails = {U"就行了", U"就好了", U"可以了", U"行了", U"好了", U"算了", U"得了"};
+  const bool endsDone = text.size() >= 3 && (text.back() == U'了' || text.back() == U'啦');
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (wordAt(text, pos, kReportWords) != 0 || (endsDone && wordAt(text, pos, kJustNow) != 0)) {
+      form.reports.push_back(pos);
+    }
+  }
+  if (!endsDone || form.politeRequest) return;
+  if (containsAny(text, kAsking) || wordBefore(text, text.size(), kDoneTails) != 0) return;
+  bool imminent = false;
+  for (std::size_t pos = 0; pos + 1 < text.size(); ++pos) {
+    const char32_t c = text[pos];
+    // "不要关机了", "闹钟不需要了": a negated wish, not something about to happen.
+    const bool negated = (pos > 0 && (text[pos - 1] == U'不' || text[pos - 1] == U'别')) ||
+                         (pos > 1 && text[pos - 2] == U'不');
+    if (c == U'要' && !negated) imminent = true;
+    if (c == U'快' && text[pos + 1] != U'点' && text[pos + 1] != U'些' && (pos == 0 || text[pos - 1] != U'赶')) {
+      imminent = true;
+    }
+  }
+  const bool speaker = !form.speakerVerbs.empty();
+  if (imminent || speaker) form.reports.push_back(text.size() - 1);
+}
+
 }  // namespace
 
 const char* questionName(QuestionKind kind) {
@@ -213,6 +247,7 @@ QueryForm readQueryForm(std::string_view raw, const std::u32string& text) {
   }
   readNegations(text, form);
   readSpeakerVerbs(text, form);
+  readReports(text, form);
   form.wish = text.find_first_of(U"要想用需") != std::u32string::npos;
   return form;
 }

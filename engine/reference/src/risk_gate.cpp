@@ -32,6 +32,7 @@ constexpr const char* kNoOperation = "the request does not say what to do to it"
 constexpr const char* kNegated = "the request negates what the command does";
 constexpr const char* kNoThing = "the request does not name what the command acts on";
 constexpr const char* kRival = "another command fits the request about as well";
+constexpr const char* kReported = "the request says what happens to the machine; it does not ask for it";
 
 GateDecision hold(const char* reason, bool aboutCoverage = false, bool looseMatch = false) {
   return GateDecision{false, reason, aboutCoverage, looseMatch};
@@ -56,6 +57,7 @@ GateDecision admitChange(const Evidence& e, const QueryForm& form, const Strictn
   if (form.question == QuestionKind::Asking && !e.phrasesQuestion) {
     return hold("a question, not a request to change the machine");
   }
+  if (e.reported) return hold(kReported);
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
   if (!e.coverage.directionExplained) return hold(kOtherDirection, true);
@@ -76,6 +78,7 @@ GateDecision admitDestructive(const Evidence& e, const QueryForm& form, const St
   if (form.question != QuestionKind::None && !e.phrasesQuestion) {
     return hold("a question, never a request to shut down or close");
   }
+  if (e.reported) return hold(kReported);
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
   if (!e.coverage.directionExplained) return hold(kOtherDirection, true);

@@ -140,6 +140,7 @@ class QueryRouter {
   bool rivalFits(const RouteCandidate& c, const Coverage& coverage) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
   bool speakerDoes(const Command& command) const;
+  bool reports(std::size_t begin, std::size_t end) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
   bool claims(const RouteCandidate& c, bool explicitForm) const;
@@ -643,7 +644,15 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   }
   e.phrasesQuestion = phrasesQuestion(c);
   e.speakerActs = speakerDoes(*c.command);
+  e.reported = reports(0, query_.size());
   return e;
+}
+
+// Whether query[begin, end) holds a word that reports what happens rather than
+// asks for it ("电脑刚才自己重启了", "我电脑要关机了").
+bool QueryRouter::reports(std::size_t begin, std::size_t end) const {
+  return std::any_of(form_.reports.begin(), form_.reports.end(),
+                     [begin, end](std::size_t at) { return at >= begin && at < end; });
 }
 
 // The gate's decision on the candidate. Two pieces of evidence for a command
@@ -822,6 +831,7 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
     }
     e.phrasesQuestion = phrasesQuestion(c);
     e.speakerActs = speakerDoes(*c.command);
+    e.reported = reports(begin, end);
     e.alternative = alternative;
     if (e.similarity < kClauseSimilarity || !admitLocalRun(c.command->risk, e, form_, strictness_).run) continue;
     const bool unique = std::none_of(d_.candidates.begin(), d_.candidates.end(), [&](const RouteCandidate& other) {
