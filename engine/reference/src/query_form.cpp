@@ -174,7 +174,7 @@ void readCorrection(const std::u32string& text, QueryForm& form) {
 // ("给我", "陪我", "让我"), followed by words of will, time or manner and then
 // the verb.
 void readSpeakerVerbs(const std::u32string& text, QueryForm& form) {
-  static constexpr std::u32string_view kTakesObject = U"给帮陪跟和让叫替对被带教告逗哄抱喊请";
+  static constexpr std::u32string_view kTakesObject = U"给帮陪跟和让叫替对被带教告逗哄抱喊请找";
   static constexpr std::u32string_view kBeforeVerb = U"们要想也先去得还准备就会该都又再马上这就";
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
     if (text[pos] != U'我' || (pos > 0 && kTakesObject.find(text[pos - 1]) != std::u32string_view::npos)) continue;

@@ -781,7 +781,9 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
   // command makes a request of the query too ("把屏幕截下来").
   const bool claimedByRequest = heldBack != nullptr && heldBack->command->target != CommandTarget::Chat &&
                                 heldBack->similarity >= kDelegateFloor && !speakerDoes(*heldBack->command);
-  const bool commandLike = signals_.imperative || signals_.multiStep || claimedByRequest;
+  // A request of one clause that reports what happens ("我电脑要关机了") is conversation.
+  const bool reported = form_.clauseStarts.empty() && reports(0, query_.size());
+  const bool commandLike = (signals_.imperative || signals_.multiStep || claimedByRequest) && !reported;
   const bool question =
       form_.question != QuestionKind::None || (signals_.openEnded >= kChatOpenEnded && !signals_.imperative);
   if (commandLike && !question) {
