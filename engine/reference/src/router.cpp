@@ -101,6 +101,8 @@ bool reportable(const RouteCandidate& c) {
 }
 
 std::size_t kindWordLength(const std::u32string& query, std::size_t begin, std::size_t end);
+bool isLatinOrDigit(char32_t c);
+bool oneEditApart(std::u32string_view a, std::u32string_view b);
 std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end);
 
 class QueryRouter {
@@ -128,6 +130,7 @@ class QueryRouter {
   std::optional<Reading> readMedia() const;
   std::optional<Reading> mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const;
   std::optional<Reading> readOpen() const;
+  std::optional<Reading> kindOpener(std::size_t begin, std::size_t end) const;
   bool partlyKnown(std::size_t begin, std::size_t end) const;
   std::string notAName(std::size_t begin, std::size_t end) const;
   bool holdsCommandWord(std::size_t begin, std::size_t end) const;
@@ -373,6 +376,7 @@ std::optional<Reading> QueryRouter::readOpen() const {
     std::string why = "opening \"" + cut(open->nameBegin, open->nameEnd) + "\", the app of \"" + c.command->name + "\"";
     return Reading{std::move(c), std::move(why)};
   }
+  if (auto kind = kindOpener(open->nameBegin, open->nameEnd); kind && !website) return kind;
   if (programmeKind(name) == MediaKind::Channel || isBroadcast(name)) {
     return mediaReading(programmeKind(name).value_or(MediaKind::Spoken), open->nameBegin, open->nameEnd);
   }
@@ -386,6 +390,27 @@ std::optional<Reading> QueryRouter::readOpen() const {
   if (!c) return std::nullopt;
   std::string why = "opening \"" + c->slots.front().second + "\", a name no command knows";
   return Reading{std::move(*c), std::move(why)};
+}
+
+// A name that ends in the word for a kind of app that a built-in command opens
+// ("QQ浏览器", "网易邮箱"): an app of that kind by its brand, which that command
+// opens.
+std::optional<Reading> QueryRouter::kindOpener(std::size_t begin, std::size_t end) const {
+  static const WordTable kKinds = {U"浏览器", U"邮箱"};
+  const std::size_t n = wordBefore(std::u32string_view(query_.chars).substr(0, end), end, kKinds);
+  if (n == 0 || n >= end - begin) return std::nullopt;
+  const auto owners = snapshot_.keywordOwners.find(query_.chars.substr(end - n, n));
+  if (owners == snapshot_.keywordOwners.end()) return std::nullopt;
+  for (const uint32_t position : owners->second) {
+    const Command& command = *snapshot_.active[position];
+    if (command.target != CommandTarget::Local || command.action.size() < 2 || !command.hasActionType("open_app")) {
+      continue;
+    }
+    RouteCandidate c = candidateFor(snapshot_, position, query_);
+    std::string why = "opening \"" + cut(begin, end) + "\", an app of the kind that \"" + command.name + "\" opens";
+    return Reading{std::move(c), std::move(why)};
+  }
+  return std::nullopt;
 }
 
 // Why query[begin, end) is not plainly the name of an app that no command
@@ -434,6 +459,9 @@ bool QueryRouter::holdsCommandWord(std::size_t begin, std::size_t end) const {
 // 微信, a slip of speech recognition).
 bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
+  // Pairs of Latin letters are no words: "pycharm" shares "ch" with chrome and
+  // "ar" with safari, and is still another app.
+  const bool latin = std::all_of(name.begin(), name.end(), isLatinOrDigit);
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
     // A name half made of the words of a programme, a service or a topic that
@@ -441,7 +469,8 @@ bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
     const bool delegated = command.target == CommandTarget::Llm;
     if (command.target == CommandTarget::Chat) continue;
     if (!delegated && command.action.size() < 2) continue;
-    if (c.similarity >= kMinReportedSimilarity && covered().cover(command, begin, end).share() >= kNamePartlyKnown) {
+    if (!latin && c.similarity >= kMinReportedSimilarity &&
+        covered().cover(command, begin, end).share() >= kNamePartlyKnown) {
       return true;
     }
     if (delegated) continue;
@@ -486,7 +515,8 @@ bool QueryRouter::knownApp(std::size_t begin, std::size_t end) const {
 // closes in one Han character only ("为信" for 微信): a slip of speech recognition.
 bool QueryRouter::misheard(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
-  if (name.size() < 2 || !isHan(name.front())) return false;
+  const bool latin = std::all_of(name.begin(), name.end(), isLatinOrDigit);
+  if (name.size() < 2 || !(isHan(name.front()) || latin)) return false;
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
     if (command.target != CommandTarget::Local || command.action.size() < 2 ||
@@ -494,13 +524,29 @@ bool QueryRouter::misheard(std::size_t begin, std::size_t end) const {
       continue;
     }
     for (const std::u32string& keyword : command.normalizedKeywords) {
-      if (keyword.size() != name.size()) continue;
+      // "chrom", "crome": a Latin name one letter off a long Latin keyword.
+      if (latin && keyword.size() >= 4 && name.size() >= 3 && oneEditApart(name, keyword)) return true;
+      if (latin || keyword.size() != name.size()) continue;
       std::size_t differences = 0;
       for (std::size_t i = 0; i < name.size(); ++i) differences += keyword[i] != name[i] ? 1 : 0;
       if (differences == 1) return true;
     }
   }
   return false;
+}
+
+bool isLatinOrDigit(char32_t c) {
+  return (c >= U'a' && c <= U'z') || (c >= U'0' && c <= U'9');
+}
+
+// Whether one letter inserted, dropped or replaced turns `a` into `b`.
+bool oneEditApart(std::u32string_view a, std::u32string_view b) {
+  if (a.size() > b.size()) std::swap(a, b);
+  if (b.size() - a.size() > 1 || a == b) return false;
+  std::size_t i = 0;
+  while (i < a.size() && a[i] == b[i]) ++i;
+  const std::u32string_view restA = a.substr(std::min(a.size(), a.size() == b.size() ? i + 1 : i));
+  return restA == b.substr(i + 1);
 }
 
 // Whether the command is something the pet does (dance, rest, hide…) and the
