@@ -32,6 +32,7 @@ constexpr const char* kNoOperation = "the request does not say what to do to it"
 constexpr const char* kNegated = "the request negates what the command does";
 constexpr const char* kNoThing = "the request does not name what the command acts on";
 constexpr const char* kRival = "another command fits the request about as well";
+constexpr const char* kWantsAnApp = "the request asks for an app, not for what the command does";
 constexpr const char* kReported = "the request says what happens to the machine; it does not ask for it";
 
 GateDecision hold(const char* reason, bool aboutCoverage = false, bool looseMatch = false) {
@@ -54,6 +55,7 @@ GateDecision admitCommandForm(const Evidence& e, const Strictness& s) {
 }
 
 GateDecision admitChange(const Evidence& e, const QueryForm& form, const Strictness& s) {
+  if (e.wantsAnApp) return hold(kWantsAnApp);
   if (form.question == QuestionKind::Asking && !e.phrasesQuestion) {
     return hold("a question, not a request to change the machine");
   }
@@ -75,6 +77,7 @@ GateDecision admitChange(const Evidence& e, const QueryForm& form, const Strictn
 }
 
 GateDecision admitDestructive(const Evidence& e, const QueryForm& form, const Strictness& s) {
+  if (e.wantsAnApp) return hold(kWantsAnApp);
   if (form.question != QuestionKind::None && !e.phrasesQuestion) {
     return hold("a question, never a request to shut down or close");
   }

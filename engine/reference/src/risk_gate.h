@@ -33,6 +33,7 @@ struct Evidence {
   bool speakerActs = false;  // the command is something the pet does, and the user says they do it ("我要睡觉了")
   bool rivalFits = false;    // another command ranks about as high and explains the request as well
   bool reported = false;     // the request reports what happens ("电脑要关机了"), it does not ask for it
+  bool wantsAnApp = false;   // the request names an app ("录屏软件") and the command does something else
 };
 
 struct GateDecision {

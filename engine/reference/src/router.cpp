@@ -144,6 +144,7 @@ class QueryRouter {
   bool phrasesQuestion(const RouteCandidate& c) const;
   bool speakerDoes(const Command& command) const;
   bool reports(std::size_t begin, std::size_t end) const;
+  bool wantsAnApp(const Command& command) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
   bool claims(const RouteCandidate& c, bool explicitForm) const;
@@ -691,7 +692,24 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   e.phrasesQuestion = phrasesQuestion(c);
   e.speakerActs = speakerDoes(*c.command);
   e.reported = reports(0, query_.size());
+  e.wantsAnApp = wantsAnApp(*c.command);
   return e;
+}
+
+// Whether the request names an app by a word for one (录屏软件, 截图工具, 计时器app)
+// that the command, which does something other than open or close an app,
+// does not know: the user wants the app, not the command's action.
+bool QueryRouter::wantsAnApp(const Command& command) const {
+  static const WordTable kAppWords = {U"软件", U"程序", U"应用", U"app", U"客户端", U"工具"};
+  if (command.hasActionType("open_app") || command.hasActionType("close_app") ||
+      command.hasActionType("open_website") || command.hasActionType("open_folder")) {
+    return false;
+  }
+  for (std::size_t pos = 0; pos < query_.size(); ++pos) {
+    const std::size_t n = wordAt(query_.chars, pos, kAppWords);
+    if (n != 0 && !knowsWords(command, query_.chars.substr(pos, n))) return true;
+  }
+  return false;
 }
 
 // Whether query[begin, end) holds a word that reports what happens rather than
