@@ -103,6 +103,7 @@ bool reportable(const RouteCandidate& c) {
 std::size_t kindWordLength(const std::u32string& query, std::size_t begin, std::size_t end);
 bool isLatinOrDigit(char32_t c);
 bool oneEditApart(std::u32string_view a, std::u32string_view b);
+bool zeroLevel(const std::u32string& query, std::size_t begin, std::size_t end);
 std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end);
 
 class QueryRouter {
@@ -145,6 +146,7 @@ class QueryRouter {
   bool speakerDoes(const Command& command) const;
   bool reports(std::size_t begin, std::size_t end) const;
   bool wantsAnApp(const Command& command) const;
+  bool levelZero(const RouteCandidate& c) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
   bool claims(const RouteCandidate& c, bool explicitForm) const;
@@ -600,6 +602,13 @@ bool definiteTime(const std::u32string& query, std::size_t begin, std::size_t en
   return false;
 }
 
+// Whether query[begin, end) is a number of zero ("0", "00", "零").
+bool zeroLevel(const std::u32string& query, std::size_t begin, std::size_t end) {
+  if (begin >= end) return false;
+  return std::all_of(query.begin() + static_cast<long>(begin), query.begin() + static_cast<long>(end),
+                     [](char32_t c) { return c == U'0' || c == U'零'; });
+}
+
 // Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
 // a generic pattern's literal text, not part of the name.
 // The length of such a word at the end of query[begin, end), or 0.
@@ -693,7 +702,22 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   e.speakerActs = speakerDoes(*c.command);
   e.reported = reports(0, query_.size());
   e.wantsAnApp = wantsAnApp(*c.command);
+  e.levelZero = levelZero(c);
   return e;
+}
+
+// Whether a number slot of the candidate's pattern holds zero ("音量调到0"): a
+// level of zero is muting or switching off, which another command does, and
+// which one the user means is not plain.
+bool QueryRouter::levelZero(const RouteCandidate& c) const {
+  if (c.pattern == nullptr) return false;
+  std::size_t slot = 0;
+  for (const PatternSegment& segment : c.pattern->segments) {
+    if (!segment.isSlot || slot >= c.slotSpans.size()) continue;
+    const auto [begin, end] = c.slotSpans[slot++];
+    if (segment.kind == SlotKind::Number && zeroLevel(query_.chars, begin, end)) return true;
+  }
+  return false;
 }
 
 // Whether the request names an app by a word for one (录屏软件, 截图工具, 计时器app)
