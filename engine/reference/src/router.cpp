@@ -522,10 +522,18 @@ bool QueryRouter::misheard(std::size_t begin, std::size_t end) const {
   if (name.size() < 2 || !(isHan(name.front()) || latin)) return false;
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
-    if (command.target != CommandTarget::Local || command.action.size() < 2 ||
-        !(command.hasActionType("open_app") || command.hasActionType("close_app"))) {
-      continue;
+    if (command.target != CommandTarget::Local) continue;
+    const bool app = command.hasActionType("open_app") || command.hasActionType("close_app");
+    if (!app && !takesAName(command) && command.risk != RiskClass::None && !latin) {
+      // "打开蓝芽": the thing of a command that changes the machine, misheard.
+      for (const std::u32string& keyword : command.normalizedKeywords) {
+        if (keyword.size() == 2 && name.size() == 2 && isHan(keyword[0]) && isHan(keyword[1]) &&
+            (keyword[0] == name[0]) != (keyword[1] == name[1])) {
+          return true;
+        }
+      }
     }
+    if (command.action.size() < 2 || !app) continue;
     for (const std::u32string& keyword : command.normalizedKeywords) {
       // "chrom", "crome": a Latin name one letter off a long Latin keyword.
       if (latin && keyword.size() >= 4 && name.size() >= 3 && oneEditApart(name, keyword)) return true;
