@@ -136,6 +136,7 @@ class QueryRouter {
   std::string notAName(std::size_t begin, std::size_t end) const;
   bool holdsCommandWord(std::size_t begin, std::size_t end) const;
   bool misheard(std::size_t begin, std::size_t end) const;
+  bool onlyIn(char32_t c, const std::u32string& keyword) const;
   bool knownApp(std::size_t begin, std::size_t end) const;
   bool holdsNames(const RouteCandidate& c) const;
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
@@ -528,7 +529,8 @@ bool QueryRouter::misheard(std::size_t begin, std::size_t end) const {
       // "打开蓝芽": the thing of a command that changes the machine, misheard.
       for (const std::u32string& keyword : command.normalizedKeywords) {
         if (keyword.size() == 2 && name.size() == 2 && isHan(keyword[0]) && isHan(keyword[1]) &&
-            (keyword[0] == name[0]) != (keyword[1] == name[1])) {
+            (keyword[0] == name[0]) != (keyword[1] == name[1]) &&
+            onlyIn(keyword[0] == name[0] ? keyword[0] : keyword[1], keyword)) {
           return true;
         }
       }
@@ -544,6 +546,19 @@ bool QueryRouter::misheard(std::size_t begin, std::size_t end) const {
     }
   }
   return false;
+}
+
+// Whether the character stands in no local command's keyword but `keyword`: a character that
+// many keywords share (音 of 音量, 静音, 音乐) says too little to hear a slip in
+// a name (抖音 is an app, not 静音 misheard).
+bool QueryRouter::onlyIn(char32_t c, const std::u32string& keyword) const {
+  for (const auto& [other, owners] : snapshot_.keywordOwners) {
+    if (other == keyword || other.find(c) == std::u32string::npos) continue;
+    for (const uint32_t position : owners) {
+      if (snapshot_.active[position]->target == CommandTarget::Local) return false;
+    }
+  }
+  return true;
 }
 
 bool isLatinOrDigit(char32_t c) {
