@@ -201,6 +201,12 @@ void readReports(const std::u32string& text, QueryForm& form) {
       form.reports.push_back(pos);
     }
   }
+  // "我开了静音": what the speaker did.
+  for (const std::size_t verb : form.speakerVerbs) {
+    if (verb + 1 < text.size() && (text[verb + 1] == U'了' || (verb + 2 < text.size() && text[verb + 2] == U'了'))) {
+      form.reports.push_back(verb);
+    }
+  }
   if (!endsDone || form.politeRequest) return;
   if (containsAny(text, kAsking) || wordBefore(text, text.size(), kDoneTails) != 0) return;
   bool imminent = false;
@@ -216,6 +222,17 @@ void readReports(const std::u32string& text, QueryForm& form) {
   }
   const bool speaker = !form.speakerVerbs.empty();
   if (imminent || speaker) form.reports.push_back(text.size() - 1);
+}
+
+// A word of direction after a word of degree says how something is: "声音有点大"
+// wants it lower, "屏幕太暗了" brighter.
+void readStates(const std::u32string& text, QueryForm& form) {
+  static const WordTable kDegrees = {U"太", U"有点", U"有些", U"好", U"很", U"挺", U"特别", U"这么", U"那么", U"超"};
+  static constexpr std::u32string_view kStates = U"大小高低亮暗响";
+  for (std::size_t pos = 1; pos < text.size(); ++pos) {
+    if (kStates.find(text[pos]) == std::u32string_view::npos) continue;
+    if (wordBefore(std::u32string_view(text).substr(0, pos), pos, kDegrees) != 0) form.states.push_back(pos);
+  }
 }
 
 }  // namespace
@@ -248,6 +265,7 @@ QueryForm readQueryForm(std::string_view raw, const std::u32string& text) {
   readNegations(text, form);
   readSpeakerVerbs(text, form);
   readReports(text, form);
+  readStates(text, form);
   form.wish = text.find_first_of(U"要想用需") != std::u32string::npos;
   return form;
 }

@@ -57,6 +57,7 @@ GateDecision admitCommandForm(const Evidence& e, const Strictness& s) {
 GateDecision admitChange(const Evidence& e, const QueryForm& form, const Strictness& s) {
   if (e.wantsAnApp) return hold(kWantsAnApp);
   if (e.levelZero) return hold("a level of zero: muting or switching off, which another command does");
+  if (e.stateOnly) return hold("the request says how things are; its word of direction is no operation");
   if (form.question == QuestionKind::Asking && !e.phrasesQuestion) {
     return hold("a question, not a request to change the machine");
   }

@@ -148,6 +148,7 @@ class QueryRouter {
   bool reports(std::size_t begin, std::size_t end) const;
   bool wantsAnApp(const Command& command) const;
   bool levelZero(const RouteCandidate& c) const;
+  bool stateOnly(const Command& command) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
   bool claims(const RouteCandidate& c, bool explicitForm) const;
@@ -726,7 +727,18 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   e.reported = reports(0, query_.size());
   e.wantsAnApp = wantsAnApp(*c.command);
   e.levelZero = levelZero(c);
+  e.stateOnly = stateOnly(*c.command);
   return e;
+}
+
+// Whether a word of direction that the command uses says how things are
+// ("声音有点大": loud now, so not louder) in words the command does not use
+// itself ("屏幕太暗了" is an example of brightening).
+bool QueryRouter::stateOnly(const Command& command) const {
+  for (const std::size_t at : form_.states) {
+    if (knowsCharacter(command, query_.chars[at]) && !knowsWords(command, query_.chars.substr(at - 1, 2))) return true;
+  }
+  return false;
 }
 
 // Whether a number slot of the candidate's pattern holds zero ("音量调到0"): a
