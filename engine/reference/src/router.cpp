@@ -183,6 +183,7 @@ class QueryRouter {
   QueryForm form_;
   mutable std::optional<CoveredQuery> words_;  // made when first needed
   bool allowCompound_;
+  bool complaint_ = false;  // a command was held back because the request says how things are
   const Strictness& strictness_;
   RouteDecision d_;
 };
@@ -890,6 +891,14 @@ bool QueryRouter::claims(const RouteCandidate& c, bool explicitForm) const {
 // No command is chosen: the LLM path for requests, chat for the rest. A command
 // of the LLM or chat that claims the query is taken first.
 void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* heldBack) {
+  // "声音有点大": a complaint about the machine asks for a change that the LLM
+  // reads, not for small talk.
+  if (complaint_ && form_.question == QuestionKind::None) {
+    d_.target = CommandTarget::Llm;
+    d_.confidence = std::clamp(1.0 - d_.scores.combined, 0.0, 1.0);
+    d_.reasoning = prefix + "; a complaint about how the machine is: a request the LLM should resolve";
+    return;
+  }
   for (const RouteCandidate& c : d_.candidates) {
     if (&c == heldBack || c.command->target == CommandTarget::Local || signals_.multiStep) continue;
     if (claims(c, false)) {
@@ -1002,6 +1011,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   // the query if it changes the machine: the ranking was already unsure.
   evidence.alternative = alternative;
   const GateDecision gate = belowThreshold ? GateDecision{false, "", true} : admit(c, evidence, true);
+  if (!gate.run && evidence.stateOnly) complaint_ = true;
   if (!gate.run && gate.aboutCoverage && !explicitForm) {
     // One clause may be the request and the others what led to it ("电脑卡住了
     // 打开任务管理器").
@@ -1101,6 +1111,8 @@ void QueryRouter::decideByRank() {
     const RouteCandidate& c = d_.candidates[i];
     if (!reportable(c)) break;
     if (i > 0 && slotsNameAHeldCommand(c, i)) break;
+    // A complaint about the machine is no small talk ("声音有点大").
+    if (i > 0 && complaint_ && c.command->target == CommandTarget::Chat) continue;
     Verdict v = judge(c, false, i == 0, i > 0);
     if (v.serve && v.target == CommandTarget::Local && c.command->risk != RiskClass::None && i == 0) {
       if (const RouteCandidate* rival = equallyFitting(c)) {
