@@ -135,6 +135,30 @@ const classCases = [
   ['连一下蓝牙耳机', 'local', '连接蓝牙耳机'],
   ['每天十点关机', 'llm', '!定时关机'],
   ['十点关机', 'local', '定时关机', { time: '十点' }],
+  // A statement about the machine or about what the speaker did asks for nothing;
+  // a word of direction after a word of degree says how things are.
+  ['我电脑要关机了', 'chat', '!关机'],
+  ['电脑刚才自己重启了', 'chat', '!重启电脑'],
+  ['我开了静音', 'chat', '!静音'],
+  ['声音有点大', 'llm', '!调高音量'],
+  ['声音小了', 'llm', '!调低音量'],
+  ['屏幕太暗了', 'local', '调高亮度'],
+  // Other names of built-in apps: a brand of browser or mail opens the built-in
+  // app, a calendar brand, a slip of a command's thing and a feature are no apps.
+  ['打开safari', 'local', '打开浏览器'],
+  ['打开搜狗浏览器', 'local', '打开浏览器'],
+  ['打开foxmail', 'local', '打开邮箱'],
+  ['打开万年历', 'llm', '!打开应用'],
+  ['打开蓝芽', 'llm', '!打开应用'],
+  ['打开chrom', 'llm', '!打开应用'],
+  ['打开字幕', 'llm', '!打开应用'],
+  ['打开抖音', 'local', '打开应用', { app: '抖音' }],
+  ['打开pycharm', 'local', '打开应用', { app: 'pycharm' }],
+  // An app asked for by a word for one is not its command's action; siblings
+  // that a request does not tell apart run neither.
+  ['打开录屏软件', 'llm', '!录屏'],
+  ['音量调到0', 'llm', '!设置音量'],
+  ['别放了', 'llm', '!暂停播放'],
 ];
 
 function matchesExpectation(reply, command) {

@@ -224,14 +224,23 @@ void readReports(const std::u32string& text, QueryForm& form) {
   if (imminent || speaker) form.reports.push_back(text.size() - 1);
 }
 
-// A word of direction after a word of degree says how something is: "声音有点大"
-// wants it lower, "屏幕太暗了" brighter.
+// A word of direction after a word of degree, or before 了 with no verb that
+// makes it so, says how something is: "声音有点大" and "声音大了" want it lower,
+// "屏幕太暗了" brighter; "声音调大了" and "开大点" ask.
 void readStates(const std::u32string& text, QueryForm& form) {
-  static const WordTable kDegrees = {U"太", U"有点", U"有些", U"好", U"很", U"挺", U"特别", U"这么", U"那么", U"超"};
+  static const WordTable kDegrees = {U"太", U"有点", U"有些", U"好", U"很", U"挺", U"特别",
+                                     U"这么", U"那么", U"超", U"过", U"偏", U"真"};
   static constexpr std::u32string_view kStates = U"大小高低亮暗响";
+  static constexpr std::u32string_view kMaking = U"调开关放弄搞加减降提拉变";
   for (std::size_t pos = 1; pos < text.size(); ++pos) {
     if (kStates.find(text[pos]) == std::u32string_view::npos) continue;
-    if (wordBefore(std::u32string_view(text).substr(0, pos), pos, kDegrees) != 0) form.states.push_back(pos);
+    const bool degree = wordBefore(std::u32string_view(text).substr(0, pos), pos, kDegrees) != 0;
+    // "别响了" asks to stop.
+    const bool become = pos + 1 < text.size() && text[pos + 1] == U'了' &&
+                        kMaking.find(text[pos - 1]) == std::u32string_view::npos &&
+                        kNegationCharacters.find(text[pos - 1]) == std::u32string_view::npos;
+    if (degree) form.states.push_back(pos - 1);
+    if (become) form.states.push_back(pos);
   }
 }
 

@@ -737,7 +737,10 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
 // itself ("屏幕太暗了" is an example of brightening).
 bool QueryRouter::stateOnly(const Command& command) const {
   for (const std::size_t at : form_.states) {
-    if (knowsCharacter(command, query_.chars[at]) && !knowsWords(command, query_.chars.substr(at - 1, 2))) return true;
+    const std::u32string pair = query_.chars.substr(at, 2);
+    const bool direction = isDirectionCharacter(pair[0]) ? knowsCharacter(command, pair[0])
+                                                          : knowsCharacter(command, pair[1]);
+    if (direction && !knowsWords(command, pair)) return true;
   }
   return false;
 }
