@@ -584,7 +584,11 @@ bool QueryRouter::speakerDoes(const Command& command) const {
   if (!command.hasActionType("pet")) return false;
   for (const std::size_t verb : form_.speakerVerbs) {
     const std::size_t length = std::min<std::size_t>(2, query_.size() - verb);
-    if (knowsWords(command, query_.chars.substr(verb, length))) return true;
+    // "我要换衣服": a verb of action that the command uses is the speaker's own.
+    const char32_t first = query_.chars[verb];
+    if (knowsWords(command, query_.chars.substr(verb, length)) || (isVerbCharacter(first) && knowsCharacter(command, first))) {
+      return true;
+    }
   }
   return false;
 }
