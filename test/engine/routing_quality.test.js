@@ -19,14 +19,15 @@ test.beforeEach(() => {
   assert.strictEqual(bridge.init(), true);
 });
 
-// Measured on the test half (both batches, 1,851 rows): 4 harmful routes
-// (0.22 %; 18 before this round's engine, 130 on the first batch before the
-// engine learnt risk classes), 85.8 % served as the held-out evaluation counts
-// it (a local label by its command or the LLM path) and 74.0 % strictly served
-// (a local label only by its command). The served target (at least 80 %) is
-// reached; the harmful target (at most 0.1 %) is not, so the floor is the
-// measured figure with a small margin and fails on a regression.
-const maxHarmfulRate = 0.0025;
+// Measured on the test half (both batches, 1,851 rows): 3 harmful routes
+// (0.16 %; 4 before this round's engine, 18 before the one before, 130 on the
+// first batch before the engine learnt risk classes), 85.9 % served as the
+// held-out evaluation counts it (a local label by its command or the LLM path)
+// and 74.0 % strictly served (a local label only by its command). The served
+// target (at least 80 %) is reached; the harmful target (at most 0.1 %) is not,
+// so the floor is the measured figure with a small margin and fails on a
+// regression.
+const maxHarmfulRate = 0.002;
 const minServedRate = 0.85;
 const minStrictRate = 0.73;
 

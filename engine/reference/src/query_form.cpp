@@ -189,7 +189,7 @@ void readSpeakerVerbs(const std::u32string& text, QueryForm& form) {
 // ("电脑要关机了", "快没电了") or what the speaker did ("我关机了"). A request that
 // ends in 了 asks through its form: 把…了, 帮我…了, …就行了.
 void readReports(const std::u32string& text, QueryForm& form) {
-  static const WordTable kReportWords = {U"已经", U"突然", U"自己", U"老是", U"总是",
+  static const WordTable kReportWords = {U"已经",   U"突然", U"自己", U"老是", U"总是",
                                          U"动不动", U"居然", U"竟然", U"经常", U"莫名"};
   // 刚才 reports only in a statement of what happened; "取消刚才的倒计时" refers.
   static const WordTable kJustNow = {U"刚才", U"刚刚"};
@@ -213,8 +213,8 @@ void readReports(const std::u32string& text, QueryForm& form) {
   for (std::size_t pos = 0; pos + 1 < text.size(); ++pos) {
     const char32_t c = text[pos];
     // "不要关机了", "闹钟不需要了": a negated wish, not something about to happen.
-    const bool negated = (pos > 0 && (text[pos - 1] == U'不' || text[pos - 1] == U'别')) ||
-                         (pos > 1 && text[pos - 2] == U'不');
+    const bool negated =
+        (pos > 0 && (text[pos - 1] == U'不' || text[pos - 1] == U'别')) || (pos > 1 && text[pos - 2] == U'不');
     if (c == U'要' && !negated) imminent = true;
     if (c == U'快' && text[pos + 1] != U'点' && text[pos + 1] != U'些' && (pos == 0 || text[pos - 1] != U'赶')) {
       imminent = true;
@@ -228,8 +228,8 @@ void readReports(const std::u32string& text, QueryForm& form) {
 // makes it so, says how something is: "声音有点大" and "声音大了" want it lower,
 // "屏幕太暗了" brighter; "声音调大了" and "开大点" ask.
 void readStates(const std::u32string& text, QueryForm& form) {
-  static const WordTable kDegrees = {U"太", U"有点", U"有些", U"好", U"很", U"挺", U"特别",
-                                     U"这么", U"那么", U"超", U"过", U"偏", U"真"};
+  static const WordTable kDegrees = {U"太",   U"有点", U"有些", U"好", U"很", U"挺", U"特别",
+                                     U"这么", U"那么", U"超",   U"过", U"偏", U"真"};
   static constexpr std::u32string_view kStates = U"大小高低亮暗响";
   static constexpr std::u32string_view kMaking = U"调开关放弄搞加减降提拉变";
   for (std::size_t pos = 1; pos < text.size(); ++pos) {

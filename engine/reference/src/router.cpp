@@ -586,7 +586,8 @@ bool QueryRouter::speakerDoes(const Command& command) const {
     const std::size_t length = std::min<std::size_t>(2, query_.size() - verb);
     // "我要换衣服": a verb of action that the command uses is the speaker's own.
     const char32_t first = query_.chars[verb];
-    if (knowsWords(command, query_.chars.substr(verb, length)) || (isVerbCharacter(first) && knowsCharacter(command, first))) {
+    if (knowsWords(command, query_.chars.substr(verb, length)) ||
+        (isVerbCharacter(first) && knowsCharacter(command, first))) {
       return true;
     }
   }
@@ -742,8 +743,8 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
 bool QueryRouter::stateOnly(const Command& command) const {
   for (const std::size_t at : form_.states) {
     const std::u32string pair = query_.chars.substr(at, 2);
-    const bool direction = isDirectionCharacter(pair[0]) ? knowsCharacter(command, pair[0])
-                                                          : knowsCharacter(command, pair[1]);
+    const bool direction =
+        isDirectionCharacter(pair[0]) ? knowsCharacter(command, pair[0]) : knowsCharacter(command, pair[1]);
     if (direction && !knowsWords(command, pair)) return true;
   }
   return false;
