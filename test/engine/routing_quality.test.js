@@ -19,15 +19,14 @@ test.beforeEach(() => {
   assert.strictEqual(bridge.init(), true);
 });
 
-// Measured on the test half (both batches, 1,851 rows): 3 harmful routes
-// (0.16 %; 4 before this round's engine, 18 before the one before, 130 on the
-// first batch before the engine learnt risk classes), 85.9 % served as the
+// Measured on the test half (both batches, 1,851 rows): 1 harmful route
+// (0.05 %; 4 before this round's engine, 18 before the one before, 130 on the
+// first batch before the engine learnt risk classes), 86.0 % served as the
 // held-out evaluation counts it (a local label by its command or the LLM path)
-// and 74.0 % strictly served (a local label only by its command). The served
-// target (at least 80 %) is reached; the harmful target (at most 0.1 %) is not,
-// so the floor is the measured figure with a small margin and fails on a
-// regression.
-const maxHarmfulRate = 0.002;
+// and 74.1 % strictly served (a local label only by its command). Both targets
+// (served at least 80 %, harmful at most 0.1 %) are reached; the floors fail on
+// a regression.
+const maxHarmfulRate = 0.001;
 const minServedRate = 0.85;
 const minStrictRate = 0.73;
 
