@@ -19,14 +19,14 @@ test.beforeEach(() => {
   assert.strictEqual(bridge.init(), true);
 });
 
-// Measured on the test half (both batches, 1,851 rows): 4 harmful routes
-// (0.22 %; 18 before this round's engine, 130 on the first batch before the
-// engine learnt risk classes), 85.8 % served as the held-out evaluation counts
-// it (a local label by its command or the LLM path) and 74.0 % strictly served
-// (a local label only by its command). The served target (at least 80 %) is
-// reached; the harmful target (at most 0.1 %) is not, so the floor is the
-// measured figure with a small margin and fails on a regression.
-const maxHarmfulRate = 0.0025;
+// Measured on the test half (both batches, 1,851 rows): 1 harmful route
+// (0.05 %; 4 before this round's engine, 18 before the one before, 130 on the
+// first batch before the engine learnt risk classes), 86.0 % served as the
+// held-out evaluation counts it (a local label by its command or the LLM path)
+// and 74.1 % strictly served (a local label only by its command). Both targets
+// (served at least 80 %, harmful at most 0.1 %) are reached; the floors fail on
+// a regression.
+const maxHarmfulRate = 0.001;
 const minServedRate = 0.85;
 const minStrictRate = 0.73;
 
@@ -135,6 +135,30 @@ const classCases = [
   ['连一下蓝牙耳机', 'local', '连接蓝牙耳机'],
   ['每天十点关机', 'llm', '!定时关机'],
   ['十点关机', 'local', '定时关机', { time: '十点' }],
+  // A statement about the machine or about what the speaker did asks for nothing;
+  // a word of direction after a word of degree says how things are.
+  ['我电脑要关机了', 'chat', '!关机'],
+  ['电脑刚才自己重启了', 'chat', '!重启电脑'],
+  ['我开了静音', 'chat', '!静音'],
+  ['声音有点大', 'llm', '!调高音量'],
+  ['声音小了', 'llm', '!调低音量'],
+  ['屏幕太暗了', 'local', '调高亮度'],
+  // Other names of built-in apps: a brand of browser or mail opens the built-in
+  // app, a calendar brand, a slip of a command's thing and a feature are no apps.
+  ['打开safari', 'local', '打开浏览器'],
+  ['打开搜狗浏览器', 'local', '打开浏览器'],
+  ['打开foxmail', 'local', '打开邮箱'],
+  ['打开万年历', 'llm', '!打开应用'],
+  ['打开蓝芽', 'llm', '!打开应用'],
+  ['打开chrom', 'llm', '!打开应用'],
+  ['打开字幕', 'llm', '!打开应用'],
+  ['打开抖音', 'local', '打开应用', { app: '抖音' }],
+  ['打开pycharm', 'local', '打开应用', { app: 'pycharm' }],
+  // An app asked for by a word for one is not its command's action; siblings
+  // that a request does not tell apart run neither.
+  ['打开录屏软件', 'llm', '!录屏'],
+  ['音量调到0', 'llm', '!设置音量'],
+  ['别放了', 'llm', '!暂停播放'],
 ];
 
 function matchesExpectation(reply, command) {

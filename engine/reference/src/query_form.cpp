@@ -174,13 +174,73 @@ void readCorrection(const std::u32string& text, QueryForm& form) {
 // ("给我", "陪我", "让我"), followed by words of will, time or manner and then
 // the verb.
 void readSpeakerVerbs(const std::u32string& text, QueryForm& form) {
-  static constexpr std::u32string_view kTakesObject = U"给帮陪跟和让叫替对被带教告逗哄抱喊请";
+  static constexpr std::u32string_view kTakesObject = U"给帮陪跟和让叫替对被带教告逗哄抱喊请找";
   static constexpr std::u32string_view kBeforeVerb = U"们要想也先去得还准备就会该都又再马上这就";
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
     if (text[pos] != U'我' || (pos > 0 && kTakesObject.find(text[pos - 1]) != std::u32string_view::npos)) continue;
     std::size_t verb = pos + 1;
     while (verb < text.size() && kBeforeVerb.find(text[verb]) != std::u32string_view::npos) ++verb;
     if (verb < text.size() && text[verb] != U'你') form.speakerVerbs.push_back(verb);
+  }
+}
+
+// Words that report what happens or happened ("电脑刚才自己重启了", "屏幕老是变暗"),
+// and a statement that ends in 了 without asking: something about to happen
+// ("电脑要关机了", "快没电了") or what the speaker did ("我关机了"). A request that
+// ends in 了 asks through its form: 把…了, 帮我…了, …就行了.
+void readReports(const std::u32string& text, QueryForm& form) {
+  static const WordTable kReportWords = {U"已经",   U"突然", U"自己", U"老是", U"总是",
+                                         U"动不动", U"居然", U"竟然", U"经常", U"莫名"};
+  // 刚才 reports only in a statement of what happened; "取消刚才的倒计时" refers.
+  static const WordTable kJustNow = {U"刚才", U"刚刚"};
+  static const WordTable kAsking = {U"把", U"帮", U"给我", U"请", U"让", U"麻烦", U"替我"};
+  static const WordTable kDoneTails = {U"就行了", U"就好了", U"可以了", U"行了", U"好了", U"算了", U"得了"};
+  const bool endsDone = text.size() >= 3 && (text.back() == U'了' || text.back() == U'啦');
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (wordAt(text, pos, kReportWords) != 0 || (endsDone && wordAt(text, pos, kJustNow) != 0)) {
+      form.reports.push_back(pos);
+    }
+  }
+  // "我开了静音": what the speaker did.
+  for (const std::size_t verb : form.speakerVerbs) {
+    if (verb + 1 < text.size() && (text[verb + 1] == U'了' || (verb + 2 < text.size() && text[verb + 2] == U'了'))) {
+      form.reports.push_back(verb);
+    }
+  }
+  if (!endsDone || form.politeRequest) return;
+  if (containsAny(text, kAsking) || wordBefore(text, text.size(), kDoneTails) != 0) return;
+  bool imminent = false;
+  for (std::size_t pos = 0; pos + 1 < text.size(); ++pos) {
+    const char32_t c = text[pos];
+    // "不要关机了", "闹钟不需要了": a negated wish, not something about to happen.
+    const bool negated =
+        (pos > 0 && (text[pos - 1] == U'不' || text[pos - 1] == U'别')) || (pos > 1 && text[pos - 2] == U'不');
+    if (c == U'要' && !negated) imminent = true;
+    if (c == U'快' && text[pos + 1] != U'点' && text[pos + 1] != U'些' && (pos == 0 || text[pos - 1] != U'赶')) {
+      imminent = true;
+    }
+  }
+  const bool speaker = !form.speakerVerbs.empty();
+  if (imminent || speaker) form.reports.push_back(text.size() - 1);
+}
+
+// A word of direction after a word of degree, or before 了 with no verb that
+// makes it so, says how something is: "声音有点大" and "声音大了" want it lower,
+// "屏幕太暗了" brighter; "声音调大了" and "开大点" ask.
+void readStates(const std::u32string& text, QueryForm& form) {
+  static const WordTable kDegrees = {U"太",   U"有点", U"有些", U"好", U"很", U"挺", U"特别",
+                                     U"这么", U"那么", U"超",   U"过", U"偏", U"真"};
+  static constexpr std::u32string_view kStates = U"大小高低亮暗响";
+  static constexpr std::u32string_view kMaking = U"调开关放弄搞加减降提拉变";
+  for (std::size_t pos = 1; pos < text.size(); ++pos) {
+    if (kStates.find(text[pos]) == std::u32string_view::npos) continue;
+    const bool degree = wordBefore(std::u32string_view(text).substr(0, pos), pos, kDegrees) != 0;
+    // "别响了" asks to stop.
+    const bool become = pos + 1 < text.size() && text[pos + 1] == U'了' &&
+                        kMaking.find(text[pos - 1]) == std::u32string_view::npos &&
+                        kNegationCharacters.find(text[pos - 1]) == std::u32string_view::npos;
+    if (degree) form.states.push_back(pos - 1);
+    if (become) form.states.push_back(pos);
   }
 }
 
@@ -213,6 +273,8 @@ QueryForm readQueryForm(std::string_view raw, const std::u32string& text) {
   }
   readNegations(text, form);
   readSpeakerVerbs(text, form);
+  readReports(text, form);
+  readStates(text, form);
   form.wish = text.find_first_of(U"要想用需") != std::u32string::npos;
   return form;
 }

@@ -34,6 +34,14 @@ struct QueryForm {
   // Where a verb whose subject is the speaker starts ("我要睡觉了" → 睡): what
   // the user says they do, which the pet is not asked to do.
   std::vector<std::size_t> speakerVerbs;
+  // Where words stand that report what happens or happened rather than ask for
+  // it: 已经, 刚才, 突然, 自己, 老是… ("电脑刚才自己重启了"), and the final 了 of a
+  // statement about the machine or the speaker ("电脑要关机了", "我关机了").
+  std::vector<std::size_t> reports;
+  // Where a pair of characters starts that says how something is rather than
+  // how it should be: a word of direction after a word of degree ("声音有点大",
+  // "屏幕太暗了") or before 了 ("声音大了"); the user wants the opposite.
+  std::vector<std::size_t> states;
   // Where the request starts again after a self-correction ("打开微信 不对 打开QQ"
   // → the position of the second 打开), or 0 when the speaker corrects nothing.
   std::size_t correctedFrom = 0;

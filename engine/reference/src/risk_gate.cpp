@@ -32,6 +32,8 @@ constexpr const char* kNoOperation = "the request does not say what to do to it"
 constexpr const char* kNegated = "the request negates what the command does";
 constexpr const char* kNoThing = "the request does not name what the command acts on";
 constexpr const char* kRival = "another command fits the request about as well";
+constexpr const char* kWantsAnApp = "the request asks for an app, not for what the command does";
+constexpr const char* kReported = "the request says what happens to the machine; it does not ask for it";
 
 GateDecision hold(const char* reason, bool aboutCoverage = false, bool looseMatch = false) {
   return GateDecision{false, reason, aboutCoverage, looseMatch};
@@ -53,9 +55,13 @@ GateDecision admitCommandForm(const Evidence& e, const Strictness& s) {
 }
 
 GateDecision admitChange(const Evidence& e, const QueryForm& form, const Strictness& s) {
+  if (e.wantsAnApp) return hold(kWantsAnApp);
+  if (e.levelZero) return hold("a level of zero: muting or switching off, which another command does");
+  if (e.stateOnly) return hold("the request says how things are; its word of direction is no operation");
   if (form.question == QuestionKind::Asking && !e.phrasesQuestion) {
     return hold("a question, not a request to change the machine");
   }
+  if (e.reported) return hold(kReported);
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
   if (!e.coverage.directionExplained) return hold(kOtherDirection, true);
@@ -73,9 +79,11 @@ GateDecision admitChange(const Evidence& e, const QueryForm& form, const Strictn
 }
 
 GateDecision admitDestructive(const Evidence& e, const QueryForm& form, const Strictness& s) {
+  if (e.wantsAnApp) return hold(kWantsAnApp);
   if (form.question != QuestionKind::None && !e.phrasesQuestion) {
     return hold("a question, never a request to shut down or close");
   }
+  if (e.reported) return hold(kReported);
   if (!e.coverage.negationExplained) return hold(kNegated);
   if (e.explicitForm) return {};
   if (!e.coverage.directionExplained) return hold(kOtherDirection, true);

@@ -32,6 +32,10 @@ struct Evidence {
   bool alternative = false;      // weighed after a better-ranked command was held back
   bool speakerActs = false;  // the command is something the pet does, and the user says they do it ("我要睡觉了")
   bool rivalFits = false;    // another command ranks about as high and explains the request as well
+  bool reported = false;     // the request reports what happens ("电脑要关机了"), it does not ask for it
+  bool wantsAnApp = false;   // the request names an app ("录屏软件") and the command does something else
+  bool stateOnly = false;    // a word of direction says how things are ("声音有点大"), not what to do
+  bool levelZero = false;    // a level of zero ("音量调到0"): muting or switching off is another command
 };
 
 struct GateDecision {

@@ -109,6 +109,9 @@ bool reportable(const RouteCandidate& c) {
 }
 
 std::size_t kindWordLength(const std::u32string& query, std::size_t begin, std::size_t end);
+bool isLatinOrDigit(char32_t c);
+bool oneEditApart(std::u32string_view a, std::u32string_view b);
+bool zeroLevel(const std::u32string& query, std::size_t begin, std::size_t end);
 std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std::size_t end);
 
 class QueryRouter {
@@ -136,10 +139,12 @@ class QueryRouter {
   std::optional<Reading> readMedia() const;
   std::optional<Reading> mediaReading(MediaKind kind, std::size_t begin, std::size_t end) const;
   std::optional<Reading> readOpen() const;
+  std::optional<Reading> kindOpener(std::size_t begin, std::size_t end) const;
   bool partlyKnown(std::size_t begin, std::size_t end) const;
   std::string notAName(std::size_t begin, std::size_t end) const;
   bool holdsCommandWord(std::size_t begin, std::size_t end) const;
   bool misheard(std::size_t begin, std::size_t end) const;
+  bool onlyIn(char32_t c, const std::u32string& keyword) const;
   bool knownApp(std::size_t begin, std::size_t end) const;
   bool holdsNames(const RouteCandidate& c) const;
   Evidence weigh(const RouteCandidate& c, bool explicitForm) const;
@@ -148,6 +153,10 @@ class QueryRouter {
   bool rivalFits(const RouteCandidate& c, const Coverage& coverage) const;
   bool phrasesQuestion(const RouteCandidate& c) const;
   bool speakerDoes(const Command& command) const;
+  bool reports(std::size_t begin, std::size_t end) const;
+  bool wantsAnApp(const Command& command) const;
+  bool levelZero(const RouteCandidate& c) const;
+  bool stateOnly(const Command& command) const;
   double semantic(const RouteCandidate& c, bool explicitForm) const;
   void setScores(const RouteCandidate* c, bool explicitForm);
   bool claims(const RouteCandidate& c, bool explicitForm) const;
@@ -182,6 +191,7 @@ class QueryRouter {
   QueryForm form_;
   mutable std::optional<CoveredQuery> words_;  // made when first needed
   bool allowCompound_;
+  bool complaint_ = false;  // a command was held back because the request says how things are
   const Strictness& strictness_;
   RouteDecision d_;
 };
@@ -380,6 +390,7 @@ std::optional<Reading> QueryRouter::readOpen() const {
     std::string why = "opening \"" + cut(open->nameBegin, open->nameEnd) + "\", the app of \"" + c.command->name + "\"";
     return Reading{std::move(c), std::move(why)};
   }
+  if (auto kind = kindOpener(open->nameBegin, open->nameEnd); kind && !website) return kind;
   if (programmeKind(name) == MediaKind::Channel || isBroadcast(name)) {
     return mediaReading(programmeKind(name).value_or(MediaKind::Spoken), open->nameBegin, open->nameEnd);
   }
@@ -393,6 +404,27 @@ std::optional<Reading> QueryRouter::readOpen() const {
   if (!c) return std::nullopt;
   std::string why = "opening \"" + c->slots.front().second + "\", a name no command knows";
   return Reading{std::move(*c), std::move(why)};
+}
+
+// A name that ends in the word for a kind of app that a built-in command opens
+// ("QQ浏览器", "网易邮箱"): an app of that kind by its brand, which that command
+// opens.
+std::optional<Reading> QueryRouter::kindOpener(std::size_t begin, std::size_t end) const {
+  static const WordTable kKinds = {U"浏览器", U"邮箱"};
+  const std::size_t n = wordBefore(std::u32string_view(query_.chars).substr(0, end), end, kKinds);
+  if (n == 0 || n >= end - begin) return std::nullopt;
+  const auto owners = snapshot_.keywordOwners.find(query_.chars.substr(end - n, n));
+  if (owners == snapshot_.keywordOwners.end()) return std::nullopt;
+  for (const uint32_t position : owners->second) {
+    const Command& command = *snapshot_.active[position];
+    if (command.target != CommandTarget::Local || command.action.size() < 2 || !command.hasActionType("open_app")) {
+      continue;
+    }
+    RouteCandidate c = candidateFor(snapshot_, position, query_);
+    std::string why = "opening \"" + cut(begin, end) + "\", an app of the kind that \"" + command.name + "\" opens";
+    return Reading{std::move(c), std::move(why)};
+  }
+  return std::nullopt;
 }
 
 // Why query[begin, end) is not plainly the name of an app that no command
@@ -441,6 +473,9 @@ bool QueryRouter::holdsCommandWord(std::size_t begin, std::size_t end) const {
 // 微信, a slip of speech recognition).
 bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
+  // Pairs of Latin letters are no words: "pycharm" shares "ch" with chrome and
+  // "ar" with safari, and is still another app.
+  const bool latin = std::all_of(name.begin(), name.end(), isLatinOrDigit);
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
     // A name half made of the words of a programme, a service or a topic that
@@ -448,7 +483,8 @@ bool QueryRouter::partlyKnown(std::size_t begin, std::size_t end) const {
     const bool delegated = command.target == CommandTarget::Llm;
     if (command.target == CommandTarget::Chat) continue;
     if (!delegated && command.action.size() < 2) continue;
-    if (c.similarity >= kMinReportedSimilarity && covered().cover(command, begin, end).share() >= kNamePartlyKnown) {
+    if (!latin && c.similarity >= kMinReportedSimilarity &&
+        covered().cover(command, begin, end).share() >= kNamePartlyKnown) {
       return true;
     }
     if (delegated) continue;
@@ -493,21 +529,60 @@ bool QueryRouter::knownApp(std::size_t begin, std::size_t end) const {
 // closes in one Han character only ("为信" for 微信): a slip of speech recognition.
 bool QueryRouter::misheard(std::size_t begin, std::size_t end) const {
   const std::u32string_view name(query_.chars.data() + begin, end - begin);
-  if (name.size() < 2 || !isHan(name.front())) return false;
+  const bool latin = std::all_of(name.begin(), name.end(), isLatinOrDigit);
+  if (name.size() < 2 || !(isHan(name.front()) || latin)) return false;
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
-    if (command.target != CommandTarget::Local || command.action.size() < 2 ||
-        !(command.hasActionType("open_app") || command.hasActionType("close_app"))) {
-      continue;
+    if (command.target != CommandTarget::Local) continue;
+    const bool app = command.hasActionType("open_app") || command.hasActionType("close_app");
+    if (!app && !takesAName(command) && command.risk != RiskClass::None && !latin) {
+      // "打开蓝芽": the thing of a command that changes the machine, misheard.
+      for (const std::u32string& keyword : command.normalizedKeywords) {
+        if (keyword.size() == 2 && name.size() == 2 && isHan(keyword[0]) && isHan(keyword[1]) &&
+            (keyword[0] == name[0]) != (keyword[1] == name[1]) &&
+            onlyIn(keyword[0] == name[0] ? keyword[0] : keyword[1], keyword)) {
+          return true;
+        }
+      }
     }
+    if (command.action.size() < 2 || !app) continue;
     for (const std::u32string& keyword : command.normalizedKeywords) {
-      if (keyword.size() != name.size()) continue;
+      // "chrom", "crome": a Latin name one letter off a long Latin keyword.
+      if (latin && keyword.size() >= 4 && name.size() >= 3 && oneEditApart(name, keyword)) return true;
+      if (latin || keyword.size() != name.size()) continue;
       std::size_t differences = 0;
       for (std::size_t i = 0; i < name.size(); ++i) differences += keyword[i] != name[i] ? 1 : 0;
       if (differences == 1) return true;
     }
   }
   return false;
+}
+
+// Whether the character stands in no local command's keyword but `keyword`: a character that
+// many keywords share (音 of 音量, 静音, 音乐) says too little to hear a slip in
+// a name (抖音 is an app, not 静音 misheard).
+bool QueryRouter::onlyIn(char32_t c, const std::u32string& keyword) const {
+  for (const auto& [other, owners] : snapshot_.keywordOwners) {
+    if (other == keyword || other.find(c) == std::u32string::npos) continue;
+    for (const uint32_t position : owners) {
+      if (snapshot_.active[position]->target == CommandTarget::Local) return false;
+    }
+  }
+  return true;
+}
+
+bool isLatinOrDigit(char32_t c) {
+  return (c >= U'a' && c <= U'z') || (c >= U'0' && c <= U'9');
+}
+
+// Whether one letter inserted, dropped or replaced turns `a` into `b`.
+bool oneEditApart(std::u32string_view a, std::u32string_view b) {
+  if (a.size() > b.size()) std::swap(a, b);
+  if (b.size() - a.size() > 1 || a == b) return false;
+  std::size_t i = 0;
+  while (i < a.size() && a[i] == b[i]) ++i;
+  const std::u32string_view restA = a.substr(std::min(a.size(), a.size() == b.size() ? i + 1 : i));
+  return restA == b.substr(i + 1);
 }
 
 // Whether the command is something the pet does (dance, rest, hide…) and the
@@ -517,7 +592,12 @@ bool QueryRouter::speakerDoes(const Command& command) const {
   if (!command.hasActionType("pet")) return false;
   for (const std::size_t verb : form_.speakerVerbs) {
     const std::size_t length = std::min<std::size_t>(2, query_.size() - verb);
-    if (knowsWords(command, query_.chars.substr(verb, length))) return true;
+    // "我要换衣服": a verb of action that the command uses is the speaker's own.
+    const char32_t first = query_.chars[verb];
+    if (knowsWords(command, query_.chars.substr(verb, length)) ||
+        (isVerbCharacter(first) && knowsCharacter(command, first))) {
+      return true;
+    }
   }
   return false;
 }
@@ -558,6 +638,13 @@ bool definiteTime(const std::u32string& query, std::size_t begin, std::size_t en
       return true;
   }
   return false;
+}
+
+// Whether query[begin, end) is a number of zero ("0", "00", "零").
+bool zeroLevel(const std::u32string& query, std::size_t begin, std::size_t end) {
+  if (begin >= end) return false;
+  return std::all_of(query.begin() + static_cast<long>(begin), query.begin() + static_cast<long>(end),
+                     [](char32_t c) { return c == U'0' || c == U'零'; });
 }
 
 // Words after a name that say what kind of thing it is ("蓝牙功能", "记事本程序"):
@@ -651,7 +738,61 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   }
   e.phrasesQuestion = phrasesQuestion(c);
   e.speakerActs = speakerDoes(*c.command);
+  e.reported = reports(0, query_.size());
+  e.wantsAnApp = wantsAnApp(*c.command);
+  e.levelZero = levelZero(c);
+  e.stateOnly = stateOnly(*c.command);
   return e;
+}
+
+// Whether a word of direction that the command uses says how things are
+// ("声音有点大": loud now, so not louder) in words the command does not use
+// itself ("屏幕太暗了" is an example of brightening).
+bool QueryRouter::stateOnly(const Command& command) const {
+  for (const std::size_t at : form_.states) {
+    const std::u32string pair = query_.chars.substr(at, 2);
+    const bool direction =
+        isDirectionCharacter(pair[0]) ? knowsCharacter(command, pair[0]) : knowsCharacter(command, pair[1]);
+    if (direction && !knowsWords(command, pair)) return true;
+  }
+  return false;
+}
+
+// Whether a number slot of the candidate's pattern holds zero ("音量调到0"): a
+// level of zero is muting or switching off, which another command does, and
+// which one the user means is not plain.
+bool QueryRouter::levelZero(const RouteCandidate& c) const {
+  if (c.pattern == nullptr) return false;
+  std::size_t slot = 0;
+  for (const PatternSegment& segment : c.pattern->segments) {
+    if (!segment.isSlot || slot >= c.slotSpans.size()) continue;
+    const auto [begin, end] = c.slotSpans[slot++];
+    if (segment.kind == SlotKind::Number && zeroLevel(query_.chars, begin, end)) return true;
+  }
+  return false;
+}
+
+// Whether the request names an app by a word for one (录屏软件, 截图工具, 计时器app)
+// that the command, which does something other than open or close an app,
+// does not know: the user wants the app, not the command's action.
+bool QueryRouter::wantsAnApp(const Command& command) const {
+  static const WordTable kAppWords = {U"软件", U"程序", U"应用", U"app", U"客户端", U"工具"};
+  if (command.hasActionType("open_app") || command.hasActionType("close_app") ||
+      command.hasActionType("open_website") || command.hasActionType("open_folder")) {
+    return false;
+  }
+  for (std::size_t pos = 0; pos < query_.size(); ++pos) {
+    const std::size_t n = wordAt(query_.chars, pos, kAppWords);
+    if (n != 0 && !knowsWords(command, query_.chars.substr(pos, n))) return true;
+  }
+  return false;
+}
+
+// Whether query[begin, end) holds a word that reports what happens rather than
+// asks for it ("电脑刚才自己重启了", "我电脑要关机了").
+bool QueryRouter::reports(std::size_t begin, std::size_t end) const {
+  return std::any_of(form_.reports.begin(), form_.reports.end(),
+                     [begin, end](std::size_t at) { return at >= begin && at < end; });
 }
 
 // The gate's decision on the candidate. Two pieces of evidence for a command
@@ -766,6 +907,14 @@ bool QueryRouter::claims(const RouteCandidate& c, bool explicitForm) const {
 // No command is chosen: the LLM path for requests, chat for the rest. A command
 // of the LLM or chat that claims the query is taken first.
 void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* heldBack) {
+  // "声音有点大": a complaint about the machine asks for a change that the LLM
+  // reads, not for small talk.
+  if (complaint_ && form_.question == QuestionKind::None) {
+    d_.target = CommandTarget::Llm;
+    d_.confidence = std::clamp(1.0 - d_.scores.combined, 0.0, 1.0);
+    d_.reasoning = prefix + "; a complaint about how the machine is: a request the LLM should resolve";
+    return;
+  }
   for (const RouteCandidate& c : d_.candidates) {
     if (&c == heldBack || c.command->target == CommandTarget::Local || signals_.multiStep) continue;
     if (claims(c, false)) {
@@ -780,7 +929,9 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
   // command makes a request of the query too ("把屏幕截下来").
   const bool claimedByRequest = heldBack != nullptr && heldBack->command->target != CommandTarget::Chat &&
                                 heldBack->similarity >= kDelegateFloor && !speakerDoes(*heldBack->command);
-  const bool commandLike = signals_.imperative || signals_.multiStep || claimedByRequest;
+  // A request of one clause that reports what happens ("我电脑要关机了") is conversation.
+  const bool reported = form_.clauseStarts.empty() && reports(0, query_.size());
+  const bool commandLike = (signals_.imperative || signals_.multiStep || claimedByRequest) && !reported;
   const bool question =
       form_.question != QuestionKind::None || (signals_.openEnded >= kChatOpenEnded && !signals_.imperative);
   if (commandLike && !question) {
@@ -830,6 +981,7 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
     }
     e.phrasesQuestion = phrasesQuestion(c);
     e.speakerActs = speakerDoes(*c.command);
+    e.reported = reports(begin, end);
     e.alternative = alternative;
     if (e.similarity < kClauseSimilarity || !admitLocalRun(c.command->risk, e, form_, strictness_).run) continue;
     const bool unique = std::none_of(d_.candidates.begin(), d_.candidates.end(), [&](const RouteCandidate& other) {
@@ -875,6 +1027,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   // the query if it changes the machine: the ranking was already unsure.
   evidence.alternative = alternative;
   const GateDecision gate = belowThreshold ? GateDecision{false, "", true} : admit(c, evidence, true);
+  if (!gate.run && evidence.stateOnly) complaint_ = true;
   if (!gate.run && gate.aboutCoverage && !explicitForm) {
     // One clause may be the request and the others what led to it ("电脑卡住了
     // 打开任务管理器").
@@ -974,6 +1127,8 @@ void QueryRouter::decideByRank() {
     const RouteCandidate& c = d_.candidates[i];
     if (!reportable(c)) break;
     if (i > 0 && slotsNameAHeldCommand(c, i)) break;
+    // A complaint about the machine is no small talk ("声音有点大").
+    if (i > 0 && complaint_ && c.command->target == CommandTarget::Chat) continue;
     Verdict v = judge(c, false, i == 0, i > 0);
     if (v.serve && v.target == CommandTarget::Local && c.command->risk != RiskClass::None && i == 0) {
       if (const RouteCandidate* rival = equallyFitting(c)) {
