@@ -134,6 +134,17 @@ ReplyTape* ReplyTape::borrow(napi_env env) {
   return tape;
 }
 
+ReplyTape* ReplyTape::borrowRouteReply(napi_env env) {
+  bool pending = false;
+  if (napi_is_exception_pending(env, &pending) != napi_ok || pending) return nullptr;
+  void* data = nullptr;
+  if (napi_get_instance_data(env, &data) != napi_ok) return nullptr;
+  ReplyTape* tape = data != nullptr ? static_cast<ReplyTape*>(data) : setUp(env);
+  if (tape == nullptr || tape->routeReplyLent_) return nullptr;
+  tape->routeReplyLent_ = true;
+  return tape;
+}
+
 napi_value ReplyTape::run(std::int32_t root) {
   step(kEnd);
   step(root);

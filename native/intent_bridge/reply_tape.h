@@ -60,6 +60,16 @@ class ReplyTape {
   static ReplyTape* borrow(napi_env env);
   void release() { lent_ = false; }
 
+  // Bytes kept with the tape for a route call's first reply, so that a call
+  // does not allocate them. Lent apart from the tape, to one route call at a
+  // time (a setter that routes again while a reply is built gets null and
+  // uses bytes of its own); null too while a script exception is pending or
+  // when the tape cannot be set up. The caller zeroes what it uses.
+  static constexpr std::size_t kRouteReplyBytes = 8192;
+  static ReplyTape* borrowRouteReply(napi_env env);
+  char* routeReply() { return routeReply_; }
+  void releaseRouteReply() { routeReplyLent_ = false; }
+
   // Whether the current part has room for one more step with this many
   // numbers and strings; when not, run(-1) carries out the part first.
   bool hasRoom(std::size_t numbers, std::size_t strings) const {
@@ -94,6 +104,8 @@ class ReplyTape {
   std::size_t stringCount_ = 0;
   napi_value strings_[kStringCapacity] = {};
   bool lent_ = false;
+  char routeReply_[kRouteReplyBytes] = {};
+  bool routeReplyLent_ = false;
 };
 
 }  // namespace intent_bridge

@@ -1,6 +1,8 @@
 #include "route_call.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <string>
@@ -8,6 +10,7 @@
 #include "argument_messages.h"
 #include "norvik.h"
 #include "reply_builder.h"
+#include "reply_tape.h"
 #include "route_reply.h"
 #include "router_handlers.h"
 #include "zeroed_buffer.h"
@@ -17,17 +20,49 @@ namespace intent_bridge {
 namespace {
 
 constexpr std::int32_t kFirstRouteCapacity = 8192;
+static_assert(ReplyTape::kRouteReplyBytes == kFirstRouteCapacity, "the first reply fits the kept bytes");
 
 // The second engine call after BufferTooSmall, with a buffer of exactly the
-// reported length plus one. A length whose buffer size does not fit the
+// reported length plus one, holding the bytes of the first attempt (`first`)
+// that fit and zeros after them. A length whose buffer size does not fit the
 // engine's 32-bit capacity, or that cannot be allocated, is not attempted: the
 // call then ends as BufferTooSmall.
-std::int32_t routeWithRoomFor(const std::string& query, ZeroedBuffer& buffer, std::uint32_t& outLength) {
+std::int32_t routeWithRoomFor(const std::string& query, const char* first, ZeroedBuffer& buffer,
+                              std::uint32_t& outLength) {
   const std::uint64_t capacity = static_cast<std::uint64_t>(outLength) + 1;
   if (capacity > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return NORVIK_BUFFER_TOO_SMALL;
+  const bool kept = first != buffer.data();  // the first attempt used the bytes kept with the tape
   if (!buffer.resize(static_cast<std::size_t>(capacity))) return NORVIK_BUFFER_TOO_SMALL;
+  if (kept) std::memcpy(buffer.data(), first, std::min<std::size_t>(capacity, kFirstRouteCapacity));
   return Norvik_Route(query.c_str(), buffer.data(), static_cast<std::int32_t>(capacity), &outLength);
 }
+
+// The bytes of a route call's first reply: those kept with the environment's
+// reply tape when free (zeroed here, as a new buffer would be), else a buffer
+// of the call's own.
+class FirstReply {
+ public:
+  FirstReply(napi_env env, ZeroedBuffer& own) : tape_(ReplyTape::borrowRouteReply(env)) {
+    if (tape_ != nullptr) {
+      bytes_ = tape_->routeReply();
+      std::memset(bytes_, 0, kFirstRouteCapacity);
+      return;
+    }
+    if (!own.resize(kFirstRouteCapacity)) throw std::bad_alloc();
+    bytes_ = own.data();
+  }
+  ~FirstReply() {
+    if (tape_ != nullptr) tape_->releaseRouteReply();
+  }
+  FirstReply(const FirstReply&) = delete;
+  FirstReply& operator=(const FirstReply&) = delete;
+
+  char* bytes() const { return bytes_; }
+
+ private:
+  ReplyTape* tape_;
+  char* bytes_ = nullptr;
+};
 
 }  // namespace
 
@@ -40,13 +75,19 @@ napi_value handleRoute(const CallArguments& args) {
   if (!query) return undefinedValue(args.env);
 
   ZeroedBuffer buffer;
-  if (!buffer.resize(kFirstRouteCapacity)) throw std::bad_alloc();
+  const FirstReply first(args.env, buffer);
   std::uint32_t outLength = 0;
-  std::int32_t code = Norvik_Route(query->c_str(), buffer.data(), kFirstRouteCapacity, &outLength);
-  if (code == NORVIK_BUFFER_TOO_SMALL) code = routeWithRoomFor(*query, buffer, outLength);
+  std::int32_t code = Norvik_Route(query->c_str(), first.bytes(), kFirstRouteCapacity, &outLength);
+  const char* reply = first.bytes();
+  std::size_t size = kFirstRouteCapacity;
+  if (code == NORVIK_BUFFER_TOO_SMALL) {
+    code = routeWithRoomFor(*query, first.bytes(), buffer, outLength);
+    reply = buffer.data();
+    size = buffer.size();
+  }
   if (code != 0) return throwEngineError(args.env, "Norvik_Route", code);
 
-  return buildRouteResult(args.env, clampedReply(buffer.data(), buffer.size(), outLength));
+  return buildRouteResult(args.env, clampedReply(reply, size, outLength));
 }
 
 }  // namespace intent_bridge

@@ -33,12 +33,18 @@ constexpr std::size_t kSlotLookups = 3;
 
 }  // namespace
 
-double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters) {
+namespace {
+
+// Keyword coverage with the covered characters marked in `covered`, space
+// that the caller keeps from one command to the next.
+double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters,
+                       std::vector<uint8_t>& covered) {
   if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
-  std::vector<bool> covered;
+  bool marked = false;
   const auto mark = [&](std::size_t pos, std::size_t length) {
-    if (covered.empty()) covered.assign(query.size(), false);
-    std::fill(covered.begin() + static_cast<long>(pos), covered.begin() + static_cast<long>(pos + length), true);
+    if (!marked) covered.assign(query.size(), 0);
+    marked = true;
+    std::fill(covered.begin() + static_cast<long>(pos), covered.begin() + static_cast<long>(pos + length), 1);
   };
   for (const std::u32string& keyword : command.normalizedKeywords) {
     if (keyword.size() > query.size() || !characters.mayHold(keyword.front())) continue;
@@ -52,9 +58,16 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
     }
     forEachOccurrence(query, keyword, [&](std::size_t pos) { mark(pos, keyword.size()); });
   }
-  if (covered.empty()) return 0.0;
-  const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), true));
+  if (!marked) return 0.0;
+  const auto count = static_cast<double>(std::count(covered.begin(), covered.end(), uint8_t{1}));
   return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
+}
+
+}  // namespace
+
+double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters) {
+  thread_local std::vector<uint8_t> covered;
+  return keywordCoverage(command, query, characters, covered);
 }
 
 namespace {
@@ -73,16 +86,23 @@ const WordTable kSearchFillers = {U"请",   U"帮我", U"帮忙", U"麻烦你", 
                                   U"了",   U"的",   U"把",   U"好吗",   U"可以吗", U"行吗", U"谢谢", U"那个",
                                   U"这个", U"嗯",   U"呃",   U"就是",   U"呗"};
 
-std::u32string searchText(const std::u32string& query) {
-  std::u32string text;
-  text.reserve(query.size());
+void searchText(const std::u32string& query, std::u32string& text) {
+  text.clear();
   for (std::size_t pos = 0; pos < query.size();) {
     const std::size_t n = kSearchFillers.longestAt(query, pos);
     if (n == 0) text.push_back(query[pos]);
     pos += n == 0 ? 1 : n;
   }
-  return text.empty() ? query : text;
+  if (text.empty()) text = query;
 }
+
+// What ranking reuses from one query to the next on a thread.
+struct RankingScratch {
+  std::vector<uint32_t> withPatterns;
+  std::u32string searchText;
+  std::vector<SimilarityHit> hits;
+  std::vector<uint8_t> covered;  // by keywords, for one command at a time
+};
 
 // The query without its leading and trailing fillers, and where it starts.
 struct TrimmedQuery {
@@ -257,6 +277,38 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
   }
 }
 
+// The candidates by rank, best first, equal ranks in their order (a stable
+// sort): the positions are sorted, and each candidate is then moved once along
+// the cycles of the permutation, instead of the merges of std::stable_sort
+// moving whole candidates and asking for a buffer.
+void sortByRank(std::vector<RouteCandidate>& candidates) {
+  const std::size_t n = candidates.size();
+  uint32_t local[64];
+  std::vector<uint32_t> heap;
+  if (n > sizeof local / sizeof local[0]) heap.resize(n);
+  uint32_t* const order = heap.empty() ? local : heap.data();
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto moving = static_cast<uint32_t>(i);
+    std::size_t j = i;
+    for (; j > 0 && candidates[moving].rank > candidates[order[j - 1]].rank; --j) order[j] = order[j - 1];
+    order[j] = moving;
+  }
+  // order[k] is the candidate that goes to place k; a place is done once filled.
+  for (std::size_t start = 0; start < n; ++start) {
+    if (order[start] == start) continue;
+    RouteCandidate held = std::move(candidates[start]);
+    std::size_t place = start;
+    while (order[place] != start) {
+      const std::size_t from = order[place];
+      candidates[place] = std::move(candidates[from]);
+      order[place] = static_cast<uint32_t>(place);
+      place = from;
+    }
+    candidates[place] = std::move(held);
+    order[place] = static_cast<uint32_t>(place);
+  }
+}
+
 }  // namespace
 
 std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
@@ -265,15 +317,19 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
   candidates.reserve(kCandidateCount + kPatternCandidateCount);
   const CharacterFilter characters(query.chars);
   const std::optional<TrimmedQuery> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
-  const std::vector<uint32_t> withPatterns =
-      tryPatterns ? snapshot.index->patternCommands(query.chars, kPatternCandidateCount) : std::vector<uint32_t>{};
-  for (const SimilarityHit& hit : snapshot.index->search(searchText(query.chars), kCandidateCount, withPatterns)) {
+  // Space kept per thread: ranking is not re-entered while these are in use.
+  thread_local RankingScratch scratch;
+  scratch.withPatterns.clear();
+  if (tryPatterns) snapshot.index->patternCommands(query.chars, kPatternCandidateCount, scratch.withPatterns);
+  searchText(query.chars, scratch.searchText);
+  snapshot.index->search(scratch.searchText, kCandidateCount, scratch.withPatterns, scratch.hits);
+  for (const SimilarityHit& hit : scratch.hits) {
     RouteCandidate candidate;
     candidate.command = snapshot.active[hit.command].get();
     candidate.position = hit.command;
     candidate.similarity = hit.similarity;
     candidate.raw = hit.raw;
-    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters);
+    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters, scratch.covered);
     if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
     candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
     if (candidate.pattern != nullptr) {
@@ -284,8 +340,7 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
     }
     candidates.push_back(std::move(candidate));
   }
-  std::stable_sort(candidates.begin(), candidates.end(),
-                   [](const RouteCandidate& a, const RouteCandidate& b) { return a.rank > b.rank; });
+  sortByRank(candidates);
   preferPatternReading(candidates, *snapshot.index);
   preferSpecific(candidates, snapshot, query);
   return candidates;

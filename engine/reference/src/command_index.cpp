@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 #include "text_normalizer.h"
@@ -144,6 +146,17 @@ class ScratchGuard {
 // overlap.
 constexpr std::size_t kPrefetchNear = 8;
 constexpr std::size_t kPrefetchFar = 24;
+// Below this many texts the scores and figures read by a search fit in the
+// caches, and the loops do not read ahead.
+constexpr std::size_t kReadAheadTexts = 16384;
+
+// Whether a score is 0 (either sign), from its bits: one integer test where
+// a float comparison also checks for NaN.
+inline bool isZero(float value) {
+  uint32_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return (bits << 1) == 0;
+}
 
 inline void prefetch(const void* address) {
   __builtin_prefetch(address);
@@ -364,7 +377,13 @@ void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t 
 
 std::vector<uint32_t> CommandIndex::patternCommands(const std::u32string& query, std::size_t limit) const {
   std::vector<uint32_t> found;
-  if (patternAnchors_.empty()) return found;
+  patternCommands(query, limit, found);
+  return found;
+}
+
+void CommandIndex::patternCommands(const std::u32string& query, std::size_t limit, std::vector<uint32_t>& found) const {
+  found.clear();
+  if (patternAnchors_.empty()) return;
   for (std::size_t i = 0; i < query.size() && found.size() < limit; ++i) {
     for (const uint64_t key : {anchorKey(query[i], i + 1 < query.size() ? query[i + 1] : 0), anchorKey(query[i], 0)}) {
       const auto it = patternAnchors_.find(key);
@@ -374,13 +393,19 @@ std::vector<uint32_t> CommandIndex::patternCommands(const std::u32string& query,
       }
     }
   }
-  return found;
 }
 
 std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalizedQuery, std::size_t limit,
                                                 const std::vector<uint32_t>& include) const {
   std::vector<SimilarityHit> hits;
-  if ((limit == 0 && include.empty()) || normalizedQuery.empty() || textCommand_.empty()) return hits;
+  search(normalizedQuery, limit, include, hits);
+  return hits;
+}
+
+void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t limit,
+                          const std::vector<uint32_t>& include, std::vector<SimilarityHit>& hits) const {
+  hits.clear();
+  if ((limit == 0 && include.empty()) || normalizedQuery.empty() || textCommand_.empty()) return;
   Scratch& s = scratch();
   ScratchGuard guard(s, include);
   s.fit(textCommand_.size(), commandIds_.size());
@@ -403,6 +428,8 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   std::sort(known.begin(), known.end(),
             [](const QueryFeature& a, const QueryFeature& b) { return a.postings < b.postings; });
 
+  // A small index stays in the caches: reading ahead would only add work.
+  const bool readAhead = textCommand_.size() > kReadAheadTexts;
   std::size_t walked = 0;
   std::size_t firstDeferred = known.size();
   for (std::size_t i = 0; i < known.size(); ++i) {
@@ -411,42 +438,76 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
       break;
     }
     walked += known[i].postings;
-    const uint32_t last = postingOffsets_[known[i].id + 1];
-    for (uint32_t p = postingOffsets_[known[i].id]; p < last; ++p) {
-      if (p + kPrefetchFar < last) prefetch(&s.textScore[postings_[p + kPrefetchFar].text]);
-      const Posting& posting = postings_[p];
-      if (s.textScore[posting.text] == 0.0f) s.touchedTexts.push_back(posting.text);
-      s.textScore[posting.text] += known[i].weight * posting.weight;
+    const Posting* const first = postings_.data() + postingOffsets_[known[i].id];
+    const Posting* const last = postings_.data() + postingOffsets_[known[i].id + 1];
+    const float weight = known[i].weight;
+    float* const score = s.textScore.data();
+    // Room for every text of the list; each is written and kept when it was
+    // not touched before (no branch), and the list is cut to what was kept.
+    const std::size_t listed = s.touchedTexts.size();
+    s.touchedTexts.resize(listed + static_cast<std::size_t>(last - first));
+    uint32_t* touched = s.touchedTexts.data() + listed;
+    if (readAhead) {
+      for (const Posting* p = first; p < last; ++p) {
+        if (last - p > static_cast<long>(kPrefetchFar)) prefetch(&score[p[kPrefetchFar].text]);
+        *touched = p->text;
+        touched += isZero(score[p->text]) ? 1 : 0;
+        score[p->text] += weight * p->weight;
+      }
+    } else {
+      for (const Posting* p = first; p < last; ++p) {
+        *touched = p->text;
+        touched += isZero(score[p->text]) ? 1 : 0;
+        score[p->text] += weight * p->weight;
+      }
     }
+    s.touchedTexts.resize(static_cast<std::size_t>(touched - s.touchedTexts.data()));
   }
   if (firstDeferred < known.size()) {
     deferred.assign(known.begin() + static_cast<long>(firstDeferred), known.end());
     addDeferred(deferred, limit, include);
   }
 
+  // Each text's similarity, and the best text of each command. A command is
+  // listed when first met: written at the end of the list every time, kept
+  // (no branch) only then.
   const std::size_t touched = s.touchedTexts.size();
-  for (std::size_t i = 0; i < touched; ++i) {
-    if (i + kPrefetchFar < touched) {
-      const uint32_t ahead = s.touchedTexts[i + kPrefetchFar];
-      prefetch(&textCommand_[ahead]);
-      prefetch(&textNorm_[ahead]);
+  const std::size_t listed = s.touchedCommands.size();
+  s.touchedCommands.resize(listed + touched);
+  uint32_t* commandEnd = s.touchedCommands.data() + listed;
+  const auto complete = [&](auto withReadAhead) {
+    for (std::size_t i = 0; i < touched; ++i) {
+      if constexpr (decltype(withReadAhead)::value) {
+        if (i + kPrefetchFar < touched) {
+          const uint32_t ahead = s.touchedTexts[i + kPrefetchFar];
+          prefetch(&textCommand_[ahead]);
+          prefetch(&textNorm_[ahead]);
+        }
+        if (i + kPrefetchNear < touched) {
+          const uint32_t ahead = textCommand_[s.touchedTexts[i + kPrefetchNear]];
+          prefetch(&s.commandBest[ahead]);
+          prefetch(&s.commandRaw[ahead]);
+        }
+      }
+      const uint32_t t = s.touchedTexts[i];
+      const float dot = s.textScore[t];
+      s.textScore[t] = 0.0f;
+      const uint32_t c = textCommand_[t];
+      const float similarity = std::min(1.0f, dot / queryNorm);
+      *commandEnd = c;
+      commandEnd += s.commandBest[c] < 0.0f ? 1 : 0;
+      if (similarity > s.commandBest[c]) {
+        s.commandBest[c] = similarity;
+        s.commandRaw[c] = dot * textNorm_[t];
+      }
     }
-    if (i + kPrefetchNear < touched) {
-      const uint32_t ahead = textCommand_[s.touchedTexts[i + kPrefetchNear]];
-      prefetch(&s.commandBest[ahead]);
-      prefetch(&s.commandRaw[ahead]);
-    }
-    const uint32_t t = s.touchedTexts[i];
-    const float dot = s.textScore[t];
-    s.textScore[t] = 0.0f;
-    const uint32_t c = textCommand_[t];
-    const float similarity = std::min(1.0f, dot / queryNorm);
-    if (s.commandBest[c] < 0.0f) s.touchedCommands.push_back(c);
-    if (similarity > s.commandBest[c]) {
-      s.commandBest[c] = similarity;
-      s.commandRaw[c] = dot * textNorm_[t];
-    }
+  };
+  if (readAhead) {
+    complete(std::true_type{});
+  } else {
+    complete(std::false_type{});
   }
+  s.touchedCommands.resize(static_cast<std::size_t>(commandEnd - s.touchedCommands.data()));
   s.touchedTexts.clear();
 
   std::vector<SimilarityHit>& included = q.included;
@@ -454,9 +515,10 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
   for (uint32_t c : include) {
     included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
   }
-  hits.reserve(s.touchedCommands.size());
+  hits.resize(s.touchedCommands.size());
+  SimilarityHit* hit = hits.data();
   for (uint32_t c : s.touchedCommands) {
-    hits.push_back({c, s.commandBest[c], s.commandRaw[c]});
+    *hit++ = {c, s.commandBest[c], s.commandRaw[c]};
     s.commandBest[c] = -1.0f;
   }
   s.touchedCommands.clear();
@@ -476,7 +538,6 @@ std::vector<SimilarityHit> CommandIndex::search(const std::u32string& normalized
                                     [&extra](const SimilarityHit& hit) { return hit.command == extra.command; });
     if (!listed) hits.push_back(extra);
   }
-  return hits;
 }
 
 std::size_t CommandIndex::memoryBytes() const {

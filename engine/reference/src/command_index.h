@@ -35,10 +35,15 @@ class CommandIndex {
   // when they share nothing with the query).
   std::vector<SimilarityHit> search(const std::u32string& normalizedQuery, std::size_t limit,
                                     const std::vector<uint32_t>& include = {}) const;
+  // The same, written into `hits` (emptied first), whose capacity a caller can
+  // keep from one search to the next.
+  void search(const std::u32string& normalizedQuery, std::size_t limit, const std::vector<uint32_t>& include,
+              std::vector<SimilarityHit>& hits) const;
 
   // Commands with a pattern whose longest literal part starts at some position of
   // the query: the only ones whose patterns can match it. At most `limit`.
   std::vector<uint32_t> patternCommands(const std::u32string& normalizedQuery, std::size_t limit) const;
+  void patternCommands(const std::u32string& normalizedQuery, std::size_t limit, std::vector<uint32_t>& found) const;
 
   std::size_t commandCount() const { return commandIds_.size(); }
   std::size_t textCount() const { return textCommand_.size(); }

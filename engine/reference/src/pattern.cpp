@@ -226,9 +226,25 @@ std::optional<Pattern> parsePattern(const std::string& source, std::string& erro
 std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query, std::string_view original,
                                        std::vector<std::pair<std::size_t, std::size_t>>* spans) {
   if (query.size() == 0 || query.size() > kMaxPatternQueryLength) return std::nullopt;
-  if (query.size() < pattern.literalLength) return std::nullopt;
-  // Every literal part must occur somewhere: most patterns fail here, before any
-  // search state is allocated.
+  if (query.size() < pattern.literalLength || pattern.segments.empty()) return std::nullopt;
+  // A pattern that starts or ends with literal text matches only a query that
+  // starts or ends with it: two comparisons turn most patterns away.
+  const std::u32string& chars = query.chars;
+  // The first (last) characters are compared before the whole literal.
+  const PatternSegment& first = pattern.segments.front();
+  if (!first.isSlot && !first.literal.empty() &&
+      (first.literal.front() != chars.front() ||
+       !std::equal(first.literal.begin(), first.literal.end(), chars.begin()))) {
+    return std::nullopt;
+  }
+  const PatternSegment& last = pattern.segments.back();
+  if (!last.isSlot && !last.literal.empty() &&
+      (last.literal.back() != chars.back() ||
+       !std::equal(last.literal.begin(), last.literal.end(), chars.end() - static_cast<long>(last.literal.size())))) {
+    return std::nullopt;
+  }
+  // Every literal part must occur somewhere: most other patterns fail here,
+  // before any search state is allocated.
   for (const PatternSegment& segment : pattern.segments) {
     if (!segment.isSlot && query.chars.find(segment.literal) == std::u32string::npos) return std::nullopt;
   }

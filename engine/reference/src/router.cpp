@@ -15,6 +15,7 @@
 #include "risk_gate.h"
 #include "text_normalizer.h"
 #include "text_scan.h"
+#include "deskpet/fixed_decimals.h"
 #include "deskpet/utf8.h"
 
 namespace norvik {
@@ -55,14 +56,21 @@ struct Reading {
 // A number with two decimals, for reasoning texts.
 std::string fixed(double value) {
   char buffer[32];
+  if (const std::size_t length = deskpet::fixedDecimals(value, 2, buffer)) return std::string(buffer, length);
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
   return std::string(buffer, result.ptr);
 }
 
 std::string describeMatch(const RouteCandidate& c) {
-  std::string text = "closest command \"" + c.command->name + "\" (similarity " + fixed(c.similarity);
-  if (c.pattern != nullptr) text += ", pattern \"" + c.pattern->source + "\"";
-  return text + ")";
+  // Built in one string of the right size: this runs for several candidates per route.
+  const std::string similarity = fixed(c.similarity);
+  std::string text;
+  text.reserve(32 + c.command->name.size() + similarity.size() +
+               (c.pattern != nullptr ? 12 + c.pattern->source.size() : 0));
+  text.append("closest command \"").append(c.command->name).append("\" (similarity ").append(similarity);
+  if (c.pattern != nullptr) text.append(", pattern \"").append(c.pattern->source).append("\"");
+  text.append(")");
+  return text;
 }
 
 double combine(const RouteScores& s, const Weights& w) {

@@ -27,6 +27,18 @@ bool isDroppedNonAscii(char32_t cp) {
          cp == 0xFEFF || cp == 0xFFFD;
 }
 
+// A CJK unified ideograph (U+4E00 to U+9FFF, lead bytes E4 to E9) at `pos`,
+// decoded: well-formed, and kept by foldCharacter as it is.
+bool isIdeograph(std::string_view text, std::size_t pos, char32_t& cp) {
+  if (text.size() - pos < 3) return false;
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  const auto second = static_cast<unsigned char>(text[pos + 1]);
+  const auto third = static_cast<unsigned char>(text[pos + 2]);
+  if (lead < 0xE4 || lead > 0xE9 || (second & 0xC0) != 0x80 || (third & 0xC0) != 0x80) return false;
+  cp = (static_cast<char32_t>(lead & 0x0F) << 12) | (static_cast<char32_t>(second & 0x3F) << 6) | (third & 0x3F);
+  return cp >= 0x4E00;
+}
+
 }  // namespace
 
 char32_t foldCharacter(char32_t cp) {
@@ -45,14 +57,19 @@ NormalizedText normalizeText(std::string_view text) {
   while (pos < text.size()) {
     char32_t cp = 0;
     std::size_t length = 1;
-    const bool valid = deskpet::decodeUtf8(text.data(), text.size(), pos, cp, length);
-    if (valid) {
-      const char32_t folded = foldCharacter(cp);
-      if (folded != 0) {
-        out.chars.push_back(folded);
-        out.byteBegin.push_back(static_cast<uint32_t>(pos));
-        out.byteEnd.push_back(static_cast<uint32_t>(pos + length));
-      }
+    char32_t folded = 0;
+    // ASCII and the CJK ideographs (most of every query) are decoded and folded
+    // here; everything else by the general decoder and foldCharacter.
+    if (isIdeograph(text, pos, cp)) {
+      length = 3;
+      folded = cp;
+    } else if (deskpet::decodeUtf8(text.data(), text.size(), pos, cp, length)) {
+      folded = foldCharacter(cp);
+    }
+    if (folded != 0) {
+      out.chars.push_back(folded);
+      out.byteBegin.push_back(static_cast<uint32_t>(pos));
+      out.byteEnd.push_back(static_cast<uint32_t>(pos + length));
     }
     pos += length;
   }

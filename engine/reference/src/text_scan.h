@@ -81,7 +81,16 @@ class WordTable {
   // How many times the listed words occur in the text, each word counted where
   // its occurrences do not overlap (as repeated find() counts them).
   std::size_t countIn(std::u32string_view text) const {
-    std::vector<std::size_t> nextAllowed(count_, 0);
+    // Where each word may next be counted: on the stack for lists of usual size.
+    std::size_t local[128];
+    std::vector<std::size_t> heap;
+    std::size_t* nextAllowed = local;
+    if (count_ > sizeof local / sizeof local[0]) {
+      heap.assign(count_, 0);
+      nextAllowed = heap.data();
+    } else {
+      std::fill_n(local, count_, std::size_t{0});
+    }
     std::size_t total = 0;
     for (std::size_t pos = 0; pos < text.size(); ++pos) {
       if (!firsts_.mayHold(text[pos])) continue;
