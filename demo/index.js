@@ -13,6 +13,7 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const { intentBridge, createLlmWorker } = require('../lib');
+const { displayWidth, pad } = require('../lib/cli/text_table');
 
 const BUILT_IN_REQUESTS = [
   '打开计算器',
@@ -71,24 +72,6 @@ class Pet {
       if (this.out.isTTY) this.out.write('\r\x1b[K');
     }
   }
-}
-
-// Terminal columns of a text: East Asian wide and full-width characters take two.
-function displayWidth(text) {
-  let width = 0;
-  for (const ch of text) {
-    const cp = ch.codePointAt(0);
-    const wide = (cp >= 0x1100 && cp <= 0x115f) || (cp >= 0x2e80 && cp <= 0xa4cf) ||
-      (cp >= 0xac00 && cp <= 0xd7a3) || (cp >= 0xf900 && cp <= 0xfaff) || (cp >= 0xfe30 && cp <= 0xfe4f) ||
-      (cp >= 0xff00 && cp <= 0xff60) || (cp >= 0xffe0 && cp <= 0xffe6) || (cp >= 0x1f300 && cp <= 0x1faff) ||
-      (cp >= 0x20000 && cp <= 0x3fffd);
-    width += wide ? 2 : 1;
-  }
-  return width;
-}
-
-function pad(text, width) {
-  return text + ' '.repeat(Math.max(0, width - displayWidth(text)));
 }
 
 function printTable(header, rows) {

@@ -26,4 +26,4 @@ function formatTable(header, rows) {
   return [line(header), widths.map((w) => '-'.repeat(w)).join('  '), ...rows.map(line)].join('\n');
 }
 
-module.exports = { displayWidth, formatTable };
+module.exports = { displayWidth, pad, formatTable };
