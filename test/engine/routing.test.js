@@ -152,6 +152,25 @@ test('user commands are added, replaced and cleared; the built-in ones stay', ()
   assert.strictEqual(bridge.route('打开计算器').matchedCommand.name, '打开计算器');
 });
 
+test("a user command's own question or report runs it word for word, and only that", () => {
+  // Unknown action types default to "change": a question or a report runs nothing...
+  bridge.addCorpus(JSON.stringify([
+    { id: 7101, name: '查看快递', examples: ['我的快递到哪了', '快递送到了没有'], action: { type: 'parcel' } },
+  ]));
+  try {
+    for (const own of ['我的快递到哪了', '快递送到了没有！']) {
+      const r = bridge.route(own);
+      assert.deepStrictEqual([r.target, r.matchedCommand?.id], ['local', 7101], own);
+    }
+    // ...unless it is one of the command's own texts; other words of the same kind stay held back.
+    const near = bridge.route('我的快递到哪儿了呢');
+    assert.notStrictEqual(near.target, 'local');
+    assert.match(near.reasoning, /held back \(change\)/);
+  } finally {
+    bridge.clearUserCorpus();
+  }
+});
+
 test('initFromFile replaces corpus and configuration; a bad file changes nothing', () => {
   const file = path.join(os.tmpdir(), `norvik-init-${process.pid}.json`);
   fs.writeFileSync(file, JSON.stringify({

@@ -1,5 +1,7 @@
 #include "command.h"
 
+#include <algorithm>
+
 namespace norvik {
 
 const char* targetName(CommandTarget target) {
@@ -12,6 +14,18 @@ const char* targetName(CommandTarget target) {
       break;
   }
   return "local";
+}
+
+uint64_t textHash(std::u32string_view text) {
+  uint64_t hash = 14695981039346656037ULL;
+  for (const char32_t c : text) {
+    hash = (hash ^ static_cast<uint64_t>(c)) * 1099511628211ULL;
+  }
+  return hash;
+}
+
+bool Command::hasOwnText(uint64_t hash) const {
+  return std::binary_search(ownTextHashes.begin(), ownTextHashes.end(), hash);
 }
 
 const std::string* Command::actionValue(std::string_view member) const {

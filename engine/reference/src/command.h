@@ -25,6 +25,10 @@ enum class RiskClass { None, Change, Destructive };
 
 const char* targetName(CommandTarget target);
 
+// A 64-bit FNV-1a hash of a normalised text, for telling whether a request is one
+// of a command's own texts.
+uint64_t textHash(std::u32string_view text);
+
 using ActionFields = std::vector<std::pair<std::string, std::string>>;
 
 struct Command {
@@ -47,6 +51,9 @@ struct Command {
   // its keywords and the words of its name that say more than a direction or
   // an action (亮度, 回收站, 桌宠; not 调低), for telling whether a request names it.
   std::vector<std::u32string> thingWords;
+  // Hashes of the normalised name and examples, sorted: a request that is one of
+  // the command's own texts says what the corpus's author meant by the command.
+  std::vector<uint64_t> ownTextHashes;
   // Some example asks a question (大盘怎么样, 比赛打完了吗): the command answers questions.
   bool answersQuestions = false;
   // What its name says it does to its object (打开微信, 调高音量, 播放音乐).
@@ -55,6 +62,8 @@ struct Command {
   // The value of an action member ("type", "op"…), or null.
   const std::string* actionValue(std::string_view member) const;
   bool hasActionType(std::string_view type) const;
+  // Whether a normalised request with this textHash is the name or an example.
+  bool hasOwnText(uint64_t hash) const;
 };
 
 using CommandPtr = std::shared_ptr<const Command>;

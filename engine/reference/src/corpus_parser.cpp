@@ -33,6 +33,18 @@ bool readCommandId(const element& value, int32_t& id) {
 }
 
 // Reads one command; on failure `error` names the member and what it must be.
+// The hashes of the command's normalised name and examples, sorted and unique.
+std::vector<uint64_t> collectOwnTextHashes(const Command& command) {
+  std::vector<uint64_t> hashes{textHash(normalizeText(command.name).chars)};
+  for (const std::string& example : command.examples) {
+    const NormalizedText normalized = normalizeText(example);
+    if (!normalized.chars.empty()) hashes.push_back(textHash(normalized.chars));
+  }
+  std::sort(hashes.begin(), hashes.end());
+  hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
+  return hashes;
+}
+
 struct CommandReader {
   std::string& error;
 
@@ -176,6 +188,7 @@ struct CommandReader {
     }
     if (!seen.risk) command.risk = defaultRisk(defaultRiskRules(), command.action, command.target);
     command.knownPairs = collectKnownPairs(command);
+    command.ownTextHashes = collectOwnTextHashes(command);
     command.thingWords = collectThingWords(command);
     command.operation = namedOperation(command.name);
     command.answersQuestions = std::any_of(command.examples.begin(), command.examples.end(), [](const std::string& e) {

@@ -23,6 +23,7 @@ namespace norvik {
 
 struct Evidence {
   bool explicitForm = false;     // a pattern of the command read the whole query, or an open-by-name reading
+  bool ownText = false;          // the query is the command's name or one of its examples, word for word
   double similarity = 0.0;       // to the command's closest name or example
   bool operationStated = true;   // the request says what to do, when the command's name does ("闹钟" does not)
   bool keywordHeld = false;      // the query holds a keyword of the command

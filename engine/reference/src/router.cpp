@@ -122,6 +122,7 @@ class QueryRouter {
         query_(readQuery(raw)),
         signals_(readQuerySignals(raw, query_.chars)),
         form_(readQueryForm(raw, query_.chars)),
+        queryHash_(textHash(query_.chars)),
         allowCompound_(allowCompound),
         strictness_(strictness) {
     readClauses(query_.chars, query_.byteBegin, query_.byteEnd, form_);
@@ -189,6 +190,7 @@ class QueryRouter {
   NormalizedText query_;
   QuerySignals signals_;
   QueryForm form_;
+  uint64_t queryHash_;                         // textHash of the normalised query
   mutable std::optional<CoveredQuery> words_;  // made when first needed
   bool allowCompound_;
   bool complaint_ = false;  // a command was held back because the request says how things are
@@ -736,6 +738,7 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
     // A pattern or a reading captured the negation only if the command's own words hold it.
     e.coverage.negationExplained = covered().cover(*c.command, 0, query_.size()).negationExplained;
   }
+  e.ownText = c.command->hasOwnText(queryHash_);
   e.phrasesQuestion = phrasesQuestion(c);
   e.speakerActs = speakerDoes(*c.command);
   e.reported = reports(0, query_.size());
@@ -804,7 +807,7 @@ bool QueryRouter::reports(std::size_t begin, std::size_t end) const {
 GateDecision QueryRouter::admit(const RouteCandidate& c, Evidence& e, bool withRivals) const {
   const RiskClass risk = c.command->risk;
   GateDecision gate = admitLocalRun(risk, e, form_, strictness_);
-  if (risk == RiskClass::None || e.explicitForm) return gate;
+  if (risk == RiskClass::None || e.explicitForm || (e.ownText && risk == RiskClass::Change)) return gate;
   if ((gate.run || gate.looseMatch) && c.similarity < kCloseMatch) {
     if (const double words = contentSimilarity(c); words > e.similarity) {
       e.similarity = words;
