@@ -155,10 +155,10 @@ const classCases = [
   ['打开抖音', 'local', '打开应用', { app: '抖音' }],
   ['打开pycharm', 'local', '打开应用', { app: 'pycharm' }],
   // An app asked for by a word for one is not its command's action; siblings
-  // that a request does not tell apart run neither.
+  // that a request does not tell apart run neither; one's own example runs it.
   ['打开录屏软件', 'llm', '!录屏'],
   ['音量调到0', 'llm', '!设置音量'],
-  ['别放了', 'llm', '!暂停播放'],
+  ['别放了', 'local', '停止播放'],
 ];
 
 function matchesExpectation(reply, command) {
