@@ -121,12 +121,16 @@ void ReplyTape::finalize(napi_env env, void* data, void* /*hint*/) {
   delete tape;
 }
 
-ReplyTape* ReplyTape::borrow(napi_env env) {
+ReplyTape* ReplyTape::ofEnvironment(napi_env env) {
   bool pending = false;
   if (napi_is_exception_pending(env, &pending) != napi_ok || pending) return nullptr;
   void* data = nullptr;
   if (napi_get_instance_data(env, &data) != napi_ok) return nullptr;
-  ReplyTape* tape = data != nullptr ? static_cast<ReplyTape*>(data) : setUp(env);
+  return data != nullptr ? static_cast<ReplyTape*>(data) : setUp(env);
+}
+
+ReplyTape* ReplyTape::borrow(napi_env env) {
+  ReplyTape* tape = ofEnvironment(env);
   if (tape == nullptr || tape->builder_ == nullptr || tape->lent_) return nullptr;
   tape->lent_ = true;
   tape->stepCount_ = tape->numberCount_ = tape->stringCount_ = 0;
@@ -135,11 +139,7 @@ ReplyTape* ReplyTape::borrow(napi_env env) {
 }
 
 ReplyTape* ReplyTape::borrowRouteReply(napi_env env) {
-  bool pending = false;
-  if (napi_is_exception_pending(env, &pending) != napi_ok || pending) return nullptr;
-  void* data = nullptr;
-  if (napi_get_instance_data(env, &data) != napi_ok) return nullptr;
-  ReplyTape* tape = data != nullptr ? static_cast<ReplyTape*>(data) : setUp(env);
+  ReplyTape* tape = ofEnvironment(env);
   if (tape == nullptr || tape->routeReplyLent_) return nullptr;
   tape->routeReplyLent_ = true;
   return tape;

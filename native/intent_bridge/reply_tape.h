@@ -93,6 +93,9 @@ class ReplyTape {
 
   ReplyTape() = default;
   static ReplyTape* setUp(napi_env env);
+  // The environment's tape, set up on first use; null while a script exception
+  // is pending or when it cannot be set up.
+  static ReplyTape* ofEnvironment(napi_env env);
   static void finalize(napi_env env, void* data, void* hint);
 
   napi_env env_ = nullptr;

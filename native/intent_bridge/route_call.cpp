@@ -19,8 +19,7 @@ namespace intent_bridge {
 
 namespace {
 
-constexpr std::int32_t kFirstRouteCapacity = 8192;
-static_assert(ReplyTape::kRouteReplyBytes == kFirstRouteCapacity, "the first reply fits the kept bytes");
+constexpr std::int32_t kFirstRouteCapacity = static_cast<std::int32_t>(ReplyTape::kRouteReplyBytes);
 
 // The second engine call after BufferTooSmall, with a buffer of exactly the
 // reported length plus one, holding the bytes of the first attempt (`first`)

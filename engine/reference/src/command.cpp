@@ -1,6 +1,7 @@
 #include "command.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace norvik {
 
@@ -17,11 +18,7 @@ const char* targetName(CommandTarget target) {
 }
 
 uint64_t textHash(std::u32string_view text) {
-  uint64_t hash = 14695981039346656037ULL;
-  for (const char32_t c : text) {
-    hash = (hash ^ static_cast<uint64_t>(c)) * 1099511628211ULL;
-  }
-  return hash;
+  return std::hash<std::u32string_view>{}(text);
 }
 
 bool Command::hasOwnText(uint64_t hash) const {

@@ -25,7 +25,7 @@ enum class RiskClass { None, Change, Destructive };
 
 const char* targetName(CommandTarget target);
 
-// A 64-bit FNV-1a hash of a normalised text, for telling whether a request is one
+// A hash of a normalised text (the standard library's), for telling whether a request is one
 // of a command's own texts.
 uint64_t textHash(std::u32string_view text);
 

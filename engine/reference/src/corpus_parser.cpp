@@ -32,7 +32,6 @@ bool readCommandId(const element& value, int32_t& id) {
   return true;
 }
 
-// Reads one command; on failure `error` names the member and what it must be.
 // The hashes of the command's normalised name and examples, sorted and unique.
 std::vector<uint64_t> collectOwnTextHashes(const Command& command) {
   std::vector<uint64_t> hashes{textHash(normalizeText(command.name).chars)};
@@ -45,6 +44,7 @@ std::vector<uint64_t> collectOwnTextHashes(const Command& command) {
   return hashes;
 }
 
+// Reads one command; on failure `error` names the member and what it must be.
 struct CommandReader {
   std::string& error;
 
