@@ -9,7 +9,9 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "deskpet/fixed_text.h"
 #include "norvik.h"
 #include "reply_writer.h"
 #include "scripted_engine.h"
@@ -24,9 +26,21 @@ using scripted::ScriptedEngine;
 
 constexpr const char* kDefaultVersion = "scripted";
 
-// What Norvik_LastErrorMessage returns on this thread.
-NullableText& lastMessage() {
-  thread_local NullableText message;
+// What Norvik_LastErrorMessage returns on this thread (null, or a text of at
+// most 4095 bytes), in plain storage: the thread's end has nothing of the
+// engine to destroy, as in the reference engine.
+struct ThreadMessage {
+  bool isNull = false;
+  deskpet::FixedText<4096> text;
+
+  void set(bool null, std::string_view value) noexcept {
+    isNull = null;
+    text.assign(value);
+  }
+};
+
+ThreadMessage& lastMessage() noexcept {
+  thread_local ThreadMessage message;
   return message;
 }
 
@@ -37,23 +51,21 @@ bool isFailure(EngineFunction fn, int32_t result) {
 // The entry's "message" when it has one; else "" after a success and a text
 // naming the function and its result after a failure.
 void recordMessage(EngineFunction fn, const ReplyEntry* entry, int32_t result) {
-  NullableText& message = lastMessage();
+  ThreadMessage& message = lastMessage();
   if (entry != nullptr && entry->message) {
-    message = *entry->message;
+    message.set(entry->message->isNull, entry->message->text);
   } else if (isFailure(fn, result)) {
-    message = NullableText{
-        false, "scripted engine: " + std::string(scripted::functionName(fn)) + " returned " + std::to_string(result)};
+    message.set(false,
+                "scripted engine: " + std::string(scripted::functionName(fn)) + " returned " + std::to_string(result));
   } else {
-    message = NullableText{};
+    message.set(false, "");
   }
 }
 
 // No exception leaves the library: a failure inside it is NORVIK_INTERNAL,
 // with a text that needs no allocation.
 int32_t internalFailure(bool outOfMemory) noexcept {
-  NullableText& message = lastMessage();
-  message.isNull = false;
-  message.text = outOfMemory ? "out of memory" : "internal error";
+  lastMessage().set(false, outOfMemory ? "out of memory" : "internal error");
   return NORVIK_INTERNAL;
 }
 
@@ -128,8 +140,9 @@ int32_t Norvik_InitFromFile(const char* path) {
     }
     std::string error;
     const int32_t code = engine.load(path, error);
-    lastMessage() =
+    const NullableText message =
         code != NORVIK_OK ? NullableText{false, std::move(error)} : scriptedMessage.value_or(NullableText{});
+    lastMessage().set(message.isNull, message.text);
     return code;
   } catch (const std::bad_alloc&) {
     return internalFailure(true);
@@ -230,7 +243,7 @@ const char* Norvik_Version(void) {
 
 #ifndef NORVIK_SCRIPTED_WITHOUT_LAST_ERROR_MESSAGE
 const char* Norvik_LastErrorMessage(void) {
-  const NullableText& message = lastMessage();
+  const ThreadMessage& message = lastMessage();
   return message.isNull ? nullptr : message.text.c_str();
 }
 #endif

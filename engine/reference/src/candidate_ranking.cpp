@@ -5,6 +5,7 @@
 
 #include "occurrences.h"
 #include "query_coverage.h"
+#include "scratch_space.h"
 #include "text_scan.h"
 
 namespace norvik {
@@ -63,11 +64,16 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
   return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
 }
 
+// The marks of keywordCoverage when called on its own.
+struct CoverageScratch {
+  std::vector<uint8_t> covered;
+};
+
 }  // namespace
 
 double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters) {
-  thread_local std::vector<uint8_t> covered;
-  return keywordCoverage(command, query, characters, covered);
+  const ScratchScope scope;
+  return keywordCoverage(command, query, characters, scope.get<CoverageScratch>().covered);
 }
 
 namespace {
@@ -317,8 +323,9 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
   candidates.reserve(kCandidateCount + kPatternCandidateCount);
   const CharacterFilter characters(query.chars);
   const std::optional<TrimmedQuery> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
-  // Space kept per thread: ranking is not re-entered while these are in use.
-  thread_local RankingScratch scratch;
+  // Ranking is not re-entered on a thread while these are in use.
+  const ScratchScope scope;
+  RankingScratch& scratch = scope.get<RankingScratch>();
   scratch.withPatterns.clear();
   if (tryPatterns) snapshot.index->patternCommands(query.chars, kPatternCandidateCount, scratch.withPatterns);
   searchText(query.chars, scratch.searchText);

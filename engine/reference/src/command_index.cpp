@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "scratch_space.h"
 #include "text_normalizer.h"
 
 namespace norvik {
@@ -81,7 +82,7 @@ float limitthBest(std::vector<std::pair<uint32_t, float>>& commandScores, std::s
   return best[limit - 1];
 }
 
-// Per-thread scratch space for scoring, reused across queries.
+// Scratch space for scoring, reused across queries (see scratch_space.h).
 struct Scratch {
   std::vector<float> textScore;
   std::vector<uint32_t> touchedTexts;
@@ -116,7 +117,7 @@ struct Scratch {
 };
 
 // Clears the scratch unless the search finished: an allocation that fails
-// half-way through must not leave scores for the thread's next search.
+// half-way through must not leave scores for the next search that uses it.
 class ScratchGuard {
  public:
   ScratchGuard(Scratch& scratch, const std::vector<uint32_t>& include) : scratch_(scratch), include_(include) {}
@@ -133,11 +134,10 @@ class ScratchGuard {
   bool finished_ = false;
 };
 
-// Not inlined: the caller keeps the address instead of asking the thread's
-// storage for it again inside its loops.
-[[gnu::noinline]] Scratch& scratch() {
-  thread_local Scratch instance;
-  return instance;
+// Not inlined: the caller keeps the address instead of asking the scope for it
+// again inside its loops.
+[[gnu::noinline]] Scratch& scratch(const ScratchScope& scope) {
+  return scope.get<Scratch>();
 }
 
 // Scattered reads of the index (scores, offsets and features of texts,
@@ -172,9 +172,8 @@ struct CommandIndex::QueryScratch {
 };
 
 // Not inlined, like scratch().
-[[gnu::noinline]] CommandIndex::QueryScratch& CommandIndex::queryScratch() {
-  thread_local QueryScratch instance;
-  return instance;
+[[gnu::noinline]] CommandIndex::QueryScratch& CommandIndex::queryScratch(const ScratchScope& scope) {
+  return scope.get<QueryScratch>();
 }
 
 float CommandIndex::weightOf(const WeightedFeature& feature, float idf) const {
@@ -184,6 +183,7 @@ float CommandIndex::weightOf(const WeightedFeature& feature, float idf) const {
 }
 
 CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
+  const ScratchScope scope;  // one lease for the features of every text
   std::vector<TextFeatures> texts;
   commandIds_.reserve(commands.size());
   for (uint32_t c = 0; c < commands.size(); ++c) {
@@ -305,7 +305,8 @@ float CommandIndex::deferredDot(uint32_t text, const std::vector<QueryFeature>& 
 // included commands are always completed. The scores returned stay exact.
 void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t limit,
                                const std::vector<uint32_t>& include) const {
-  Scratch& s = scratch();
+  const ScratchScope scope;
+  Scratch& s = scratch(scope);
   std::sort(deferred.begin(), deferred.end(), [](const QueryFeature& a, const QueryFeature& b) { return a.id < b.id; });
   float bound = 0.0f;
   float deferredNorm2 = 0.0f;
@@ -406,10 +407,11 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
                           const std::vector<uint32_t>& include, std::vector<SimilarityHit>& hits) const {
   hits.clear();
   if ((limit == 0 && include.empty()) || normalizedQuery.empty() || textCommand_.empty()) return;
-  Scratch& s = scratch();
+  const ScratchScope scope;
+  Scratch& s = scratch(scope);
   ScratchGuard guard(s, include);
   s.fit(textCommand_.size(), commandIds_.size());
-  QueryScratch& q = queryScratch();
+  QueryScratch& q = queryScratch(scope);
   std::vector<WeightedFeature>& features = q.features;
   std::vector<QueryFeature>& known = q.known;
   std::vector<QueryFeature>& deferred = q.deferred;

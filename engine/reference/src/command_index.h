@@ -18,6 +18,8 @@
 
 namespace norvik {
 
+class ScratchScope;
+
 struct SimilarityHit {
   uint32_t command = 0;     // position in the command list the index was built from
   float similarity = 0.0f;  // cosine similarity with the command's closest text, in [0, 1]
@@ -62,16 +64,16 @@ class CommandIndex {
     uint32_t postings;
   };
 
-  // The query's features while a search runs, in space kept per thread.
+  // The query's features while a search runs, in space leased for the search.
   struct QueryScratch;
-  static QueryScratch& queryScratch();
+  static QueryScratch& queryScratch(const ScratchScope& scope);
 
   float weightOf(const WeightedFeature& feature, float idf) const;
   // Asks for the cache lines of a text's features ahead of deferredDot.
   void prefetchRow(uint32_t text) const;
   // Dot product of a text with query features sorted by id.
   float deferredDot(uint32_t text, const std::vector<QueryFeature>& byId) const;
-  // Completes the scores of the texts reached (in the per-thread scratch) with the
+  // Completes the scores of the texts reached (in the scratch of the search) with the
   // features that were not walked (sorted here by id), skipping texts that
   // cannot enter the result.
   void addDeferred(std::vector<QueryFeature>& deferred, std::size_t limit, const std::vector<uint32_t>& include) const;

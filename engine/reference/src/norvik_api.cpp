@@ -13,10 +13,12 @@
 
 #include "corpus_file.h"
 #include "default_corpus.h"
+#include "deskpet/fixed_text.h"
 #include "engine.h"
 #include "engine_version.h"
 #include "reply_format.h"
 #include "router.h"
+#include "scratch_space.h"
 
 namespace {
 
@@ -28,34 +30,39 @@ Engine& theEngine() {
   return *engine;
 }
 
-// The text Norvik_LastErrorMessage returns on this thread.
-std::string& lastErrorText() {
-  thread_local std::string text;
+// Bytes of an error text with its NUL; a longer text is cut to fit.
+constexpr std::size_t kErrorTextCapacity = 4096;
+using ErrorText = deskpet::FixedText<kErrorTextCapacity>;
+
+// The text Norvik_LastErrorMessage returns on this thread: a plain array, so
+// that the thread's end has nothing of the engine to destroy (see
+// scratch_space.h).
+ErrorText& lastErrorText() noexcept {
+  thread_local ErrorText text;
   return text;
 }
 
-// Runs `body(error)` and records its outcome for this thread: "" on success
-// (which also releases the text of an earlier failure), `error` on failure. An
-// exception becomes NORVIK_INTERNAL; its text is set without allocating where
-// the full one cannot be had.
+// Runs `body(error)` and records its outcome for this thread: "" on success,
+// `error` on failure. An exception becomes NORVIK_INTERNAL; its text is set
+// without allocating where the full one cannot be had.
 template <typename Body>
 int32_t guarded(Body&& body) noexcept {
-  std::string& recorded = lastErrorText();
+  ErrorText& recorded = lastErrorText();
   try {
     std::string error;
     const int32_t code = body(error);
-    recorded.swap(error);
+    recorded.assign(error);
     return code;
   } catch (const std::bad_alloc&) {
-    recorded = "out of memory";  // fits the string's inline storage: no allocation
+    recorded.assign("out of memory");
   } catch (const std::exception& exception) {
     try {
-      recorded = std::string("internal error: ") + exception.what();
+      recorded.assign(std::string("internal error: ") + exception.what());
     } catch (...) {
-      recorded = "internal error";
+      recorded.assign("internal error");
     }
   } catch (...) {
-    recorded = "internal error";
+    recorded.assign("internal error");
   }
   return NORVIK_INTERNAL;
 }
@@ -83,12 +90,11 @@ int32_t deliver(const std::string& reply, char* out, int32_t capacity, uint32_t*
   return NORVIK_OK;
 }
 
-// The reply text of the calling thread's last route or similarity call, kept
-// so that its capacity serves the next one.
-std::string& replyBuffer() {
-  thread_local std::string buffer;
-  return buffer;
-}
+// The reply text of a route or similarity call, kept in the call's scratch so
+// that its capacity serves later calls.
+struct ReplyText {
+  std::string text;
+};
 
 // NORVIK_OK when a reply buffer can be used, else why not.
 int32_t checkBuffer(const char* out, int32_t capacity, const uint32_t* outLength, std::string& error) {
@@ -131,8 +137,9 @@ int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_
     if (const int32_t code = checkBuffer(outJson, capacity, outLength, error); code != NORVIK_OK) return code;
     const auto snapshot = theEngine().snapshot();
     if (!snapshot) return notInitialised(error);
+    const ScratchScope scope;  // one lease for the route and its helpers
     const RouteDecision decision = routeQuery(*snapshot, query);
-    std::string& reply = replyBuffer();
+    std::string& reply = scope.get<ReplyText>().text;
     reply = writeRouteReply(decision, snapshot->config.verbose, std::move(reply));
     return deliver(reply, outJson, capacity, outLength, error);
   });
@@ -145,8 +152,9 @@ int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, i
     const auto snapshot = theEngine().snapshot();
     if (!snapshot) return notInitialised(error);
     const std::size_t limit = topK > 0 ? static_cast<std::size_t>(topK) : 0;
+    const ScratchScope scope;
     const auto hits = snapshot->index->search(normalizeText(query).chars, limit);
-    std::string& reply = replyBuffer();
+    std::string& reply = scope.get<ReplyText>().text;
     reply = writeSimilarityReply(*snapshot, hits, std::move(reply));
     return deliver(reply, outJson, capacity, outLength, error);
   });

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "scratch_space.h"
+
 namespace norvik {
 
 namespace {
@@ -78,7 +80,8 @@ std::vector<WeightedFeature> extractFeatures(const std::u32string& text) {
 }
 
 void extractFeatures(const std::u32string& text, std::vector<WeightedFeature>& merged) {
-  thread_local FeatureScratch scratch;
+  const ScratchScope scope;
+  FeatureScratch& scratch = scope.get<FeatureScratch>();
   std::vector<uint64_t>& tokens = scratch.tokens;
   std::vector<WeightedFeature>& raw = scratch.raw;
   tokenizeInto(text, tokens);

@@ -96,6 +96,19 @@ inline std::size_t utf8PrefixBytes(std::string_view text, std::size_t maxCodePoi
   return pos;
 }
 
+// Number of leading bytes of `text` that fit in `maxBytes` without ending inside
+// a well-formed sequence; an invalid byte counts as a sequence of its own.
+inline std::size_t utf8PrefixWithinBytes(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text.size();
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t length = utf8SequenceLength(text, pos);
+    const std::size_t next = pos + (length == 0 ? 1 : length);
+    if (next > maxBytes) return pos;
+    pos = next;
+  }
+}
+
 // Number of code points in `text`, an invalid byte counting as one.
 inline std::size_t utf8CodePointCount(std::string_view text) {
   std::size_t count = 0;
