@@ -45,15 +45,7 @@ async function runWorkers(roles, shared) {
 
 test.before(() => assert.equal(bridge.init(), true));
 
-// Under Wine, a process whose worker threads routed through norvik.dll hangs in
-// about half of the runs after every test here has passed: the DLL's
-// process-detach step (its static and thread-local destructors, with the
-// statically linked winpthreads) never returns. Until that is fixed, these tests
-// run on Linux (plain and sanitized) only, and a Windows run says why.
-const WINDOWS_EXIT_HANG = process.platform === 'win32' &&
-  'norvik.dll can hang in its process-detach step after worker threads routed (seen under Wine)';
-
-test('routing while other threads add and clear user commands and change the configuration', { timeout: 300000, skip: WINDOWS_EXIT_HANG }, async () => {
+test('routing while other threads add and clear user commands and change the configuration', { timeout: 300000 }, async () => {
   const base = bridge.getCommandCount();
   const routersLeft = new Int32Array(new SharedArrayBuffer(4));
   routersLeft[0] = 3;
@@ -74,7 +66,7 @@ test('routing while other threads add and clear user commands and change the con
   assert.equal(bridge.getCommandCount(), base);
 });
 
-test('calls while another thread destroys and restarts the engine succeed or throw the engine code', { timeout: 300000, skip: WINDOWS_EXIT_HANG }, async () => {
+test('calls while another thread destroys and restarts the engine succeed or throw the engine code', { timeout: 300000 }, async () => {
   const base = bridge.getCommandCount();
   const down = ['Norvik_Route', 'Norvik_QuerySimilarity', 'Norvik_SemanticScore', 'Norvik_GetCommandCount',
     'Norvik_GetConfig'].map((fn) => `${fn} failed with code -1`);
