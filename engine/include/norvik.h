@@ -186,8 +186,9 @@ NORVIK_API int32_t Norvik_GetCommandCount(void);
  * The text of a call that succeeded is "" (never null). Each thread has its
  * own text: calls on other threads do not change it. The text belongs to the
  * engine and stays valid until the same thread calls another function of this
- * interface; copy it to keep it. Norvik_Version and this function leave it
- * unchanged.
+ * interface or ends; copy it to keep it. Norvik_Version and this function leave
+ * it unchanged. An engine may shorten a very long text; the reference engine
+ * keeps at most 4095 bytes, cut between two characters.
  *
  * Optional: engines that predate it do not export it (see ERROR MESSAGES). */
 NORVIK_API const char* Norvik_LastErrorMessage(void);

@@ -5,8 +5,8 @@
 // calls and never Norvik_LastErrorMessage, which it looks up at run time; each
 // norvik.dll exports exactly the functions of engine/include/norvik.h (fourteen),
 // and the scripted build without messages all but Norvik_LastErrorMessage; nothing
-// needs a DLL beyond the system's, the host's and the engine. Skipped for a
-// non-Windows build.
+// needs a DLL beyond the system's, the host's and the engine; none registers
+// thread-local destructors. Skipped for a non-Windows build.
 const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('fs');
@@ -78,8 +78,18 @@ function assertHookLinked(image) {
   assert.ok(code && code.name === '.text', 'the hook variable points at code of the module');
 }
 
+// No thread-local object with a destructor: the MinGW runtime would then link
+// __cxa_thread_atexit, whose destructors run after winpthreads has freed the
+// thread's thread-local storage (under Wine a process then hung on exit).
+function assertNoThreadLocalDestructors(image) {
+  const names = new Set(image.symbols().map((s) => s.name));
+  assert.ok(names.size > 0, 'the image keeps its symbols');
+  assert.ok(!names.has('__cxa_thread_atexit'), 'nothing registers thread-local destructors');
+}
+
 function assertAddon(image) {
   assertX64Dll(image);
+  assertNoThreadLocalDestructors(image);
   assert.deepStrictEqual(image.exports().slice().sort(), ENTRY_POINTS, 'exports the two entry points and nothing else');
   assertNodeApiIsDelayLoaded(image);
   assertHookLinked(image);
@@ -116,6 +126,7 @@ for (const [variant, exported] of ENGINES) {
     const { image, skip } = windowsImage(variant, 'norvik.dll');
     if (skip) return t.skip(skip);
     assertX64Dll(image);
+    assertNoThreadLocalDestructors(image);
     assert.deepStrictEqual(image.exports().slice().sort(), exported);
     assertLoadTimeImports(image, []);
     assert.deepStrictEqual(image.delayImports(), [], 'the engine delay-loads nothing');
