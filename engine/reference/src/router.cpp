@@ -195,6 +195,10 @@ class QueryRouter {
   bool allowCompound_;
   bool complaint_ = false;  // a command was held back because the request says how things are
   const Strictness& strictness_;
+  // The share of the query that the candidate judged last explains, when judge
+  // weighed it on its words alone: equallyFitting asks for it again.
+  const RouteCandidate* weighed_ = nullptr;
+  double weighedShare_ = 0.0;
   RouteDecision d_;
 };
 
@@ -1004,6 +1008,7 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
 // (why it runs, or why not) are written only when `explain` asks for them.
 QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative) {
   Verdict v;
+  weighed_ = nullptr;
   const Command& command = *c.command;
   const double threshold = snapshot_.config.localThreshold;
   setScores(&c, explicitForm);
@@ -1026,6 +1031,8 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   }
   const bool belowThreshold = d_.scores.combined < threshold;
   Evidence evidence = belowThreshold ? Evidence{} : weigh(c, explicitForm);
+  weighed_ = belowThreshold || explicitForm ? nullptr : &c;
+  weighedShare_ = evidence.coverage.share();
   // A command weighed after the closest one was held back must explain all of
   // the query if it changes the machine: the ranking was already unsure.
   evidence.alternative = alternative;
@@ -1091,7 +1098,7 @@ bool QueryRouter::slotsNameAHeldCommand(const RouteCandidate& c, std::size_t ran
 // chosen one and explaining the request as well: two commands fit, and a wrong
 // guess would change the machine ("把音乐停了": pause or stop?).
 const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) {
-  const double share = weigh(chosen, false).coverage.share();
+  const double share = weighed_ == &chosen ? weighedShare_ : weigh(chosen, false).coverage.share();
   for (std::size_t i = 1; i < std::min(d_.candidates.size(), kAlternatives); ++i) {
     const RouteCandidate& rival = d_.candidates[i];
     if (rival.command == chosen.command || rival.command->target != CommandTarget::Local ||
