@@ -1056,12 +1056,14 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
     return v;
   }
-  const std::string explains = "explains " + std::to_string(evidence.coverage.explained) + " of " +
-                               std::to_string(evidence.coverage.content) + " words' characters";
+  const auto explains = [&evidence] {
+    return "explains " + std::to_string(evidence.coverage.explained) + " of " +
+           std::to_string(evidence.coverage.content) + " words' characters";
+  };
   if (!gate.run) {
     if (explain) {
       v.detail = "held back (" + std::string(riskName(command.risk)) + "): " + gate.reason;
-      if (gate.aboutCoverage) v.detail += " (it " + explains + ")";
+      if (gate.aboutCoverage) v.detail += " (it " + explains() + ")";
       if (form_.question == QuestionKind::About) v.detail += " (\"" + deskpet::toUtf8(form_.questionWords) + "\")";
     }
     return v;
@@ -1070,7 +1072,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   v.target = CommandTarget::Local;
   v.confidence = evidence.explicitForm ? std::max(0.8, d_.scores.combined)
                                        : 0.5 * evidence.coverage.share() + 0.5 * std::min(1.0, evidence.similarity);
-  v.detail = "combined score " + fixed(d_.scores.combined) + " >= threshold " + fixed(threshold) + ", " + explains +
+  v.detail = "combined score " + fixed(d_.scores.combined) + " >= threshold " + fixed(threshold) + ", " + explains() +
              ": run locally";
   return v;
 }
