@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -82,13 +83,35 @@ float limitthBest(std::vector<std::pair<uint32_t, float>>& commandScores, std::s
   return best[limit - 1];
 }
 
+// An allocator whose value-less construction leaves the element as it is: a
+// list of touched texts grows by a posting list's length before every walk,
+// and every slot is then written, so zeroing it first would be wasted work.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  using std::allocator<T>::allocator;
+  template <typename U>
+  void construct(U* place) noexcept {
+    ::new (static_cast<void*>(place)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* place, Args&&... args) {
+    ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
+  }
+};
+
+using IdList = std::vector<uint32_t, UninitializedAllocator<uint32_t>>;
+
 // Scratch space for scoring, reused across queries (see scratch_space.h).
 struct Scratch {
   std::vector<float> textScore;
-  std::vector<uint32_t> touchedTexts;
+  IdList touchedTexts;
   std::vector<float> commandBest;
   std::vector<float> commandRaw;
-  std::vector<uint32_t> touchedCommands;
+  IdList touchedCommands;
   std::vector<uint8_t> commandIncluded;
   std::vector<std::pair<float, uint32_t>> order;  // (partial score, text)
   std::vector<uint32_t> survivors;                // texts completed after the head

@@ -58,19 +58,13 @@ bool isAction(char32_t folded) {
 char32_t fold(char32_t c) {
   if (c >= U'0' && c <= U'9') return U'0';
   if (c < 0x4E00) return c;
-  static const std::pair<char32_t, char32_t> kFolds[] = {
+  static const CharacterMap kFolds = {
       {U'一', U'0'},  {U'七', U'0'},  {U'万', U'0'},  {U'三', U'0'},  {U'两', U'0'},  {U'九', U'0'},  {U'二', U'0'},
       {U'五', U'0'},  {U'八', U'0'},  {U'六', U'0'},  {U'减', U'小'}, {U'加', U'大'}, {U'十', U'0'},  {U'千', U'0'},
       {U'升', U'大'}, {U'四', U'0'},  {U'增', U'大'}, {U'提', U'大'}, {U'百', U'0'},  {U'降', U'小'}, {U'零', U'0'},
       {U'高', U'大'}, {U'低', U'小'}, {U'掉', U'闭'}, {U'启', U'开'}, {U'设', U'调'}, {U'改', U'调'}, {U'曲', U'首'},
       {U'集', U'首'}, {U'瞧', U'看'}, {U'瞅', U'看'}};
-  static const auto kSorted = [] {
-    std::vector<std::pair<char32_t, char32_t>> sorted(std::begin(kFolds), std::end(kFolds));
-    std::sort(sorted.begin(), sorted.end());
-    return sorted;
-  }();
-  const auto it = std::lower_bound(kSorted.begin(), kSorted.end(), std::make_pair(c, char32_t{0}));
-  return it != kSorted.end() && it->first == c ? it->second : c;
+  return kFolds(c);
 }
 
 uint64_t pairKey(char32_t a, char32_t b) {
@@ -350,17 +344,15 @@ bool statesOperation(const Command& command, const Coverage& coverage, bool wish
 
 bool isDirectionCharacter(char32_t c) {
   // 今 and 明 too: today's weather is not tomorrow's.
-  static constexpr std::u32string_view kDirections =
-      U"开关启停退取消删除设定增减加降高低大小亮暗上下前后静连断锁解清录截暂继今明";
-  return kDirections.find(c) != std::u32string_view::npos;
+  static const CharacterSet kDirections(U"开关启停退取消删除设定增减加降高低大小亮暗上下前后静连断锁解清录截暂继今明");
+  return kDirections.contains(c);
 }
 
 bool isVerbCharacter(char32_t c) {
   // Verbs that are no word of direction or action of their own: 停止, 继续, 关闭, 退出.
-  static constexpr std::u32string_view kOtherVerbs = U"止续闭出";
-  const char32_t folded = fold(c);
-  return isDirectionCharacter(c) || isAction(folded) || kWishes.find(folded) != std::u32string_view::npos ||
-         kOtherVerbs.find(c) != std::u32string_view::npos;
+  static const CharacterSet kOtherVerbs(U"止续闭出");
+  static const CharacterSet kFoldedVerbs(std::u32string(kActions) + std::u32string(kWishes));
+  return isDirectionCharacter(c) || kFoldedVerbs.contains(fold(c)) || kOtherVerbs.contains(c);
 }
 
 bool knowsDirections(const Command& command, const Pattern& pattern) {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <initializer_list>
 #include <optional>
+#include <string_view>
 
 #include "colloquial_words.h"
 #include "media_request.h"
@@ -59,6 +61,17 @@ std::string fixed(double value) {
   if (const std::size_t length = deskpet::fixedDecimals(value, 2, buffer)) return std::string(buffer, length);
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
   return std::string(buffer, result.ptr);
+}
+
+// The parts joined in one string of the right size: reasoning texts are built
+// on every route, and a chain of + grows its string several times.
+std::string concat(std::initializer_list<std::string_view> parts) {
+  std::size_t size = 0;
+  for (const std::string_view part : parts) size += part.size();
+  std::string text;
+  text.reserve(size);
+  for (const std::string_view part : parts) text.append(part);
+  return text;
 }
 
 std::string describeMatch(const RouteCandidate& c) {
@@ -180,7 +193,7 @@ class QueryRouter {
   void decideByRank();
   bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
   const RouteCandidate* equallyFitting(const RouteCandidate& chosen);
-  void choose(const RouteCandidate& c, CommandTarget target, double confidence, const std::string& reasoning);
+  void choose(const RouteCandidate& c, CommandTarget target, double confidence, std::string reasoning);
   void fallBack(const std::string& prefix, const RouteCandidate* heldBack);
   void answerNothing(const std::string& why);
   void fillAction();
@@ -195,6 +208,10 @@ class QueryRouter {
   bool allowCompound_;
   bool complaint_ = false;  // a command was held back because the request says how things are
   const Strictness& strictness_;
+  // The share of the query that the candidate judged last explains, when judge
+  // weighed it on its words alone: equallyFitting asks for it again.
+  const RouteCandidate* weighed_ = nullptr;
+  double weighedShare_ = 0.0;
   RouteDecision d_;
 };
 
@@ -876,13 +893,12 @@ void QueryRouter::setScores(const RouteCandidate* c, bool explicitForm) {
   d_.scores.combined = combine(d_.scores, snapshot_.config.weights);
 }
 
-void QueryRouter::choose(const RouteCandidate& c, CommandTarget target, double confidence,
-                         const std::string& reasoning) {
+void QueryRouter::choose(const RouteCandidate& c, CommandTarget target, double confidence, std::string reasoning) {
   d_.hasMatch = true;
   d_.best = c;
   d_.target = target;
   d_.confidence = std::clamp(confidence, 0.0, 1.0);
-  d_.reasoning = reasoning;
+  d_.reasoning = std::move(reasoning);
   if (snapshot_.namesakes.count(c.command->id) != 0) {
     d_.reasoning += "; user command \"" + c.command->name + "\" replaces the built-in command of the same name";
   }
@@ -1004,6 +1020,7 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
 // (why it runs, or why not) are written only when `explain` asks for them.
 QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative) {
   Verdict v;
+  weighed_ = nullptr;
   const Command& command = *c.command;
   const double threshold = snapshot_.config.localThreshold;
   setScores(&c, explicitForm);
@@ -1026,6 +1043,8 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   }
   const bool belowThreshold = d_.scores.combined < threshold;
   Evidence evidence = belowThreshold ? Evidence{} : weigh(c, explicitForm);
+  weighed_ = belowThreshold || explicitForm ? nullptr : &c;
+  weighedShare_ = evidence.coverage.share();
   // A command weighed after the closest one was held back must explain all of
   // the query if it changes the machine: the ranking was already unsure.
   evidence.alternative = alternative;
@@ -1049,12 +1068,14 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
     return v;
   }
-  const std::string explains = "explains " + std::to_string(evidence.coverage.explained) + " of " +
-                               std::to_string(evidence.coverage.content) + " words' characters";
+  const auto explains = [&evidence] {
+    return concat({"explains ", std::to_string(evidence.coverage.explained), " of ",
+                   std::to_string(evidence.coverage.content), " words' characters"});
+  };
   if (!gate.run) {
     if (explain) {
       v.detail = "held back (" + std::string(riskName(command.risk)) + "): " + gate.reason;
-      if (gate.aboutCoverage) v.detail += " (it " + explains + ")";
+      if (gate.aboutCoverage) v.detail += " (it " + explains() + ")";
       if (form_.question == QuestionKind::About) v.detail += " (\"" + deskpet::toUtf8(form_.questionWords) + "\")";
     }
     return v;
@@ -1063,8 +1084,8 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   v.target = CommandTarget::Local;
   v.confidence = evidence.explicitForm ? std::max(0.8, d_.scores.combined)
                                        : 0.5 * evidence.coverage.share() + 0.5 * std::min(1.0, evidence.similarity);
-  v.detail = "combined score " + fixed(d_.scores.combined) + " >= threshold " + fixed(threshold) + ", " + explains +
-             ": run locally";
+  v.detail = concat({"combined score ", fixed(d_.scores.combined), " >= threshold ", fixed(threshold), ", ", explains(),
+                     ": run locally"});
   return v;
 }
 
@@ -1091,7 +1112,7 @@ bool QueryRouter::slotsNameAHeldCommand(const RouteCandidate& c, std::size_t ran
 // chosen one and explaining the request as well: two commands fit, and a wrong
 // guess would change the machine ("把音乐停了": pause or stop?).
 const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) {
-  const double share = weigh(chosen, false).coverage.share();
+  const double share = weighed_ == &chosen ? weighedShare_ : weigh(chosen, false).coverage.share();
   for (std::size_t i = 1; i < std::min(d_.candidates.size(), kAlternatives); ++i) {
     const RouteCandidate& rival = d_.candidates[i];
     if (rival.command == chosen.command || rival.command->target != CommandTarget::Local ||
@@ -1109,7 +1130,7 @@ void QueryRouter::decideReading(const Reading& reading) {
   const std::string prefix = reading.why + "; " + describeMatch(reading.candidate);
   if (signals_.multiStep) return fallBack(prefix + "; several steps", &reading.candidate);
   const Verdict v = judge(reading.candidate, true, true);
-  if (v.serve) return choose(reading.candidate, v.target, v.confidence, prefix + "; " + v.detail);
+  if (v.serve) return choose(reading.candidate, v.target, v.confidence, concat({prefix, "; ", v.detail}));
   setScores(&reading.candidate, true);
   fallBack(prefix + "; " + v.detail, &reading.candidate);
 }
@@ -1141,9 +1162,9 @@ void QueryRouter::decideByRank() {
       }
     }
     if (v.serve) {
-      const std::string why =
-          i == 0 ? describeMatch(c) : describeMatch(first) + "; " + firstHeld + "; next: " + describeMatch(c);
-      return choose(c, v.target, v.confidence, why + "; " + v.detail);
+      if (i == 0) return choose(c, v.target, v.confidence, concat({describeMatch(c), "; ", v.detail}));
+      return choose(c, v.target, v.confidence,
+                    concat({describeMatch(first), "; ", firstHeld, "; next: ", describeMatch(c), "; ", v.detail}));
     }
     if (i == 0) firstHeld = std::move(v.detail);
     // The slot of a generic pattern named this command: the generic one must not

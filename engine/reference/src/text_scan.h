@@ -58,6 +58,40 @@ class CharacterFilter {
   uint64_t bits_[8] = {};
 };
 
+// An exact set of characters, for tests made on every character of a query:
+// the filter answers most "no"s at once, a binary search the rest (a scan of
+// a string of forty characters costs forty comparisons).
+class CharacterSet {
+ public:
+  explicit CharacterSet(std::u32string_view chars) : chars_(chars.begin(), chars.end()) {
+    std::sort(chars_.begin(), chars_.end());
+    for (const char32_t c : chars_) filter_.add(c);
+  }
+  bool contains(char32_t c) const { return filter_.mayHold(c) && std::binary_search(chars_.begin(), chars_.end(), c); }
+
+ private:
+  std::vector<char32_t> chars_;
+  CharacterFilter filter_;
+};
+
+// A map from characters to characters, the others mapped to themselves.
+class CharacterMap {
+ public:
+  CharacterMap(std::initializer_list<std::pair<char32_t, char32_t>> pairs) : pairs_(pairs) {
+    std::sort(pairs_.begin(), pairs_.end());
+    for (const auto& pair : pairs_) filter_.add(pair.first);
+  }
+  char32_t operator()(char32_t c) const {
+    if (!filter_.mayHold(c)) return c;
+    const auto it = std::lower_bound(pairs_.begin(), pairs_.end(), std::make_pair(c, char32_t{0}));
+    return it != pairs_.end() && it->first == c ? it->second : c;
+  }
+
+ private:
+  std::vector<std::pair<char32_t, char32_t>> pairs_;
+  CharacterFilter filter_;
+};
+
 // A word list indexed by first character, for lists scanned at every position
 // of every query: only the words that start with the character at hand are
 // compared.

@@ -136,8 +136,12 @@ class JsonWriter {
   static bool isPlainAscii(unsigned char byte) { return byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\'; }
 
   static bool isPlainText(std::string_view text) {
-    for (const char byte : text) {
-      if (!isPlainAscii(static_cast<unsigned char>(byte))) return false;
+    std::size_t pos = 0;
+    for (; text.size() - pos >= 8; pos += 8) {
+      if (!plainAsciiWord(text.data() + pos)) return false;
+    }
+    for (; pos < text.size(); ++pos) {
+      if (!isPlainAscii(static_cast<unsigned char>(text[pos]))) return false;
     }
     return true;
   }
