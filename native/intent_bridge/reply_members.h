@@ -4,13 +4,17 @@
 //
 //   typename Sink::Object, typename Sink::Array   handles of values being built
 //   Object newObject();   Array newArray();
-//   void setNumber(Object&, std::string_view key, double);
-//   void setString(Object&, std::string_view key, std::string_view bytes);
-//   void setBoolean(Object&, std::string_view key, bool);
-//   void setNull(Object&, std::string_view key);
-//   void setObject(Object&, std::string_view key, const Object& value);
-//   void setArray(Object&, std::string_view key, const Array& value);
+//   void setNumber(Object&, ReplyKey key, double);
+//   void setString(Object&, ReplyKey key, std::string_view bytes);
+//   void setBoolean(Object&, ReplyKey key, bool);
+//   void setNull(Object&, ReplyKey key);
+//   void setObject(Object&, ReplyKey key, const Object& value);
+//   void setArray(Object&, ReplyKey key, const Array& value);
 //   void setElement(Array&, std::uint32_t index, const Object& value);
+//
+// A ReplyKey (reply_keys.h) converts to its std::string_view name, so a sink
+// may take the key as a std::string_view instead. Every value but the root is
+// set into its parent once, after its own members, and not touched again.
 //
 // A key read from a reply ends at the first NUL it holds (memberKey), as a
 // NUL-terminated key would. Strings are passed with every byte, embedded NULs
@@ -25,6 +29,7 @@
 #include <string_view>
 
 #include "json_cursor.h"
+#include "reply_keys.h"
 
 namespace intent_bridge {
 
@@ -40,7 +45,7 @@ template <typename Sink>
 typename Sink::Object readNumberMembers(Sink& sink, JsonCursor& cursor) {
   typename Sink::Object members = sink.newObject();
   if (cursor.enterObject()) {
-    cursor.walkMembers([&](std::string_view key) { sink.setNumber(members, memberKey(key), cursor.readNumber()); });
+    cursor.walkMembers([&](std::string_view key) { sink.setNumber(members, ReplyKey::of(memberKey(key)), cursor.readNumber()); });
   }
   return members;
 }
@@ -51,7 +56,7 @@ template <typename Sink>
 void readStringMembersInto(Sink& sink, typename Sink::Object& target, JsonCursor& cursor) {
   std::string scratch;
   cursor.walkMembers(
-      [&](std::string_view key) { sink.setString(target, memberKey(key), cursor.readStringView(scratch)); });
+      [&](std::string_view key) { sink.setString(target, ReplyKey::of(memberKey(key)), cursor.readStringView(scratch)); });
 }
 
 }  // namespace intent_bridge

@@ -6,6 +6,7 @@
 #include "argument_messages.h"
 #include "reply_builder.h"
 #include "norvik.h"
+#include "reply_keys.h"
 #include "router_handlers.h"
 #include "similarity_reply.h"
 
@@ -59,9 +60,9 @@ napi_value handleSemanticScore(const CallArguments& args) {
 
   return buildReplyValue(args.env, [&](auto& sink) {
     auto result = sink.newObject();
-    sink.setNumber(result, "score", score);
-    sink.setNumber(result, "raw", raw);
-    sink.setNumber(result, "cmdId", static_cast<double>(commandId));
+    sink.setNumber(result, ReplyKey::known(result_key::score), score);
+    sink.setNumber(result, ReplyKey::known(result_key::raw), raw);
+    sink.setNumber(result, ReplyKey::known(result_key::cmdId), static_cast<double>(commandId));
     return result;
   });
 }
