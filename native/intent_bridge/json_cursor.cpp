@@ -18,6 +18,27 @@ bool isDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// Whether any byte of the 8 in `word` is `byte` (the classic test for a zero
+// byte, applied to the word with the byte's bits flipped away).
+bool hasByte(std::uint64_t word, unsigned char byte) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+  const std::uint64_t flipped = word ^ (kOnes * byte);
+  return ((flipped - kOnes) & ~flipped & kHighs) != 0;
+}
+
+// The first quote or backslash in [p, end), or end: eight bytes at a time
+// while eight remain, then byte by byte.
+const char* findQuoteOrBackslash(const char* p, const char* end) {
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    if (hasByte(word, '"') || hasByte(word, '\\')) break;
+  }
+  while (p < end && *p != '"' && *p != '\\') ++p;
+  return p;
+}
+
 void appendUtf8(std::string& out, unsigned long cp) {
   const auto byte = [](unsigned long value) { return static_cast<char>(static_cast<unsigned char>(value & 0xFFu)); };
   if (cp < 0x80) {
@@ -40,7 +61,7 @@ EngineReply clampedReply(const char* buffer, std::size_t capacity, std::uint32_t
   return EngineReply{buffer, std::min<std::size_t>(reportedLength, room)};
 }
 
-void JsonCursor::skipWhitespace() {
+void JsonCursor::skipWhitespaceRun() {
   while (!atEnd() && isJsonWhitespace(*position_)) ++position_;
 }
 
@@ -66,8 +87,7 @@ std::string_view JsonCursor::readStringView(std::string& scratch) {
   if (atEnd() || *position_ != '"') return {};
   ++position_;
   const char* const begin = position_;
-  const char* p = begin;
-  while (p < end_ && *p != '"' && *p != '\\') ++p;
+  const char* const p = findQuoteOrBackslash(begin, end_);
   if (p == end_ || *p == '"') {
     // No escape: the string is the reply's own bytes.
     position_ = p == end_ ? end_ : p + 1;
@@ -88,8 +108,7 @@ void JsonCursor::unescapeInto(std::string& out) {
     }
     if (c != '\\') {
       // A run of plain bytes up to the next quote or backslash, appended at once.
-      const char* runEnd = position_ + 1;
-      while (runEnd < end_ && *runEnd != '"' && *runEnd != '\\') ++runEnd;
+      const char* const runEnd = findQuoteOrBackslash(position_ + 1, end_);
       out.append(position_, runEnd);
       position_ = runEnd;
       continue;

@@ -1,6 +1,8 @@
 #include "json_number.h"
 
+#include <cfloat>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -41,6 +43,63 @@ bool isPlainDecimal(const char* start, const char* spanEnd, const char* end) {
   return !hexPrefix;
 }
 
+// The decimal span [start, spanEnd) as m x 10^e when m has at most 15
+// digits' worth of value (m <= 2^53) and |e| <= 22: then both m and 10^|e|
+// are exact doubles and one multiplication or division, which IEEE
+// arithmetic rounds correctly, gives the correctly rounded value that strtod
+// gives (Clinger's fast path). False for any other span, which from_chars
+// then reads. Only where double arithmetic is carried out in double
+// precision (no wider intermediate results).
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+bool exactSmallDecimal(const char* start, const char* spanEnd, double& value) {
+  constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr std::uint64_t kExactMantissa = std::uint64_t{1} << 53;
+  constexpr int kMaxDigits = 19;  // no overflow of the 64-bit mantissa
+  const char* p = start;
+  const bool negative = p < spanEnd && *p == '-';
+  if (negative) ++p;
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int exponent = 0;
+  for (; p < spanEnd && isDigit(*p); ++p, ++digits) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+  if (p < spanEnd && *p == '.') {
+    for (++p; p < spanEnd && isDigit(*p); ++p, ++digits, --exponent) {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+  }
+  if (digits == 0 || digits > kMaxDigits || mantissa > kExactMantissa) return false;
+  if (p < spanEnd) {
+    // An exponent letter; without digits after it (and its sign) it is not
+    // part of the number.
+    if (*p != 'e' && *p != 'E') return false;
+    ++p;
+    const bool negativeExponent = p < spanEnd && *p == '-';
+    if (p < spanEnd && (*p == '-' || *p == '+')) ++p;
+    int written = 0;
+    for (; p < spanEnd && isDigit(*p); ++p) {
+      if (written > 1000) return false;
+      written = written * 10 + (*p - '0');
+    }
+    if (p != spanEnd) return false;
+    exponent += negativeExponent ? -written : written;
+  }
+  if (mantissa == 0) {
+    value = negative ? -0.0 : 0.0;
+    return true;
+  }
+  if (exponent < -22 || exponent > 22) return false;
+  const double exact = static_cast<double>(mantissa);
+  const double magnitude = exponent < 0 ? exact / kPowersOfTen[-exponent] : exact * kPowersOfTen[exponent];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+#else
+bool exactSmallDecimal(const char*, const char*, double&) {
+  return false;
+}
+#endif
+
 }  // namespace
 
 double strtodOnCopy(const char* start, const char* end) {
@@ -54,6 +113,7 @@ double strtodOnCopy(const char* start, const char* end) {
 double numberValue(const char* start, const char* spanEnd, const char* end) {
   if (isPlainDecimal(start, spanEnd, end)) {
     double value = 0.0;
+    if (exactSmallDecimal(start, spanEnd, value)) return value;
     const std::from_chars_result read = std::from_chars(start, spanEnd, value);
     // A span from_chars cannot convert holds no digit (strtod gives 0 too);
     // out of range, strtod gives infinity or the nearest tiny value.

@@ -9,10 +9,11 @@ namespace intent_bridge {
 
 // `start` is the number's first byte, [start, spanEnd) the span the reader
 // scanned (sign, digits, fraction, exponent) and `end` the end of the reply.
-// Decimal spans, the engine's only form, are converted in place by
-// std::from_chars, which rounds exactly as strtod does; every other case
-// (a leading '+', hexadecimal, infinity and NaN forms, a span strtod would
-// read past, values out of range) goes to strtodOnCopy.
+// Decimal spans, the engine's only form, are converted in place: those of at
+// most 2^53 with a power of ten up to 22 by one exact multiplication or
+// division, the others by std::from_chars; both round exactly as strtod does.
+// Every other case (a leading '+', hexadecimal, infinity and NaN forms, a
+// span strtod would read past, values out of range) goes to strtodOnCopy.
 double numberValue(const char* start, const char* spanEnd, const char* end);
 
 // strtod applied to a NUL-terminated copy of every byte from `start` that it
