@@ -52,8 +52,8 @@ bool isPlainDecimal(const char* start, const char* spanEnd, const char* end) {
 // precision (no wider intermediate results).
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
 bool exactSmallDecimal(const char* start, const char* spanEnd, double& value) {
-  constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   constexpr std::uint64_t kExactMantissa = std::uint64_t{1} << 53;
   constexpr int kMaxDigits = 19;  // no overflow of the 64-bit mantissa
   const char* p = start;

@@ -1,6 +1,7 @@
 #include "reply_keys.h"
 
 #include <array>
+#include <cstring>
 
 namespace intent_bridge {
 
@@ -29,11 +30,29 @@ constexpr std::array<std::int32_t, kSlots> makeSlots() {
 
 constexpr std::array<std::int32_t, kSlots> kKeySlots = makeSlots();
 
-// The keys are a few bytes long: a plain loop beats a call to memcmp.
-bool sameKey(std::string_view candidate, std::string_view key) {
-  if (candidate.size() != key.size()) return false;
-  for (std::size_t i = 0; i < key.size(); ++i) {
-    if (candidate[i] != key[i]) return false;
+template <typename Word>
+Word wordAt(const char* bytes) {
+  Word word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// Whether the `size` bytes at `a` and `b` are equal; the keys are a few bytes
+// long, so words (the last one overlapping the one before) beat a call to
+// memcmp. Reads no byte outside either.
+bool sameBytes(const char* a, const char* b, std::size_t size) {
+  if (size >= 8) {
+    for (std::size_t at = 0; at + 8 < size; at += 8) {
+      if (wordAt<std::uint64_t>(a + at) != wordAt<std::uint64_t>(b + at)) return false;
+    }
+    return wordAt<std::uint64_t>(a + size - 8) == wordAt<std::uint64_t>(b + size - 8);
+  }
+  if (size >= 4) {
+    return wordAt<std::uint32_t>(a) == wordAt<std::uint32_t>(b) &&
+           wordAt<std::uint32_t>(a + size - 4) == wordAt<std::uint32_t>(b + size - 4);
+  }
+  for (std::size_t at = 0; at < size; ++at) {
+    if (a[at] != b[at]) return false;
   }
   return true;
 }
@@ -44,7 +63,9 @@ std::int32_t replyKeyIndex(std::string_view key) {
   if (key.empty()) return -1;
   for (std::size_t slot = slotOf(key);; slot = (slot + 1) % kSlots) {
     const std::int32_t candidate = kKeySlots[slot];
-    if (candidate < 0 || sameKey(kReplyKeys[candidate], key)) return candidate;
+    if (candidate < 0) return -1;
+    const std::string_view name = kReplyKeys[candidate];
+    if (name.size() == key.size() && sameBytes(name.data(), key.data(), key.size())) return candidate;
   }
 }
 

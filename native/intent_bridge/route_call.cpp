@@ -26,7 +26,7 @@ constexpr std::int32_t kFirstRouteCapacity = static_cast<std::int32_t>(ReplyTape
 // that fit and zeros after them. A length whose buffer size does not fit the
 // engine's 32-bit capacity, or that cannot be allocated, is not attempted: the
 // call then ends as BufferTooSmall.
-std::int32_t routeWithRoomFor(const std::string& query, const char* first, ZeroedBuffer& buffer,
+std::int32_t routeWithRoomFor(const Utf8Argument& query, const char* first, ZeroedBuffer& buffer,
                               std::uint32_t& outLength) {
   const std::uint64_t capacity = static_cast<std::uint64_t>(outLength) + 1;
   if (capacity > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return NORVIK_BUFFER_TOO_SMALL;
@@ -70,17 +70,17 @@ napi_value buildRouteResult(napi_env env, EngineReply reply) {
 }
 
 napi_value handleRoute(const CallArguments& args) {
-  const auto query = requireStringArgument(args, kExpectedQuery);
-  if (!query) return undefinedValue(args.env);
+  Utf8Argument query;
+  if (!requireStringArgument(args, kExpectedQuery, query)) return undefinedValue(args.env);
 
   ZeroedBuffer buffer;
   const FirstReply first(args.env, buffer);
   std::uint32_t outLength = 0;
-  std::int32_t code = Norvik_Route(query->c_str(), first.bytes(), kFirstRouteCapacity, &outLength);
+  std::int32_t code = Norvik_Route(query.c_str(), first.bytes(), kFirstRouteCapacity, &outLength);
   const char* reply = first.bytes();
   std::size_t size = kFirstRouteCapacity;
   if (code == NORVIK_BUFFER_TOO_SMALL) {
-    code = routeWithRoomFor(*query, first.bytes(), buffer, outLength);
+    code = routeWithRoomFor(query, first.bytes(), buffer, outLength);
     reply = buffer.data();
     size = buffer.size();
   }
