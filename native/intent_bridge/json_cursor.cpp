@@ -14,10 +14,6 @@ bool isJsonWhitespace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
 // Whether any byte of the 8 in `word` is `byte` (the classic test for a zero
 // byte, applied to the word with the byte's bits flipped away).
 bool hasByte(std::uint64_t word, unsigned char byte) {
@@ -142,29 +138,10 @@ void JsonCursor::unescapeInto(std::string& out) {
 
 double JsonCursor::readNumber() {
   skipWhitespace();
-  const char* const start = position_;
-
-  const auto takeSign = [this] {
-    if (!atEnd() && (*position_ == '+' || *position_ == '-')) ++position_;
-  };
-  const auto takeDigits = [this] {
-    while (!atEnd() && isDigit(*position_)) ++position_;
-  };
-  takeSign();
-  takeDigits();
-  if (!atEnd() && *position_ == '.') {
-    ++position_;
-    takeDigits();
-  }
-  if (!atEnd() && (*position_ == 'e' || *position_ == 'E')) {
-    ++position_;
-    takeSign();
-    takeDigits();
-  }
-
   // strtod may read further than the scanned span (hexadecimal and infinity
-  // forms); numberValue never reads past the reply.
-  return numberValue(start, position_, end_);
+  // forms); the value is read without going past the reply.
+  const char* const start = position_;
+  return scanNumber(start, end_, position_);
 }
 
 bool JsonCursor::takeLiteral(std::string_view word) {

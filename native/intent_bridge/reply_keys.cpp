@@ -69,4 +69,12 @@ std::int32_t replyKeyIndex(std::string_view key) {
   }
 }
 
+std::int32_t replyKeyIndex(std::string_view key, std::int32_t expected) {
+  if (expected >= 0 && static_cast<std::size_t>(expected) < kReplyKeyCount) {
+    const std::string_view name = kReplyKeys[expected];
+    if (name.size() == key.size() && sameBytes(name.data(), key.data(), key.size())) return expected;
+  }
+  return replyKeyIndex(key);
+}
+
 }  // namespace intent_bridge

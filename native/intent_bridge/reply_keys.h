@@ -48,9 +48,13 @@ enum : std::int32_t {
 };
 }  // namespace result_key
 
-// The index of `key` in kReplyKeys, or -1: one probe of a hash table built
-// once, then one comparison.
+// The index of `key` in kReplyKeys, or -1: one probe of a hash table laid
+// out at compile time, then one comparison.
 std::int32_t replyKeyIndex(std::string_view key);
+// The same, comparing `key` with kReplyKeys[expected] first: a reader passes
+// the member that usually comes next (kReplyKeys lists members in the order
+// the engine writes them), which then takes one comparison and no probe.
+std::int32_t replyKeyIndex(std::string_view key, std::int32_t expected);
 
 // A property name together with its index in kReplyKeys (-1 when the table
 // does not hold it), so that a reader that has looked a key up once hands
@@ -61,6 +65,9 @@ struct ReplyKey {
 
   // The key of a reply member: its name looked up in kReplyKeys.
   static ReplyKey of(std::string_view name) { return ReplyKey{name, replyKeyIndex(name)}; }
+  static ReplyKey of(std::string_view name, std::int32_t expected) {
+    return ReplyKey{name, replyKeyIndex(name, expected)};
+  }
   // The result member `index` of kReplyKeys.
   static constexpr ReplyKey known(std::int32_t index) { return ReplyKey{kReplyKeys[index], index}; }
 

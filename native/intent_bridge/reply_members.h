@@ -33,10 +33,21 @@
 
 namespace intent_bridge {
 
-// A reply's key as a property name: up to its first NUL byte.
+// A reply's key as a property name: up to its first NUL byte. (Keys are a few
+// bytes long: a plain loop beats a call to memchr.)
 inline std::string_view memberKey(std::string_view key) {
-  return key.substr(0, key.find('\0'));
+  std::size_t length = 0;
+  while (length < key.size() && key[length] != '\0') ++length;
+  return key.substr(0, length);
 }
+
+// Where kReplyKeys holds the members of a number or string object in the
+// order the engine writes them: the index of the first one.
+namespace member_run {
+constexpr std::int32_t kScores = result_key::cmdId + 1;  // "semantic", ...
+constexpr std::int32_t kAction = kScores + 6;            // "type", ...
+static_assert(kReplyKeys[kScores] == "semantic" && kReplyKeys[kAction] == "type", "member runs of kReplyKeys");
+}  // namespace member_run
 
 // A new object holding every member of the object at the cursor, each value
 // read as a number; empty (and nothing consumed but whitespace) when no object
@@ -45,7 +56,12 @@ template <typename Sink>
 typename Sink::Object readNumberMembers(Sink& sink, JsonCursor& cursor) {
   typename Sink::Object members = sink.newObject();
   if (cursor.enterObject()) {
-    cursor.walkMembers([&](std::string_view key) { sink.setNumber(members, ReplyKey::of(memberKey(key)), cursor.readNumber()); });
+    std::int32_t expected = member_run::kScores;
+    cursor.walkMembers([&](std::string_view key) {
+      const ReplyKey name = ReplyKey::of(memberKey(key), expected);
+      expected = name.index + 1;
+      sink.setNumber(members, name, cursor.readNumber());
+    });
   }
   return members;
 }
@@ -55,8 +71,12 @@ typename Sink::Object readNumberMembers(Sink& sink, JsonCursor& cursor) {
 template <typename Sink>
 void readStringMembersInto(Sink& sink, typename Sink::Object& target, JsonCursor& cursor) {
   std::string scratch;
-  cursor.walkMembers(
-      [&](std::string_view key) { sink.setString(target, ReplyKey::of(memberKey(key)), cursor.readStringView(scratch)); });
+  std::int32_t expected = member_run::kAction;
+  cursor.walkMembers([&](std::string_view key) {
+    const ReplyKey name = ReplyKey::of(memberKey(key), expected);
+    expected = name.index + 1;
+    sink.setString(target, name, cursor.readStringView(scratch));
+  });
 }
 
 }  // namespace intent_bridge

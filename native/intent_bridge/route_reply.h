@@ -25,8 +25,11 @@ void readMatchedCommand(Sink& sink, JsonCursor& cursor, typename Sink::Object& r
   if (!cursor.enterObject()) return;
   typename Sink::Object command = sink.newObject();
   std::string scratch;
+  std::int32_t expected = result_key::id;
   cursor.walkMembers([&](std::string_view key) {
-    switch (replyKeyIndex(key)) {
+    const std::int32_t index = replyKeyIndex(key, expected);
+    expected = index + 1;
+    switch (index) {
       case result_key::id:
         sink.setNumber(command, ReplyKey::known(result_key::id), cursor.readNumber());
         break;
@@ -65,8 +68,11 @@ typename Sink::Object readRouteReply(Sink& sink, EngineReply reply) {
   JsonCursor cursor(reply);
   if (!cursor.enterObject()) return result;
   std::string scratch;
+  std::int32_t expected = result_key::target;
   cursor.walkMembers([&](std::string_view key) {
-    switch (replyKeyIndex(key)) {
+    const std::int32_t index = replyKeyIndex(key, expected);
+    expected = index + 1;
+    switch (index) {
       case result_key::target:
         sink.setString(result, ReplyKey::known(result_key::target), cursor.readStringView(scratch));
         break;
