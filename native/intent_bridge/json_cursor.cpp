@@ -14,22 +14,30 @@ bool isJsonWhitespace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// Whether any byte of the 8 in `word` is `byte` (the classic test for a zero
-// byte, applied to the word with the byte's bits flipped away).
-bool hasByte(std::uint64_t word, unsigned char byte) {
+// The high bit of every byte of `word` that is `byte`, and possibly of bytes
+// after the first such one (the classic zero-byte test, applied to the word
+// with the byte's bits flipped away); zero when no byte is `byte`.
+std::uint64_t bytesEqualTo(std::uint64_t word, unsigned char byte) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull;
   constexpr std::uint64_t kHighs = 0x8080808080808080ull;
   const std::uint64_t flipped = word ^ (kOnes * byte);
-  return ((flipped - kOnes) & ~flipped & kHighs) != 0;
+  return (flipped - kOnes) & ~flipped & kHighs;
 }
 
 // The first quote or backslash in [p, end), or end: eight bytes at a time
-// while eight remain, then byte by byte.
+// while eight remain, then byte by byte. On little-endian machines the
+// lowest marked bit of a word names the byte itself.
 const char* findQuoteOrBackslash(const char* p, const char* end) {
   for (; end - p >= 8; p += 8) {
     std::uint64_t word;
     std::memcpy(&word, p, sizeof word);
-    if (hasByte(word, '"') || hasByte(word, '\\')) break;
+    const std::uint64_t marks = bytesEqualTo(word, '"') | bytesEqualTo(word, '\\');
+    if (marks == 0) continue;
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    return p + (__builtin_ctzll(marks) >> 3);
+#else
+    break;
+#endif
   }
   while (p < end && *p != '"' && *p != '\\') ++p;
   return p;
