@@ -17,11 +17,9 @@ typename Sink::Object readConfigReply(Sink& sink, EngineReply reply) {
   typename Sink::Object result = sink.newObject();
   JsonCursor cursor(reply);
   if (!cursor.enterObject()) return result;
-  std::int32_t expected = result_key::localThreshold;
-  cursor.walkMembers([&](std::string_view key) {
-    const std::int32_t index = replyKeyIndex(key, expected);
-    expected = index + 1;
-    switch (index) {
+  ExpectedKey expected(result_key::localThreshold);
+  cursor.walkMembers(expected.name(), [&](std::string_view key) {
+    switch (expected.indexOf(key)) {
       case result_key::localThreshold:
         sink.setNumber(result, ReplyKey::known(result_key::localThreshold), cursor.readNumber());
         break;

@@ -75,6 +75,22 @@ class JsonCursor {
   // call); one that takes a std::string gets a copy.
   template <typename OnMember>
   void walkMembers(OnMember&& onMember) {
+    walk(nullptr, onMember);
+  }
+
+  // The same walk with a guess at each key: where the bytes at the position
+  // are `expected` between two quotes, that is the key readString reads, and
+  // the key is taken without scanning for its end. `expected` must hold no
+  // quote and no backslash (its bytes then read as themselves). The handler
+  // may set `expected` for the next member.
+  template <typename OnMember>
+  void walkMembers(const std::string_view& expected, OnMember&& onMember) {
+    walk(&expected, onMember);
+  }
+
+ private:
+  template <typename OnMember>
+  void walk(const std::string_view* expected, OnMember& onMember) {
     std::string keyScratch;
     while (!atEnd()) {
       skipWhitespace();
@@ -89,7 +105,8 @@ class JsonCursor {
         continue;
       }
       const char* const memberStart = position_;
-      const std::string_view key = readStringView(keyScratch);
+      const std::string_view key =
+          expected != nullptr && takeQuoted(*expected) ? *expected : readStringView(keyScratch);
       skipWhitespace();
       if (peek() == ':') ++position_;
       if constexpr (std::is_invocable_v<OnMember&, std::string_view>) {
@@ -101,7 +118,9 @@ class JsonCursor {
     }
   }
 
- private:
+  // Consumes `text` between two quotes when exactly those bytes stand at the
+  // position.
+  bool takeQuoted(std::string_view text);
   void skipWhitespaceRun();
   void skipBalanced(char open, char close);
   void skipBareValue();

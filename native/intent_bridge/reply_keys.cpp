@@ -1,7 +1,8 @@
 #include "reply_keys.h"
 
 #include <array>
-#include <cstring>
+
+#include "byte_compare.h"
 
 namespace intent_bridge {
 
@@ -29,33 +30,6 @@ constexpr std::array<std::int32_t, kSlots> makeSlots() {
 }
 
 constexpr std::array<std::int32_t, kSlots> kKeySlots = makeSlots();
-
-template <typename Word>
-Word wordAt(const char* bytes) {
-  Word word;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
-}
-
-// Whether the `size` bytes at `a` and `b` are equal; the keys are a few bytes
-// long, so words (the last one overlapping the one before) beat a call to
-// memcmp. Reads no byte outside either.
-bool sameBytes(const char* a, const char* b, std::size_t size) {
-  if (size >= 8) {
-    for (std::size_t at = 0; at + 8 < size; at += 8) {
-      if (wordAt<std::uint64_t>(a + at) != wordAt<std::uint64_t>(b + at)) return false;
-    }
-    return wordAt<std::uint64_t>(a + size - 8) == wordAt<std::uint64_t>(b + size - 8);
-  }
-  if (size >= 4) {
-    return wordAt<std::uint32_t>(a) == wordAt<std::uint32_t>(b) &&
-           wordAt<std::uint32_t>(a + size - 4) == wordAt<std::uint32_t>(b + size - 4);
-  }
-  for (std::size_t at = 0; at < size; ++at) {
-    if (a[at] != b[at]) return false;
-  }
-  return true;
-}
 
 }  // namespace
 

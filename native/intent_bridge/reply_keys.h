@@ -74,6 +74,36 @@ struct ReplyKey {
   constexpr operator std::string_view() const { return name; }
 };
 
+// The name kReplyKeys holds at `index`; empty past either end.
+constexpr std::string_view replyKeyName(std::int32_t index) {
+  return index >= 0 && static_cast<std::size_t>(index) < kReplyKeyCount ? kReplyKeys[index] : std::string_view();
+}
+
+// The member a reader expects next in an object, starting from a given one
+// and moving to the one after each member found (kReplyKeys lists members in
+// the order the engine writes them). name() is the guess the cursor's member
+// walk takes keys by.
+class ExpectedKey {
+ public:
+  explicit constexpr ExpectedKey(std::int32_t index) : index_(index), name_(replyKeyName(index)) {}
+
+  const std::string_view& name() const { return name_; }
+
+  // The index of `key` in kReplyKeys, or -1.
+  std::int32_t indexOf(std::string_view key) {
+    // A key the walk took by the guess is the guess itself.
+    const bool guessed = !name_.empty() && key.data() == name_.data() && key.size() == name_.size();
+    const std::int32_t found = guessed ? index_ : replyKeyIndex(key, index_);
+    index_ = found + 1;
+    name_ = replyKeyName(index_);
+    return found;
+  }
+
+ private:
+  std::int32_t index_;
+  std::string_view name_;
+};
+
 namespace reply_keys_detail {
 
 constexpr bool isIdentifier(std::string_view name) {

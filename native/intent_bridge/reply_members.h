@@ -56,11 +56,10 @@ template <typename Sink>
 typename Sink::Object readNumberMembers(Sink& sink, JsonCursor& cursor) {
   typename Sink::Object members = sink.newObject();
   if (cursor.enterObject()) {
-    std::int32_t expected = member_run::kScores;
-    cursor.walkMembers([&](std::string_view key) {
-      const ReplyKey name = ReplyKey::of(memberKey(key), expected);
-      expected = name.index + 1;
-      sink.setNumber(members, name, cursor.readNumber());
+    ExpectedKey expected(member_run::kScores);
+    cursor.walkMembers(expected.name(), [&](std::string_view key) {
+      const std::string_view name = memberKey(key);
+      sink.setNumber(members, ReplyKey{name, expected.indexOf(name)}, cursor.readNumber());
     });
   }
   return members;
@@ -71,11 +70,10 @@ typename Sink::Object readNumberMembers(Sink& sink, JsonCursor& cursor) {
 template <typename Sink>
 void readStringMembersInto(Sink& sink, typename Sink::Object& target, JsonCursor& cursor) {
   std::string scratch;
-  std::int32_t expected = member_run::kAction;
-  cursor.walkMembers([&](std::string_view key) {
-    const ReplyKey name = ReplyKey::of(memberKey(key), expected);
-    expected = name.index + 1;
-    sink.setString(target, name, cursor.readStringView(scratch));
+  ExpectedKey expected(member_run::kAction);
+  cursor.walkMembers(expected.name(), [&](std::string_view key) {
+    const std::string_view name = memberKey(key);
+    sink.setString(target, ReplyKey{name, expected.indexOf(name)}, cursor.readStringView(scratch));
   });
 }
 

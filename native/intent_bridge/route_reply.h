@@ -25,11 +25,9 @@ void readMatchedCommand(Sink& sink, JsonCursor& cursor, typename Sink::Object& r
   if (!cursor.enterObject()) return;
   typename Sink::Object command = sink.newObject();
   std::string scratch;
-  std::int32_t expected = result_key::id;
-  cursor.walkMembers([&](std::string_view key) {
-    const std::int32_t index = replyKeyIndex(key, expected);
-    expected = index + 1;
-    switch (index) {
+  ExpectedKey expected(result_key::id);
+  cursor.walkMembers(expected.name(), [&](std::string_view key) {
+    switch (expected.indexOf(key)) {
       case result_key::id:
         sink.setNumber(command, ReplyKey::known(result_key::id), cursor.readNumber());
         break;
@@ -68,11 +66,9 @@ typename Sink::Object readRouteReply(Sink& sink, EngineReply reply) {
   JsonCursor cursor(reply);
   if (!cursor.enterObject()) return result;
   std::string scratch;
-  std::int32_t expected = result_key::target;
-  cursor.walkMembers([&](std::string_view key) {
-    const std::int32_t index = replyKeyIndex(key, expected);
-    expected = index + 1;
-    switch (index) {
+  ExpectedKey expected(result_key::target);
+  cursor.walkMembers(expected.name(), [&](std::string_view key) {
+    switch (expected.indexOf(key)) {
       case result_key::target:
         sink.setString(result, ReplyKey::known(result_key::target), cursor.readStringView(scratch));
         break;

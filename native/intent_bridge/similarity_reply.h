@@ -30,11 +30,9 @@ inline const char* findListStart(EngineReply reply) {
 template <typename Sink>
 typename Sink::Object readMatch(Sink& sink, JsonCursor& cursor) {
   typename Sink::Object match = sink.newObject();
-  std::int32_t expected = result_key::id;
-  cursor.walkMembers([&](std::string_view key) {
-    const std::int32_t index = replyKeyIndex(key, expected);
-    expected = index + 1;
-    switch (index) {
+  ExpectedKey expected(result_key::id);
+  cursor.walkMembers(expected.name(), [&](std::string_view key) {
+    switch (expected.indexOf(key)) {
       case result_key::id:
         sink.setNumber(match, ReplyKey::known(result_key::id), cursor.readNumber());
         break;
