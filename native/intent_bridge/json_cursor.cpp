@@ -44,7 +44,8 @@ const char* findQuoteOrBackslash(const char* p, const char* end) {
   return p;
 }
 
-void appendUtf8(std::string& out, unsigned long cp) {
+template <typename Out>
+void appendUtf8(Out& out, unsigned long cp) {
   const auto byte = [](unsigned long value) { return static_cast<char>(static_cast<unsigned char>(value & 0xFFu)); };
   if (cp < 0x80) {
     out += byte(cp);
@@ -59,6 +60,14 @@ void appendUtf8(std::string& out, unsigned long cp) {
   }
 }
 
+std::string_view viewOf(const std::string& text) {
+  return text;
+}
+
+std::string_view viewOf(const TextBuffer& text) {
+  return text.view();
+}
+
 }  // namespace
 
 EngineReply clampedReply(const char* buffer, std::size_t capacity, std::uint32_t reportedLength) {
@@ -70,7 +79,8 @@ void JsonCursor::skipWhitespaceRun() {
   while (!atEnd() && isJsonWhitespace(*position_)) ++position_;
 }
 
-void JsonCursor::appendEscapedCodePoint(std::string& out) {
+template <typename Out>
+void JsonCursor::appendEscapedCodePoint(Out& out) {
   // The position is on the 'u'. Four bytes must follow before end; otherwise
   // only the 'u' is dropped and the bytes after it read as ordinary content.
   ++position_;
@@ -88,6 +98,15 @@ std::string JsonCursor::readString() {
 }
 
 std::string_view JsonCursor::readStringView(std::string& scratch) {
+  return readStringInto(scratch);
+}
+
+std::string_view JsonCursor::readStringView(TextBuffer& scratch) {
+  return readStringInto(scratch);
+}
+
+template <typename Scratch>
+std::string_view JsonCursor::readStringInto(Scratch& scratch) {
   skipWhitespace();
   if (atEnd() || *position_ != '"') return {};
   ++position_;
@@ -101,10 +120,11 @@ std::string_view JsonCursor::readStringView(std::string& scratch) {
   scratch.assign(begin, p);
   position_ = p;
   unescapeInto(scratch);
-  return scratch;
+  return viewOf(scratch);
 }
 
-void JsonCursor::unescapeInto(std::string& out) {
+template <typename Out>
+void JsonCursor::unescapeInto(Out& out) {
   while (!atEnd()) {
     const char c = *position_;
     if (c == '"') {
@@ -195,9 +215,11 @@ void JsonCursor::skipValue() {
   skipWhitespace();
   if (atEnd()) return;
   switch (*position_) {
-    case '"':
-      readString();
+    case '"': {
+      TextBuffer ignored;
+      readStringView(ignored);
       return;
+    }
     case '{':
       skipBalanced('{', '}');
       return;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "text_buffer.h"
+
 namespace intent_bridge {
 
 // The text of one engine reply: its first byte and its length in bytes, not
@@ -55,6 +57,9 @@ class JsonCursor {
   // the view is of `scratch`. The view lives as long as the reply and scratch
   // stay untouched.
   std::string_view readStringView(std::string& scratch);
+  // The same with a scratch buffer that holds short strings without
+  // allocating.
+  std::string_view readStringView(TextBuffer& scratch);
   // The number span at the position, converted as strtod does; 0 when nothing
   // convertible stands there.
   double readNumber();
@@ -91,7 +96,7 @@ class JsonCursor {
  private:
   template <typename OnMember>
   void walk(const std::string_view* expected, OnMember& onMember) {
-    std::string keyScratch;
+    TextBuffer keyScratch;
     while (!atEnd()) {
       skipWhitespace();
       if (atEnd()) return;
@@ -124,8 +129,12 @@ class JsonCursor {
   void skipWhitespaceRun();
   void skipBalanced(char open, char close);
   void skipBareValue();
-  void unescapeInto(std::string& out);
-  void appendEscapedCodePoint(std::string& out);
+  template <typename Scratch>
+  std::string_view readStringInto(Scratch& scratch);
+  template <typename Out>
+  void unescapeInto(Out& out);
+  template <typename Out>
+  void appendEscapedCodePoint(Out& out);
 
   const char* position_;
   const char* end_;

@@ -25,11 +25,11 @@
 // configuration readers share.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "json_cursor.h"
 #include "reply_keys.h"
+#include "text_buffer.h"
 
 namespace intent_bridge {
 
@@ -69,7 +69,7 @@ typename Sink::Object readNumberMembers(Sink& sink, JsonCursor& cursor) {
 // `target` every member's value read as a string.
 template <typename Sink>
 void readStringMembersInto(Sink& sink, typename Sink::Object& target, JsonCursor& cursor) {
-  std::string scratch;
+  TextBuffer scratch;
   ExpectedKey expected(member_run::kAction);
   cursor.walkMembers(expected.name(), [&](std::string_view key) {
     const std::string_view name = memberKey(key);

@@ -3,11 +3,11 @@
 // is not an object. Built through a sink (see reply_members.h).
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "json_cursor.h"
 #include "reply_keys.h"
+#include "text_buffer.h"
 #include "reply_members.h"
 
 namespace intent_bridge {
@@ -24,7 +24,7 @@ void readMatchedCommand(Sink& sink, JsonCursor& cursor, typename Sink::Object& r
   }
   if (!cursor.enterObject()) return;
   typename Sink::Object command = sink.newObject();
-  std::string scratch;
+  TextBuffer scratch;
   ExpectedKey expected(result_key::id);
   cursor.walkMembers(expected.name(), [&](std::string_view key) {
     switch (expected.indexOf(key)) {
@@ -65,7 +65,7 @@ typename Sink::Object readRouteReply(Sink& sink, EngineReply reply) {
   typename Sink::Object result = sink.newObject();
   JsonCursor cursor(reply);
   if (!cursor.enterObject()) return result;
-  std::string scratch;
+  TextBuffer scratch;
   ExpectedKey expected(result_key::target);
   cursor.walkMembers(expected.name(), [&](std::string_view key) {
     switch (expected.indexOf(key)) {
