@@ -175,7 +175,10 @@ ReplyTape* ReplyTape::ofEnvironment(napi_env env) {
 }
 
 ReplyTape* ReplyTape::borrow(napi_env env) {
-  ReplyTape* tape = ofEnvironment(env);
+  return borrow(ofEnvironment(env));
+}
+
+ReplyTape* ReplyTape::borrow(ReplyTape* tape) {
   if (tape == nullptr || tape->builder_ == nullptr || tape->lent_) return nullptr;
   tape->lent_ = true;
   tape->stepCount_ = tape->numberCount_ = tape->stringCount_ = 0;

@@ -61,6 +61,9 @@ class ReplyTape {
   // release(); null when the tape is lent already or cannot be set up, or
   // while a script exception is pending.
   static ReplyTape* borrow(napi_env env);
+  // The same for a tape found already (route's, whose reply bytes it holds):
+  // null when `tape` is null, lent already or has no builder.
+  static ReplyTape* borrow(ReplyTape* tape);
   void release() { lent_ = false; }
 
   // Bytes kept with the tape for a route call's first reply, so that a call

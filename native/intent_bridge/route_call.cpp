@@ -57,6 +57,8 @@ class FirstReply {
   FirstReply& operator=(const FirstReply&) = delete;
 
   char* bytes() const { return bytes_; }
+  // The environment's reply tape when these bytes are kept with it, else null.
+  ReplyTape* tape() const { return tape_; }
 
  private:
   ReplyTape* tape_;
@@ -68,6 +70,17 @@ class FirstReply {
 napi_value buildRouteResult(napi_env env, EngineReply reply) {
   return buildReplyValue(env, [reply](auto& sink) { return readRouteReply(sink, reply); });
 }
+
+namespace {
+
+// buildRouteResult with the tape found for the route's first reply (no script
+// has run since, so it is still the environment's and no exception is
+// pending): no second look-up.
+napi_value buildRouteResultOn(napi_env env, ReplyTape* found, EngineReply reply) {
+  return buildReplyValueOn(env, ReplyTape::borrow(found), [reply](auto& sink) { return readRouteReply(sink, reply); });
+}
+
+}  // namespace
 
 napi_value handleRoute(const CallArguments& args) {
   Utf8Argument query;
@@ -86,7 +99,7 @@ napi_value handleRoute(const CallArguments& args) {
   }
   if (code != 0) return throwEngineError(args.env, "Norvik_Route", code);
 
-  return buildRouteResult(args.env, clampedReply(reply, size, outLength));
+  return buildRouteResultOn(args.env, first.tape(), clampedReply(reply, size, outLength));
 }
 
 }  // namespace intent_bridge
