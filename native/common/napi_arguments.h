@@ -29,7 +29,7 @@ class Utf8Argument {
  private:
   friend struct CallArguments;
 
-  char inline_[kInlineBytes] = {};
+  char inline_[kInlineBytes];  // written by Node-API before it is read
   std::string heap_;
   const char* data_ = inline_;
   std::size_t size_ = 0;
