@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "reply_keys.h"
+#include "reply_values.h"
 
 namespace intent_bridge {
 
@@ -16,11 +17,13 @@ namespace {
 // assignment that the target refuses (an inherited read-only property) is
 // passed over without an error. It reaches no global (script code may have
 // replaced them) and keeps its registers in an object without a prototype,
-// made once. The step numbers are those of ReplyTape::Step; the key cases
-// (one per name of kReplyKeys, `case 0: o.target = v; continue;`) stand
+// made once. The step numbers are those of ReplyTape::Step. The strings of
+// kReplyValues (`"local", `) stand between kBuilderOpen and kBuilderHead, the
+// key cases (one per name of kReplyKeys, `case 0: o.target = v; continue;`)
 // between kBuilderHead and kBuilderTail.
-constexpr std::string_view kBuilderHead = R"JS((function (steps, numbers) {
-  var registers = { __proto__: null };
+constexpr std::string_view kBuilderOpen = R"JS((function (steps, numbers) {
+  var registers = { __proto__: null }, values = [)JS";
+constexpr std::string_view kBuilderHead = R"JS(];
   return function () {
     var at = 0, n = 0, s = 0, op = 0, k = 0, i = 0, o, v, key;
     for (;;) {
@@ -45,6 +48,7 @@ constexpr std::string_view kBuilderHead = R"JS((function (steps, numbers) {
         case 6: v = false; at += 3; break;
         case 7: v = null; at += 3; break;
         case 8: v = registers[steps[at + 3]]; at += 4; break;
+        case 10: v = values[steps[at + 3]]; at += 4; break;
         default: return;
       }
       switch (k) {
@@ -54,9 +58,17 @@ constexpr std::string_view kBuilderTail = R"JS(      }
     }
   };
 }))JS";
+constexpr std::string_view kValueOpen = "\"";
+constexpr std::string_view kValueClose = "\", ";
 constexpr std::string_view kCaseOpen = "        case ";
 constexpr std::string_view kCaseStore = ": o.";
 constexpr std::string_view kCaseClose = " = v; continue;\n";
+
+static_assert(ReplyTape::kNewObject == 1 && ReplyTape::kNewArray == 2 && ReplyTape::kSetNumber == 3 &&
+                  ReplyTape::kSetString == 4 && ReplyTape::kSetTrue == 5 && ReplyTape::kSetFalse == 6 &&
+                  ReplyTape::kSetNull == 7 && ReplyTape::kSetValue == 8 && ReplyTape::kSetElement == 9 &&
+                  ReplyTape::kSetHeld == 10,
+              "the builder's step numbers");
 
 constexpr std::size_t decimalDigits(std::size_t value) {
   std::size_t digits = 1;
@@ -65,7 +77,8 @@ constexpr std::size_t decimalDigits(std::size_t value) {
 }
 
 constexpr std::size_t builderSourceLength() {
-  std::size_t length = kBuilderHead.size() + kBuilderTail.size();
+  std::size_t length = kBuilderOpen.size() + kBuilderHead.size() + kBuilderTail.size();
+  for (const std::string_view value : kReplyValues) length += kValueOpen.size() + value.size() + kValueClose.size();
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
     length += kCaseOpen.size() + decimalDigits(i) + kCaseStore.size() + kReplyKeys[i].size() + kCaseClose.size();
   }
@@ -89,6 +102,12 @@ constexpr void appendDecimal(char* text, std::size_t& at, std::size_t value) {
 constexpr BuilderSource makeBuilderSource() {
   BuilderSource source;
   std::size_t at = 0;
+  append(source.text, at, kBuilderOpen);
+  for (const std::string_view value : kReplyValues) {
+    append(source.text, at, kValueOpen);
+    append(source.text, at, value);
+    append(source.text, at, kValueClose);
+  }
   append(source.text, at, kBuilderHead);
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
     append(source.text, at, kCaseOpen);

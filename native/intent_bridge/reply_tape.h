@@ -13,7 +13,8 @@
 // Numbers travel in a Float64Array and steps in an Int32Array over one
 // ArrayBuffer that native code writes directly; strings are made natively and
 // passed as the builder's arguments. Property names of kReplyKeys are named
-// by their index, and the builder assigns each of them at a site of its own
+// by their index, and so are the string values of kReplyValues, which the
+// builder holds once. The builder assigns each name at a site of its own
 // (`object.target = value`): every site then sees objects of one or two
 // shapes, which the script engine stores to fastest, and the results get the
 // same shapes every time. Other names go through one shared `object[key]`.
@@ -46,6 +47,7 @@ class ReplyTape {
     kSetNull,     // register, key
     kSetValue,    // register, key, register of the value
     kSetElement,  // register, index, register of the value
+    kSetHeld,     // register, key, index into kReplyValues: that string
   };
   // A key operand that is not an index into kReplyKeys: the key is the next
   // string argument (taken before a string value of the same step).

@@ -14,6 +14,7 @@
 
 #include "reply_keys.h"
 #include "reply_tape.h"
+#include "reply_values.h"
 #include "script_string.h"
 
 namespace intent_bridge {
@@ -33,6 +34,12 @@ class TapeReplySink {
     tape_.number(value);
   }
   void setString(Object& target, ReplyKey key, std::string_view bytes) {
+    const std::int32_t held = bytes.size() <= kLongestReplyValue ? replyValueIndex(bytes) : -1;
+    if (held >= 0) {
+      beginSet(ReplyTape::kSetHeld, target, key, 0, 0);
+      tape_.step(held);
+      return;
+    }
     beginSet(ReplyTape::kSetString, target, key, 0, 1);
     addString(bytes);
   }
