@@ -17,9 +17,9 @@ namespace intent_bridge {
 // The arguments of one script call: `env`, `count` (what the script passed)
 // and the first `values`, absent ones `undefined`.
 using deskpet::napi::CallArguments;
-using deskpet::napi::Utf8Argument;
 using deskpet::napi::exceptionPending;
 using deskpet::napi::undefinedValue;
+using deskpet::napi::Utf8Argument;
 
 using Handler = napi_value (*)(const CallArguments& args);
 

@@ -131,7 +131,8 @@ double scanNumber(const char* start, const char* end, const char*& spanEnd) {
   // hexadecimal ("0x1A").
   const bool hexadecimal = p < end && (*p == 'x' || *p == 'X');
   double value = 0.0;
-  if (!plus && !hexadecimal && digits > 0 && digits <= kMaxDigits && exactDecimal(negative, mantissa, exponent, value)) {
+  if (!plus && !hexadecimal && digits > 0 && digits <= kMaxDigits &&
+      exactDecimal(negative, mantissa, exponent, value)) {
     return value;
   }
   return numberValue(start, spanEnd, end);

@@ -10,8 +10,9 @@ namespace intent_bridge {
 // `start` is the number's first byte, [start, spanEnd) the span the reader
 // scanned (sign, digits, fraction, exponent) and `end` the end of the reply.
 // Decimal spans, the engine's only form, are converted in place by
-// std::from_chars, which rounds exactly as strtod does; every other case (a leading '+', hexadecimal, infinity and NaN forms, a
-// span strtod would read past, values out of range) goes to strtodOnCopy.
+// std::from_chars, which rounds exactly as strtod does; every other case (a
+// leading '+', hexadecimal, infinity and NaN forms, a span strtod would read
+// past, values out of range) goes to strtodOnCopy.
 double numberValue(const char* start, const char* spanEnd, const char* end);
 
 // Scans the number span at `start` as the cursor's readNumber does (an

@@ -95,7 +95,8 @@ constexpr void append(char* text, std::size_t& at, std::string_view part) {
 
 constexpr void appendDecimal(char* text, std::size_t& at, std::size_t value) {
   const std::size_t digits = decimalDigits(value);
-  for (std::size_t place = digits; place > 0; --place, value /= 10) text[at + place - 1] = static_cast<char>('0' + value % 10);
+  for (std::size_t place = digits; place > 0; --place, value /= 10)
+    text[at + place - 1] = static_cast<char>('0' + value % 10);
   at += digits;
 }
 

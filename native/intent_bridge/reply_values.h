@@ -18,10 +18,10 @@ constexpr std::string_view kReplyValues[] = {
     "local", "llm", "chat",
     // Action types, operations and names.
     "open_app", "close_app", "network", "power", "media", "system", "volume", "pet", "window", "set", "query",
-    "weather", "brightness", "start", "stop", "up", "down", "display", "screenshot", "screen_record", "sleep",
-    "status", "today", "tomorrow", "timer", "cancel", "alarm", "reminder", "open_folder", "play_music",
-    "play_video", "search_video", "web_search", "translate", "edit", "browser", "calculator", "notepad", "explorer",
-    "settings", "terminal", "wechat", "mute", "unmute", "lock", "shutdown", "restart"};
+    "weather", "brightness", "start", "stop", "up", "down", "display", "screenshot", "screen_record", "sleep", "status",
+    "today", "tomorrow", "timer", "cancel", "alarm", "reminder", "open_folder", "play_music", "play_video",
+    "search_video", "web_search", "translate", "edit", "browser", "calculator", "notepad", "explorer", "settings",
+    "terminal", "wechat", "mute", "unmute", "lock", "shutdown", "restart"};
 
 constexpr std::size_t kReplyValueCount = sizeof kReplyValues / sizeof kReplyValues[0];
 
