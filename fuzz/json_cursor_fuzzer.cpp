@@ -4,7 +4,8 @@
 // stops any read at or past the end. Checked on every step: the position only
 // moves forward and never leaves the text, a taken literal consumed exactly its
 // bytes, a string never yields more bytes than it consumed. Then the text is
-// escaped as JSON and read back, which must give the original bytes.
+// escaped as JSON and read back, which must give the original bytes. A member
+// walk that guesses keys must see what the plain walk sees.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -13,6 +14,8 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "json_cursor.h"
@@ -148,6 +151,32 @@ void checkStringRoundTrip(const std::string& text) {
   require(cursor.atEnd());
 }
 
+// One member walk over the text, every value skipped: the keys seen and the
+// position after each member. With `guessed`, each key is first guessed as
+// the key before it (when it holds no quote or backslash) or a fixed name.
+std::vector<std::pair<std::string, const char*>> walkKeys(const char* begin, const char* end, bool guessed) {
+  std::vector<std::pair<std::string, const char*>> seen;
+  JsonCursor cursor(begin, end);
+  if (!cursor.enterObject()) return seen;
+  static const char* const kGuesses[] = {"target", "a", "semantic", ""};
+  std::string previous;
+  std::string_view guess = kGuesses[0];
+  const auto onMember = [&](std::string_view key) {
+    cursor.skipValue();
+    seen.emplace_back(std::string(key), cursor.position());
+    previous.assign(key);
+    const bool usable = previous.find_first_of("\"\\") == std::string::npos;
+    guess = usable && seen.size() % 2 == 0 ? std::string_view(previous) : kGuesses[seen.size() % 4];
+  };
+  if (guessed) {
+    cursor.walkMembers(guess, onMember);
+  } else {
+    cursor.walkMembers(onMember);
+  }
+  seen.emplace_back("", cursor.position());
+  return seen;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -165,6 +194,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::uint8_t op : operations) runOperation(cursor, op);
   // Whatever the operations left, a member walk from there always finishes.
   readMembers(cursor, 0);
+
+  // A guessed key is always the key the plain walk reads.
+  require(walkKeys(begin, end, true) == walkKeys(begin, end, false));
 
   checkStringRoundTrip(text);
   return 0;

@@ -46,6 +46,29 @@ bool CallArguments::readUtf8(std::size_t index, std::string& text) const {
   return true;
 }
 
+bool CallArguments::readUtf8(std::size_t index, Utf8Argument& text) const {
+  // The UTF-16 length is known to the host without a pass over the string.
+  std::size_t units = 0;
+  if (napi_get_value_string_utf16(env, values[index], nullptr, 0, &units) != napi_ok) {
+    raiseLastNodeApiError(env);
+    return false;
+  }
+  if (units <= (Utf8Argument::kInlineBytes - 1) / 3) {
+    std::size_t length = 0;
+    if (napi_get_value_string_utf8(env, values[index], text.inline_, Utf8Argument::kInlineBytes, &length) != napi_ok) {
+      raiseLastNodeApiError(env);
+      return false;
+    }
+    text.data_ = text.inline_;
+    text.size_ = length;
+    return true;
+  }
+  if (!readUtf8(index, text.heap_)) return false;
+  text.data_ = text.heap_.c_str();
+  text.size_ = text.heap_.size();
+  return true;
+}
+
 bool readCallArguments(napi_env env, napi_callback_info info, CallArguments& args) noexcept {
   args.env = env;
   std::size_t count = CallArguments::kRead;

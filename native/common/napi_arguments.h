@@ -11,6 +11,30 @@
 
 namespace deskpet::napi {
 
+// The UTF-8 bytes of a string argument, NUL-terminated: held in the object
+// itself when the string is short, so that reading it allocates nothing, and
+// in an owned std::string otherwise. Neither copied nor moved (it may point
+// into itself).
+class Utf8Argument {
+ public:
+  static constexpr std::size_t kInlineBytes = 256;
+
+  Utf8Argument() = default;
+  Utf8Argument(const Utf8Argument&) = delete;
+  Utf8Argument& operator=(const Utf8Argument&) = delete;
+
+  const char* c_str() const { return data_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  friend struct CallArguments;
+
+  char inline_[kInlineBytes];  // written by Node-API before it is read
+  std::string heap_;
+  const char* data_ = inline_;
+  std::size_t size_ = 0;
+};
+
 struct CallArguments {
   static constexpr std::size_t kRead = 3;
 
@@ -30,6 +54,10 @@ struct CallArguments {
   // call failed and left a script exception pending. Throws std::bad_alloc when
   // the copy cannot be allocated.
   bool readUtf8(std::size_t index, std::string& text) const;
+  // The same bytes into `text`: a string of at most a third of
+  // Utf8Argument::kInlineBytes UTF-16 units (each takes at most 3 UTF-8
+  // bytes) with one Node-API copy and no allocation.
+  bool readUtf8(std::size_t index, Utf8Argument& text) const;
 };
 
 // Reads the call information. False, with the failure pending as a script

@@ -45,14 +45,12 @@ bool exportHandler(napi_env env, napi_value exports, const char* name, Handler h
       env, exports, name, deskpet::napi::guardedCallback<runRecordedHandler, kFailureTexts>, record, freeHandlerRecord);
 }
 
-std::optional<std::string> requireStringArgument(const CallArguments& args, const char* message) {
+bool requireStringArgument(const CallArguments& args, const char* message, Utf8Argument& text) {
   if (!args.isString(0)) {
     throwUnlessPending(args.env, ErrorKind::kTypeError, message);
-    return std::nullopt;
+    return false;
   }
-  std::string bytes;
-  if (!args.readUtf8(0, bytes)) return std::nullopt;  // the copy failed; the engine is not called
-  return bytes;
+  return args.readUtf8(0, text);  // when the copy failed, the engine is not called
 }
 
 bool requireObjectArgument(const CallArguments& args, const char* message) {

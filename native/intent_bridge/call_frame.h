@@ -7,7 +7,6 @@
 #include <node_api.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "napi_arguments.h"
@@ -20,6 +19,7 @@ namespace intent_bridge {
 using deskpet::napi::CallArguments;
 using deskpet::napi::exceptionPending;
 using deskpet::napi::undefinedValue;
+using deskpet::napi::Utf8Argument;
 
 using Handler = napi_value (*)(const CallArguments& args);
 
@@ -28,9 +28,10 @@ using Handler = napi_value (*)(const CallArguments& args);
 // function. False, with a script exception pending, when it cannot be made.
 bool exportHandler(napi_env env, napi_value exports, const char* name, Handler handler);
 
-// The UTF-8 bytes of the first argument when it is a string; otherwise throws
-// a TypeError with `message` and returns nothing.
-std::optional<std::string> requireStringArgument(const CallArguments& args, const char* message);
+// Copies the UTF-8 bytes of the first argument into `text` when it is a
+// string; otherwise throws a TypeError with `message` and returns false (also
+// when the copy failed, with its exception pending).
+bool requireStringArgument(const CallArguments& args, const char* message, Utf8Argument& text);
 
 // Whether the first argument is an object or a function; otherwise throws a
 // TypeError with `message`.

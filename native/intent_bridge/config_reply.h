@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "json_cursor.h"
+#include "reply_keys.h"
 #include "reply_members.h"
 
 namespace intent_bridge {
@@ -16,18 +17,24 @@ typename Sink::Object readConfigReply(Sink& sink, EngineReply reply) {
   typename Sink::Object result = sink.newObject();
   JsonCursor cursor(reply);
   if (!cursor.enterObject()) return result;
-  cursor.walkMembers([&](std::string_view key) {
-    if (key == "localThreshold") {
-      sink.setNumber(result, "localThreshold", cursor.readNumber());
-    } else if (key == "verbose") {
-      // Anything but the word true reads as false; "false" is consumed too.
-      const bool verbose = cursor.takeLiteral("true");
-      if (!verbose) cursor.takeLiteral("false");
-      sink.setBoolean(result, "verbose", verbose);
-    } else if (key == "weights") {
-      sink.setObject(result, "weights", readNumberMembers(sink, cursor));
-    } else {
-      cursor.skipValue();
+  ExpectedKey expected(result_key::localThreshold);
+  cursor.walkMembers(expected.name(), [&](std::string_view key) {
+    switch (expected.indexOf(key)) {
+      case result_key::localThreshold:
+        sink.setNumber(result, ReplyKey::known(result_key::localThreshold), cursor.readNumber());
+        break;
+      case result_key::verbose: {
+        // Anything but the word true reads as false; "false" is consumed too.
+        const bool verbose = cursor.takeLiteral("true");
+        if (!verbose) cursor.takeLiteral("false");
+        sink.setBoolean(result, ReplyKey::known(result_key::verbose), verbose);
+        break;
+      }
+      case result_key::weights:
+        sink.setObject(result, ReplyKey::known(result_key::weights), readNumberMembers(sink, cursor));
+        break;
+      default:
+        cursor.skipValue();
     }
   });
   return result;

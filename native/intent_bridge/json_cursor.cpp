@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "byte_compare.h"
 #include "json_number.h"
 
 namespace intent_bridge {
@@ -14,11 +15,37 @@ bool isJsonWhitespace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
+// The high bit of every byte of `word` that is `byte`, and possibly of bytes
+// after the first such one (the classic zero-byte test, applied to the word
+// with the byte's bits flipped away); zero when no byte is `byte`.
+std::uint64_t bytesEqualTo(std::uint64_t word, unsigned char byte) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+  const std::uint64_t flipped = word ^ (kOnes * byte);
+  return (flipped - kOnes) & ~flipped & kHighs;
 }
 
-void appendUtf8(std::string& out, unsigned long cp) {
+// The first quote or backslash in [p, end), or end: eight bytes at a time
+// while eight remain, then byte by byte. On little-endian machines the
+// lowest marked bit of a word names the byte itself.
+const char* findQuoteOrBackslash(const char* p, const char* end) {
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    const std::uint64_t marks = bytesEqualTo(word, '"') | bytesEqualTo(word, '\\');
+    if (marks == 0) continue;
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    return p + (__builtin_ctzll(marks) >> 3);
+#else
+    break;
+#endif
+  }
+  while (p < end && *p != '"' && *p != '\\') ++p;
+  return p;
+}
+
+template <typename Out>
+void appendUtf8(Out& out, unsigned long cp) {
   const auto byte = [](unsigned long value) { return static_cast<char>(static_cast<unsigned char>(value & 0xFFu)); };
   if (cp < 0x80) {
     out += byte(cp);
@@ -33,6 +60,14 @@ void appendUtf8(std::string& out, unsigned long cp) {
   }
 }
 
+std::string_view viewOf(const std::string& text) {
+  return text;
+}
+
+std::string_view viewOf(const TextBuffer& text) {
+  return text.view();
+}
+
 }  // namespace
 
 EngineReply clampedReply(const char* buffer, std::size_t capacity, std::uint32_t reportedLength) {
@@ -40,11 +75,12 @@ EngineReply clampedReply(const char* buffer, std::size_t capacity, std::uint32_t
   return EngineReply{buffer, std::min<std::size_t>(reportedLength, room)};
 }
 
-void JsonCursor::skipWhitespace() {
+void JsonCursor::skipWhitespaceRun() {
   while (!atEnd() && isJsonWhitespace(*position_)) ++position_;
 }
 
-void JsonCursor::appendEscapedCodePoint(std::string& out) {
+template <typename Out>
+void JsonCursor::appendEscapedCodePoint(Out& out) {
   // The position is on the 'u'. Four bytes must follow before end; otherwise
   // only the 'u' is dropped and the bytes after it read as ordinary content.
   ++position_;
@@ -62,12 +98,20 @@ std::string JsonCursor::readString() {
 }
 
 std::string_view JsonCursor::readStringView(std::string& scratch) {
+  return readStringInto(scratch);
+}
+
+std::string_view JsonCursor::readStringView(TextBuffer& scratch) {
+  return readStringInto(scratch);
+}
+
+template <typename Scratch>
+std::string_view JsonCursor::readStringInto(Scratch& scratch) {
   skipWhitespace();
   if (atEnd() || *position_ != '"') return {};
   ++position_;
   const char* const begin = position_;
-  const char* p = begin;
-  while (p < end_ && *p != '"' && *p != '\\') ++p;
+  const char* const p = findQuoteOrBackslash(begin, end_);
   if (p == end_ || *p == '"') {
     // No escape: the string is the reply's own bytes.
     position_ = p == end_ ? end_ : p + 1;
@@ -76,10 +120,11 @@ std::string_view JsonCursor::readStringView(std::string& scratch) {
   scratch.assign(begin, p);
   position_ = p;
   unescapeInto(scratch);
-  return scratch;
+  return viewOf(scratch);
 }
 
-void JsonCursor::unescapeInto(std::string& out) {
+template <typename Out>
+void JsonCursor::unescapeInto(Out& out) {
   while (!atEnd()) {
     const char c = *position_;
     if (c == '"') {
@@ -88,8 +133,7 @@ void JsonCursor::unescapeInto(std::string& out) {
     }
     if (c != '\\') {
       // A run of plain bytes up to the next quote or backslash, appended at once.
-      const char* runEnd = position_ + 1;
-      while (runEnd < end_ && *runEnd != '"' && *runEnd != '\\') ++runEnd;
+      const char* const runEnd = findQuoteOrBackslash(position_ + 1, end_);
       out.append(position_, runEnd);
       position_ = runEnd;
       continue;
@@ -123,29 +167,20 @@ void JsonCursor::unescapeInto(std::string& out) {
 
 double JsonCursor::readNumber() {
   skipWhitespace();
-  const char* const start = position_;
-
-  const auto takeSign = [this] {
-    if (!atEnd() && (*position_ == '+' || *position_ == '-')) ++position_;
-  };
-  const auto takeDigits = [this] {
-    while (!atEnd() && isDigit(*position_)) ++position_;
-  };
-  takeSign();
-  takeDigits();
-  if (!atEnd() && *position_ == '.') {
-    ++position_;
-    takeDigits();
-  }
-  if (!atEnd() && (*position_ == 'e' || *position_ == 'E')) {
-    ++position_;
-    takeSign();
-    takeDigits();
-  }
-
   // strtod may read further than the scanned span (hexadecimal and infinity
-  // forms); numberValue never reads past the reply.
-  return numberValue(start, position_, end_);
+  // forms); the value is read without going past the reply.
+  const char* const start = position_;
+  return scanNumber(start, end_, position_);
+}
+
+bool JsonCursor::takeQuoted(std::string_view text) {
+  const std::size_t size = text.size();
+  if (static_cast<std::size_t>(end_ - position_) < size + 2 || position_[0] != '"' || position_[size + 1] != '"' ||
+      !sameBytes(position_ + 1, text.data(), size)) {
+    return false;
+  }
+  position_ += size + 2;
+  return true;
 }
 
 bool JsonCursor::takeLiteral(std::string_view word) {
@@ -180,9 +215,11 @@ void JsonCursor::skipValue() {
   skipWhitespace();
   if (atEnd()) return;
   switch (*position_) {
-    case '"':
-      readString();
+    case '"': {
+      TextBuffer ignored;
+      readStringView(ignored);
       return;
+    }
     case '{':
       skipBalanced('{', '}');
       return;

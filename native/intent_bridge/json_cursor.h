@@ -12,6 +12,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "text_buffer.h"
+
 namespace intent_bridge {
 
 // The text of one engine reply: its first byte and its length in bytes, not
@@ -42,7 +44,11 @@ class JsonCursor {
     if (!atEnd()) ++position_;
   }
 
-  void skipWhitespace();
+  void skipWhitespace() {
+    // Engine replies hold no whitespace between tokens: one test passes them.
+    if (!atEnd() && static_cast<unsigned char>(*position_) > ' ') return;
+    skipWhitespaceRun();
+  }
   // One quoted string, unescaped to UTF-8 bytes; empty (and nothing but
   // whitespace consumed) when no quote stands at the position.
   std::string readString();
@@ -51,6 +57,9 @@ class JsonCursor {
   // the view is of `scratch`. The view lives as long as the reply and scratch
   // stay untouched.
   std::string_view readStringView(std::string& scratch);
+  // The same with a scratch buffer that holds short strings without
+  // allocating.
+  std::string_view readStringView(TextBuffer& scratch);
   // The number span at the position, converted as strtod does; 0 when nothing
   // convertible stands there.
   double readNumber();
@@ -71,7 +80,23 @@ class JsonCursor {
   // call); one that takes a std::string gets a copy.
   template <typename OnMember>
   void walkMembers(OnMember&& onMember) {
-    std::string keyScratch;
+    walk(nullptr, onMember);
+  }
+
+  // The same walk with a guess at each key: where the bytes at the position
+  // are `expected` between two quotes, that is the key readString reads, and
+  // the key is taken without scanning for its end. `expected` must hold no
+  // quote and no backslash (its bytes then read as themselves). The handler
+  // may set `expected` for the next member.
+  template <typename OnMember>
+  void walkMembers(const std::string_view& expected, OnMember&& onMember) {
+    walk(&expected, onMember);
+  }
+
+ private:
+  template <typename OnMember>
+  void walk(const std::string_view* expected, OnMember& onMember) {
+    TextBuffer keyScratch;
     while (!atEnd()) {
       skipWhitespace();
       if (atEnd()) return;
@@ -85,7 +110,8 @@ class JsonCursor {
         continue;
       }
       const char* const memberStart = position_;
-      const std::string_view key = readStringView(keyScratch);
+      const std::string_view key =
+          expected != nullptr && takeQuoted(*expected) ? *expected : readStringView(keyScratch);
       skipWhitespace();
       if (peek() == ':') ++position_;
       if constexpr (std::is_invocable_v<OnMember&, std::string_view>) {
@@ -97,11 +123,18 @@ class JsonCursor {
     }
   }
 
- private:
+  // Consumes `text` between two quotes when exactly those bytes stand at the
+  // position.
+  bool takeQuoted(std::string_view text);
+  void skipWhitespaceRun();
   void skipBalanced(char open, char close);
   void skipBareValue();
-  void unescapeInto(std::string& out);
-  void appendEscapedCodePoint(std::string& out);
+  template <typename Scratch>
+  std::string_view readStringInto(Scratch& scratch);
+  template <typename Out>
+  void unescapeInto(Out& out);
+  template <typename Out>
+  void appendEscapedCodePoint(Out& out);
 
   const char* position_;
   const char* end_;

@@ -1,6 +1,8 @@
 #include "json_number.h"
 
+#include <cfloat>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -41,6 +43,35 @@ bool isPlainDecimal(const char* start, const char* spanEnd, const char* end) {
   return !hexPrefix;
 }
 
+// mantissa x 10^exponent, correctly rounded, when the mantissa is at most
+// 2^53 and |exponent| <= 22: then both factors are exact doubles and one
+// multiplication or division, which IEEE arithmetic rounds correctly, gives
+// the value that strtod gives (Clinger's fast path). False otherwise. Only
+// where double arithmetic is carried out in double precision (no wider
+// intermediate results); elsewhere always false.
+bool exactDecimal(bool negative, std::uint64_t mantissa, int exponent, double& value) {
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                            1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  constexpr std::uint64_t kExactMantissa = std::uint64_t{1} << 53;
+  if (mantissa == 0) {
+    value = negative ? -0.0 : 0.0;
+    return true;
+  }
+  if (mantissa > kExactMantissa || exponent < -22 || exponent > 22) return false;
+  const double exact = static_cast<double>(mantissa);
+  const double magnitude = exponent < 0 ? exact / kPowersOfTen[-exponent] : exact * kPowersOfTen[exponent];
+  value = negative ? -magnitude : magnitude;
+  return true;
+#else
+  (void)negative;
+  (void)mantissa;
+  (void)exponent;
+  (void)value;
+  return false;
+#endif
+}
+
 }  // namespace
 
 double strtodOnCopy(const char* start, const char* end) {
@@ -60,6 +91,51 @@ double numberValue(const char* start, const char* spanEnd, const char* end) {
     if (read.ec == std::errc()) return value;
   }
   return strtodOnCopy(start, end);
+}
+
+}  // namespace intent_bridge
+
+namespace intent_bridge {
+
+double scanNumber(const char* start, const char* end, const char*& spanEnd) {
+  constexpr int kMaxDigits = 19;  // no overflow of the 64-bit mantissa
+  constexpr int kMaxExponent = 100000;
+  const char* p = start;
+  const bool negative = p < end && *p == '-';
+  const bool plus = p < end && *p == '+';
+  if (negative || plus) ++p;
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int exponent = 0;
+  for (; p < end && isDigit(*p); ++p, ++digits) {
+    if (digits < kMaxDigits) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+  }
+  if (p < end && *p == '.') {
+    for (++p; p < end && isDigit(*p); ++p, ++digits, --exponent) {
+      if (digits < kMaxDigits) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+  }
+  if (p < end && (*p == 'e' || *p == 'E')) {
+    // Without digits after it (and its sign) the exponent adds nothing.
+    ++p;
+    const bool negativeExponent = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+')) ++p;
+    int written = 0;
+    for (; p < end && isDigit(*p); ++p) {
+      if (written < kMaxExponent) written = written * 10 + (*p - '0');
+    }
+    exponent += negativeExponent ? -written : written;
+  }
+  spanEnd = p;
+  // A '+' is strtod's alone; an 'x' or 'X' after the span may make it
+  // hexadecimal ("0x1A").
+  const bool hexadecimal = p < end && (*p == 'x' || *p == 'X');
+  double value = 0.0;
+  if (!plus && !hexadecimal && digits > 0 && digits <= kMaxDigits &&
+      exactDecimal(negative, mantissa, exponent, value)) {
+    return value;
+  }
+  return numberValue(start, spanEnd, end);
 }
 
 }  // namespace intent_bridge

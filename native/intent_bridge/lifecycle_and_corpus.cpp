@@ -17,28 +17,28 @@ napi_value handleInit(const CallArguments& args) {
 }
 
 napi_value handleInitFromFile(const CallArguments& args) {
-  const auto path = requireStringArgument(args, kExpectedFilePath);
-  if (!path) return undefinedValue(args.env);
-  return trueOrEngineError(args.env, "Norvik_InitFromFile", Norvik_InitFromFile(path->c_str()));
+  Utf8Argument path;
+  if (!requireStringArgument(args, kExpectedFilePath, path)) return undefinedValue(args.env);
+  return trueOrEngineError(args.env, "Norvik_InitFromFile", Norvik_InitFromFile(path.c_str()));
 }
 
 napi_value handleAddCorpus(const CallArguments& args) {
-  const auto corpus = requireStringArgument(args, kExpectedJsonCorpus);
-  if (!corpus) return undefinedValue(args.env);
+  Utf8Argument corpus;
+  if (!requireStringArgument(args, kExpectedJsonCorpus, corpus)) return undefinedValue(args.env);
   // The engine gets the full byte length, so text after an embedded NUL still
   // reaches it. A script string has fewer than 2^29 UTF-16 units, so its UTF-8
   // form (at most 3 bytes per unit) always fits a 32-bit signed length.
   std::int32_t count = 0;
-  const std::int32_t code = Norvik_AddCorpus(corpus->c_str(), static_cast<std::int32_t>(corpus->size()), &count);
+  const std::int32_t code = Norvik_AddCorpus(corpus.c_str(), static_cast<std::int32_t>(corpus.size()), &count);
   if (code != 0) return throwEngineError(args.env, "Norvik_AddCorpus", code);
   return Napi::Number::New(args.env, static_cast<double>(count));
 }
 
 napi_value handleAddCorpusFromFile(const CallArguments& args) {
-  const auto path = requireStringArgument(args, kExpectedFilePath);
-  if (!path) return undefinedValue(args.env);
+  Utf8Argument path;
+  if (!requireStringArgument(args, kExpectedFilePath, path)) return undefinedValue(args.env);
   std::int32_t count = 0;
-  const std::int32_t code = Norvik_AddCorpusFromFile(path->c_str(), &count);
+  const std::int32_t code = Norvik_AddCorpusFromFile(path.c_str(), &count);
   if (code != 0) return throwEngineError(args.env, "Norvik_AddCorpusFromFile", code);
   return Napi::Number::New(args.env, static_cast<double>(count));
 }

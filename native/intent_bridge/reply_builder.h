@@ -12,11 +12,12 @@
 namespace intent_bridge {
 
 // `read(sink)` runs a reader over a sink and returns the root it built; it is
-// called with a TapeReplySink or a NapiReplySink. Null, with a script
-// exception pending, when the value could not be built.
+// called with a TapeReplySink or a NapiReplySink. `tape` is the result of a
+// ReplyTape::borrow: the sink writes on it when it is not null. Null, with a
+// script exception pending, when the value could not be built.
 template <typename Read>
-napi_value buildReplyValue(napi_env env, Read&& read) {
-  if (ReplyTape* tape = ReplyTape::borrow(env)) {
+napi_value buildReplyValueOn(napi_env env, ReplyTape* tape, Read&& read) {
+  if (tape != nullptr) {
     struct Lease {
       ReplyTape& tape;
       ~Lease() { tape.release(); }
@@ -26,6 +27,12 @@ napi_value buildReplyValue(napi_env env, Read&& read) {
   }
   NapiReplySink sink(env);
   return sink.finish(read(sink));
+}
+
+// The same through the environment's tape when it is free.
+template <typename Read>
+napi_value buildReplyValue(napi_env env, Read&& read) {
+  return buildReplyValueOn(env, ReplyTape::borrow(env), read);
 }
 
 }  // namespace intent_bridge

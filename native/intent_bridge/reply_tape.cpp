@@ -3,47 +3,125 @@
 #include <napi.h>
 
 #include <new>
+#include <string_view>
 
 #include "reply_keys.h"
+#include "reply_values.h"
 
 namespace intent_bridge {
 
 namespace {
 
-// Made once per environment by napi_run_script: given the step list, the
-// numbers and the key names, returns the builder. Not strict mode: like
-// napi_set_property, an assignment that the target refuses (an inherited
-// read-only property) is passed over without an error. It reaches no global
-// (script code may have replaced them) and keeps its registers in an object
-// without a prototype. The step numbers are those of ReplyTape::Step.
-constexpr const char kBuilderSource[] = R"JS((function (steps, numbers, keys) {
-  var registers = { __proto__: null }, count = 0;
+// Made once per environment by napi_run_script: given the step list and the
+// numbers, returns the builder. Not strict mode: like napi_set_property, an
+// assignment that the target refuses (an inherited read-only property) is
+// passed over without an error. It reaches no global (script code may have
+// replaced them) and keeps its registers in an object without a prototype,
+// made once. The step numbers are those of ReplyTape::Step. The strings of
+// kReplyValues (`"local", `) stand between kBuilderOpen and kBuilderHead, the
+// key cases (one per name of kReplyKeys, `case 0: o.target = v; continue;`)
+// between kBuilderHead and kBuilderTail.
+constexpr std::string_view kBuilderOpen = R"JS((function (steps, numbers) {
+  var registers = { __proto__: null }, values = [)JS";
+constexpr std::string_view kBuilderHead = R"JS(];
   return function () {
-    var at = 0, n = 0, s = 0, k = 0, o, root;
+    var at = 0, n = 0, s = 0, op = 0, k = 0, i = 0, o, v, key;
     for (;;) {
-      switch (steps[at]) {
-        case 0:
-          root = steps[at + 1];
-          if (root < 0) return;
-          o = registers[root];
-          registers = { __proto__: null };
-          count = 0;
-          return o;
-        case 1: registers = { __proto__: null }; count = 0; at += 1; break;
-        case 2: registers[count++] = {}; at += 1; break;
-        case 3: registers[count++] = []; at += 1; break;
-        case 4: k = steps[at + 2]; registers[steps[at + 1]][k < 0 ? arguments[s++] : keys[k]] = numbers[n++]; at += 3; break;
-        case 5: k = steps[at + 2]; registers[steps[at + 1]][k < 0 ? arguments[s++] : keys[k]] = arguments[s++]; at += 3; break;
-        case 6: k = steps[at + 2]; registers[steps[at + 1]][k < 0 ? arguments[s++] : keys[k]] = true; at += 3; break;
-        case 7: k = steps[at + 2]; registers[steps[at + 1]][k < 0 ? arguments[s++] : keys[k]] = false; at += 3; break;
-        case 8: k = steps[at + 2]; registers[steps[at + 1]][k < 0 ? arguments[s++] : keys[k]] = null; at += 3; break;
-        case 9: k = steps[at + 2]; registers[steps[at + 1]][k < 0 ? arguments[s++] : keys[k]] = registers[steps[at + 3]]; at += 4; break;
-        case 10: registers[steps[at + 1]][steps[at + 2]] = registers[steps[at + 3]]; at += 4; break;
+      op = steps[at];
+      if (op === 0) {
+        k = steps[at + 1];
+        if (k < 0) return;
+        o = registers[k];
+        for (i = steps[at + 2] - 1; i >= 0; i--) registers[i] = void 0;
+        return o;
+      }
+      if (op === 1) { registers[steps[at + 1]] = {}; at += 2; continue; }
+      if (op === 2) { registers[steps[at + 1]] = []; at += 2; continue; }
+      o = registers[steps[at + 1]];
+      k = steps[at + 2];
+      if (op === 9) { o[k] = registers[steps[at + 3]]; at += 4; continue; }
+      if (k < 0) key = arguments[s++];
+      switch (op) {
+        case 3: v = numbers[n++]; at += 3; break;
+        case 4: v = arguments[s++]; at += 3; break;
+        case 5: v = true; at += 3; break;
+        case 6: v = false; at += 3; break;
+        case 7: v = null; at += 3; break;
+        case 8: v = registers[steps[at + 3]]; at += 4; break;
+        case 10: v = values[steps[at + 3]]; at += 4; break;
         default: return;
       }
+      switch (k) {
+)JS";
+constexpr std::string_view kBuilderTail = R"JS(      }
+      o[key] = v;
     }
   };
 }))JS";
+constexpr std::string_view kValueOpen = "\"";
+constexpr std::string_view kValueClose = "\", ";
+constexpr std::string_view kCaseOpen = "        case ";
+constexpr std::string_view kCaseStore = ": o.";
+constexpr std::string_view kCaseClose = " = v; continue;\n";
+
+static_assert(ReplyTape::kNewObject == 1 && ReplyTape::kNewArray == 2 && ReplyTape::kSetNumber == 3 &&
+                  ReplyTape::kSetString == 4 && ReplyTape::kSetTrue == 5 && ReplyTape::kSetFalse == 6 &&
+                  ReplyTape::kSetNull == 7 && ReplyTape::kSetValue == 8 && ReplyTape::kSetElement == 9 &&
+                  ReplyTape::kSetHeld == 10,
+              "the builder's step numbers");
+
+constexpr std::size_t decimalDigits(std::size_t value) {
+  std::size_t digits = 1;
+  for (; value >= 10; value /= 10) ++digits;
+  return digits;
+}
+
+constexpr std::size_t builderSourceLength() {
+  std::size_t length = kBuilderOpen.size() + kBuilderHead.size() + kBuilderTail.size();
+  for (const std::string_view value : kReplyValues) length += kValueOpen.size() + value.size() + kValueClose.size();
+  for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
+    length += kCaseOpen.size() + decimalDigits(i) + kCaseStore.size() + kReplyKeys[i].size() + kCaseClose.size();
+  }
+  return length;
+}
+
+struct BuilderSource {
+  char text[builderSourceLength()] = {};
+};
+
+constexpr void append(char* text, std::size_t& at, std::string_view part) {
+  for (const char c : part) text[at++] = c;
+}
+
+constexpr void appendDecimal(char* text, std::size_t& at, std::size_t value) {
+  const std::size_t digits = decimalDigits(value);
+  for (std::size_t place = digits; place > 0; --place, value /= 10)
+    text[at + place - 1] = static_cast<char>('0' + value % 10);
+  at += digits;
+}
+
+constexpr BuilderSource makeBuilderSource() {
+  BuilderSource source;
+  std::size_t at = 0;
+  append(source.text, at, kBuilderOpen);
+  for (const std::string_view value : kReplyValues) {
+    append(source.text, at, kValueOpen);
+    append(source.text, at, value);
+    append(source.text, at, kValueClose);
+  }
+  append(source.text, at, kBuilderHead);
+  for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
+    append(source.text, at, kCaseOpen);
+    appendDecimal(source.text, at, i);
+    append(source.text, at, kCaseStore);
+    append(source.text, at, kReplyKeys[i]);
+    append(source.text, at, kCaseClose);
+  }
+  append(source.text, at, kBuilderTail);
+  return source;
+}
+
+constexpr BuilderSource kBuilderSource = makeBuilderSource();
 
 constexpr std::size_t kNumbersBytes = 1024 * sizeof(double);
 
@@ -53,23 +131,10 @@ void raiseLastError(napi_env env) {
   Napi::Error::New(env).ThrowAsJavaScriptException();
 }
 
-napi_value keyNames(napi_env env) {
-  napi_value names = nullptr;
-  if (napi_create_array_with_length(env, kReplyKeyCount, &names) != napi_ok) return nullptr;
-  for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
-    napi_value name = nullptr;
-    if (napi_create_string_latin1(env, kReplyKeys[i].data(), kReplyKeys[i].size(), &name) != napi_ok ||
-        napi_set_element(env, names, static_cast<std::uint32_t>(i), name) != napi_ok) {
-      return nullptr;
-    }
-  }
-  return names;
-}
-
 napi_value compileFactory(napi_env env) {
   napi_value source = nullptr;
   napi_value factory = nullptr;
-  if (napi_create_string_latin1(env, kBuilderSource, sizeof kBuilderSource - 1, &source) != napi_ok ||
+  if (napi_create_string_latin1(env, kBuilderSource.text, sizeof kBuilderSource.text, &source) != napi_ok ||
       napi_run_script(env, source, &factory) != napi_ok) {
     return nullptr;
   }
@@ -92,7 +157,7 @@ ReplyTape* ReplyTape::setUp(napi_env env) {
   // through Node-API calls.
   void* memory = nullptr;
   napi_value buffer = nullptr;
-  napi_value views[3] = {};
+  napi_value views[2] = {};
   napi_value receiver = nullptr;
   napi_value builder = nullptr;
   const napi_value factory = compileFactory(env);
@@ -101,8 +166,8 @@ ReplyTape* ReplyTape::setUp(napi_env env) {
       napi_create_arraybuffer(env, kNumbersBytes + kStepCapacity * sizeof(std::int32_t), &memory, &buffer) == napi_ok &&
       napi_create_typedarray(env, napi_int32_array, kStepCapacity, buffer, kNumbersBytes, &views[0]) == napi_ok &&
       napi_create_typedarray(env, napi_float64_array, kNumberCapacity, buffer, 0, &views[1]) == napi_ok &&
-      (views[2] = keyNames(env)) != nullptr && napi_get_undefined(env, &receiver) == napi_ok &&
-      napi_call_function(env, receiver, factory, 3, views, &builder) == napi_ok &&
+      napi_get_undefined(env, &receiver) == napi_ok &&
+      napi_call_function(env, receiver, factory, 2, views, &builder) == napi_ok &&
       napi_create_reference(env, builder, 1, &tape->builder_) == napi_ok;
   if (!made) {
     tape->builder_ = nullptr;
@@ -130,11 +195,13 @@ ReplyTape* ReplyTape::ofEnvironment(napi_env env) {
 }
 
 ReplyTape* ReplyTape::borrow(napi_env env) {
-  ReplyTape* tape = ofEnvironment(env);
+  return borrow(ofEnvironment(env));
+}
+
+ReplyTape* ReplyTape::borrow(ReplyTape* tape) {
   if (tape == nullptr || tape->builder_ == nullptr || tape->lent_) return nullptr;
   tape->lent_ = true;
   tape->stepCount_ = tape->numberCount_ = tape->stringCount_ = 0;
-  tape->step(kBegin);
   return tape;
 }
 
@@ -145,9 +212,10 @@ ReplyTape* ReplyTape::borrowRouteReply(napi_env env) {
   return tape;
 }
 
-napi_value ReplyTape::run(std::int32_t root) {
+napi_value ReplyTape::run(std::int32_t root, std::int32_t registers) {
   step(kEnd);
   step(root);
+  step(registers);
   napi_value builder = nullptr;
   napi_value receiver = nullptr;
   napi_value result = nullptr;

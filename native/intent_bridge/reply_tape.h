@@ -12,8 +12,12 @@
 //
 // Numbers travel in a Float64Array and steps in an Int32Array over one
 // ArrayBuffer that native code writes directly; strings are made natively and
-// passed as the builder's arguments. Property names of kReplyKeys are held by
-// the builder and named by their index.
+// passed as the builder's arguments. Property names of kReplyKeys are named
+// by their index, and so are the string values of kReplyValues, which the
+// builder holds once. The builder assigns each name at a site of its own
+// (`object.target = value`): every site then sees objects of one or two
+// shapes, which the script engine stores to fastest, and the results get the
+// same shapes every time. Other names go through one shared `object[key]`.
 //
 // Kept in the environment's instance data, set up on first use and freed with
 // the environment. A tape is lent to one reader at a time: a reader that runs
@@ -32,10 +36,10 @@ class ReplyTape {
  public:
   // Steps, and the operands that follow each in the step list.
   enum Step : std::int32_t {
-    kEnd = 0,     // root register, or -1 for the end of one part of a longer tape
-    kBegin,       // (none): forget the registers of an earlier build
-    kNewObject,   // (none): the next register holds a new object
-    kNewArray,    // (none): the next register holds a new array
+    kEnd = 0,     // root register (or -1 for the end of one part of a longer
+                  // tape), count of registers used
+    kNewObject,   // register: it holds a new object
+    kNewArray,    // register: it holds a new array
     kSetNumber,   // register, key: the next number
     kSetString,   // register, key: the next string argument
     kSetTrue,     // register, key
@@ -43,6 +47,7 @@ class ReplyTape {
     kSetNull,     // register, key
     kSetValue,    // register, key, register of the value
     kSetElement,  // register, index, register of the value
+    kSetHeld,     // register, key, index into kReplyValues: that string
   };
   // A key operand that is not an index into kReplyKeys: the key is the next
   // string argument (taken before a string value of the same step).
@@ -58,6 +63,9 @@ class ReplyTape {
   // release(); null when the tape is lent already or cannot be set up, or
   // while a script exception is pending.
   static ReplyTape* borrow(napi_env env);
+  // The same for a tape found already (route's, whose reply bytes it holds):
+  // null when `tape` is null, lent already or has no builder.
+  static ReplyTape* borrow(ReplyTape* tape);
   void release() { lent_ = false; }
 
   // Bytes kept with the tape for a route call's first reply, so that a call
@@ -71,9 +79,10 @@ class ReplyTape {
   void releaseRouteReply() { routeReplyLent_ = false; }
 
   // Whether the current part has room for one more step with this many
-  // numbers and strings; when not, run(-1) carries out the part first.
+  // numbers and strings, and for the end step after it; when not, run(-1)
+  // carries out the part first.
   bool hasRoom(std::size_t numbers, std::size_t strings) const {
-    return stepCount_ + kStepOperands + 2 <= kStepCapacity && numberCount_ + numbers <= kNumberCapacity &&
+    return stepCount_ + kStepOperands + 3 <= kStepCapacity && numberCount_ + numbers <= kNumberCapacity &&
            stringCount_ + strings <= kStringCapacity;
   }
   void step(std::int32_t value) { steps_[stepCount_++] = value; }
@@ -81,10 +90,11 @@ class ReplyTape {
   void string(napi_value value) { strings_[stringCount_++] = value; }
 
   // Calls the builder over the steps written since the last run. With a root
-  // register it ends the build and returns that register's value; with -1 it
-  // returns null and the next part goes on with the same registers. Null,
-  // with a script exception pending, when the builder could not run.
-  napi_value run(std::int32_t root);
+  // register it ends the build, empties the first `registers` registers and
+  // returns the root's value; with -1 it returns null and the next part goes
+  // on with the same registers. Null, with a script exception pending, when
+  // the builder could not run.
+  napi_value run(std::int32_t root, std::int32_t registers);
 
  private:
   static constexpr std::size_t kStepCapacity = 4096;

@@ -26,7 +26,7 @@ constexpr std::int32_t kFirstRouteCapacity = static_cast<std::int32_t>(ReplyTape
 // that fit and zeros after them. A length whose buffer size does not fit the
 // engine's 32-bit capacity, or that cannot be allocated, is not attempted: the
 // call then ends as BufferTooSmall.
-std::int32_t routeWithRoomFor(const std::string& query, const char* first, ZeroedBuffer& buffer,
+std::int32_t routeWithRoomFor(const Utf8Argument& query, const char* first, ZeroedBuffer& buffer,
                               std::uint32_t& outLength) {
   const std::uint64_t capacity = static_cast<std::uint64_t>(outLength) + 1;
   if (capacity > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return NORVIK_BUFFER_TOO_SMALL;
@@ -57,6 +57,8 @@ class FirstReply {
   FirstReply& operator=(const FirstReply&) = delete;
 
   char* bytes() const { return bytes_; }
+  // The environment's reply tape when these bytes are kept with it, else null.
+  ReplyTape* tape() const { return tape_; }
 
  private:
   ReplyTape* tape_;
@@ -69,24 +71,35 @@ napi_value buildRouteResult(napi_env env, EngineReply reply) {
   return buildReplyValue(env, [reply](auto& sink) { return readRouteReply(sink, reply); });
 }
 
+namespace {
+
+// buildRouteResult with the tape found for the route's first reply (no script
+// has run since, so it is still the environment's and no exception is
+// pending): no second look-up.
+napi_value buildRouteResultOn(napi_env env, ReplyTape* found, EngineReply reply) {
+  return buildReplyValueOn(env, ReplyTape::borrow(found), [reply](auto& sink) { return readRouteReply(sink, reply); });
+}
+
+}  // namespace
+
 napi_value handleRoute(const CallArguments& args) {
-  const auto query = requireStringArgument(args, kExpectedQuery);
-  if (!query) return undefinedValue(args.env);
+  Utf8Argument query;
+  if (!requireStringArgument(args, kExpectedQuery, query)) return undefinedValue(args.env);
 
   ZeroedBuffer buffer;
   const FirstReply first(args.env, buffer);
   std::uint32_t outLength = 0;
-  std::int32_t code = Norvik_Route(query->c_str(), first.bytes(), kFirstRouteCapacity, &outLength);
+  std::int32_t code = Norvik_Route(query.c_str(), first.bytes(), kFirstRouteCapacity, &outLength);
   const char* reply = first.bytes();
   std::size_t size = kFirstRouteCapacity;
   if (code == NORVIK_BUFFER_TOO_SMALL) {
-    code = routeWithRoomFor(*query, first.bytes(), buffer, outLength);
+    code = routeWithRoomFor(query, first.bytes(), buffer, outLength);
     reply = buffer.data();
     size = buffer.size();
   }
   if (code != 0) return throwEngineError(args.env, "Norvik_Route", code);
 
-  return buildRouteResult(args.env, clampedReply(reply, size, outLength));
+  return buildRouteResultOn(args.env, first.tape(), clampedReply(reply, size, outLength));
 }
 
 }  // namespace intent_bridge

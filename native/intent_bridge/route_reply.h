@@ -3,10 +3,11 @@
 // is not an object. Built through a sink (see reply_members.h).
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "json_cursor.h"
+#include "reply_keys.h"
+#include "text_buffer.h"
 #include "reply_members.h"
 
 namespace intent_bridge {
@@ -18,23 +19,29 @@ namespace route_reply {
 template <typename Sink>
 void readMatchedCommand(Sink& sink, JsonCursor& cursor, typename Sink::Object& result) {
   if (cursor.takeLiteral("null")) {
-    sink.setNull(result, "matchedCommand");
+    sink.setNull(result, ReplyKey::known(result_key::matchedCommand));
     return;
   }
   if (!cursor.enterObject()) return;
   typename Sink::Object command = sink.newObject();
-  std::string scratch;
-  cursor.walkMembers([&](std::string_view key) {
-    if (key == "id")
-      sink.setNumber(command, "id", cursor.readNumber());
-    else if (key == "similarity")
-      sink.setNumber(command, "similarity", cursor.readNumber());
-    else if (key == "name")
-      sink.setString(command, "name", cursor.readStringView(scratch));
-    else
-      cursor.skipValue();
+  TextBuffer scratch;
+  ExpectedKey expected(result_key::id);
+  cursor.walkMembers(expected.name(), [&](std::string_view key) {
+    switch (expected.indexOf(key)) {
+      case result_key::id:
+        sink.setNumber(command, ReplyKey::known(result_key::id), cursor.readNumber());
+        break;
+      case result_key::similarity:
+        sink.setNumber(command, ReplyKey::known(result_key::similarity), cursor.readNumber());
+        break;
+      case result_key::name:
+        sink.setString(command, ReplyKey::known(result_key::name), cursor.readStringView(scratch));
+        break;
+      default:
+        cursor.skipValue();
+    }
   });
-  sink.setObject(result, "matchedCommand", command);
+  sink.setObject(result, ReplyKey::known(result_key::matchedCommand), command);
 }
 
 // null for the word null; an object of strings for an object; otherwise
@@ -42,13 +49,13 @@ void readMatchedCommand(Sink& sink, JsonCursor& cursor, typename Sink::Object& r
 template <typename Sink>
 void readPatternAction(Sink& sink, JsonCursor& cursor, typename Sink::Object& result) {
   if (cursor.takeLiteral("null")) {
-    sink.setNull(result, "patternAction");
+    sink.setNull(result, ReplyKey::known(result_key::patternAction));
     return;
   }
   if (!cursor.enterObject()) return;
   typename Sink::Object action = sink.newObject();
   readStringMembersInto(sink, action, cursor);
-  sink.setObject(result, "patternAction", action);
+  sink.setObject(result, ReplyKey::known(result_key::patternAction), action);
 }
 
 }  // namespace route_reply
@@ -58,22 +65,31 @@ typename Sink::Object readRouteReply(Sink& sink, EngineReply reply) {
   typename Sink::Object result = sink.newObject();
   JsonCursor cursor(reply);
   if (!cursor.enterObject()) return result;
-  std::string scratch;
-  cursor.walkMembers([&](std::string_view key) {
-    if (key == "target")
-      sink.setString(result, "target", cursor.readStringView(scratch));
-    else if (key == "confidence")
-      sink.setNumber(result, "confidence", cursor.readNumber());
-    else if (key == "reasoning")
-      sink.setString(result, "reasoning", cursor.readStringView(scratch));
-    else if (key == "scores")
-      sink.setObject(result, "scores", readNumberMembers(sink, cursor));
-    else if (key == "matchedCommand")
-      route_reply::readMatchedCommand(sink, cursor, result);
-    else if (key == "patternAction")
-      route_reply::readPatternAction(sink, cursor, result);
-    else
-      cursor.skipValue();
+  TextBuffer scratch;
+  ExpectedKey expected(result_key::target);
+  cursor.walkMembers(expected.name(), [&](std::string_view key) {
+    switch (expected.indexOf(key)) {
+      case result_key::target:
+        sink.setString(result, ReplyKey::known(result_key::target), cursor.readStringView(scratch));
+        break;
+      case result_key::confidence:
+        sink.setNumber(result, ReplyKey::known(result_key::confidence), cursor.readNumber());
+        break;
+      case result_key::reasoning:
+        sink.setString(result, ReplyKey::known(result_key::reasoning), cursor.readStringView(scratch));
+        break;
+      case result_key::scores:
+        sink.setObject(result, ReplyKey::known(result_key::scores), readNumberMembers(sink, cursor));
+        break;
+      case result_key::matchedCommand:
+        route_reply::readMatchedCommand(sink, cursor, result);
+        break;
+      case result_key::patternAction:
+        route_reply::readPatternAction(sink, cursor, result);
+        break;
+      default:
+        cursor.skipValue();
+    }
   });
   return result;
 }

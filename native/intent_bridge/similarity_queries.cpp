@@ -6,6 +6,7 @@
 #include "argument_messages.h"
 #include "reply_builder.h"
 #include "norvik.h"
+#include "reply_keys.h"
 #include "router_handlers.h"
 #include "similarity_reply.h"
 
@@ -33,35 +34,35 @@ napi_value buildSimilarityResult(napi_env env, EngineReply reply) {
 }
 
 napi_value handleQuerySimilarity(const CallArguments& args) {
-  const auto query = requireStringArgument(args, kExpectedQuery);
-  if (!query) return undefinedValue(args.env);
+  Utf8Argument query;
+  if (!requireStringArgument(args, kExpectedQuery, query)) return undefinedValue(args.env);
   const std::int32_t topK = requestedTopK(args);
 
   // The engine writes its reply here; the buffer is not cleared first and is
   // never grown.
   char buffer[kSimilarityCapacity];
   std::uint32_t outLength = 0;
-  const std::int32_t code = Norvik_QuerySimilarity(query->c_str(), topK, buffer, kSimilarityCapacity, &outLength);
+  const std::int32_t code = Norvik_QuerySimilarity(query.c_str(), topK, buffer, kSimilarityCapacity, &outLength);
   if (code != 0) return throwEngineError(args.env, "Norvik_QuerySimilarity", code);
 
   return buildSimilarityResult(args.env, clampedReply(buffer, sizeof buffer, outLength));
 }
 
 napi_value handleSemanticScore(const CallArguments& args) {
-  const auto query = requireStringArgument(args, kExpectedQuery);
-  if (!query) return undefinedValue(args.env);
+  Utf8Argument query;
+  if (!requireStringArgument(args, kExpectedQuery, query)) return undefinedValue(args.env);
 
   double score = 0.0;
   double raw = 0.0;
   std::int32_t commandId = -1;  // stays -1 when the engine leaves it alone
-  const std::int32_t code = Norvik_SemanticScore(query->c_str(), &score, &raw, &commandId);
+  const std::int32_t code = Norvik_SemanticScore(query.c_str(), &score, &raw, &commandId);
   if (code != 0) return throwEngineError(args.env, "Norvik_SemanticScore", code);
 
   return buildReplyValue(args.env, [&](auto& sink) {
     auto result = sink.newObject();
-    sink.setNumber(result, "score", score);
-    sink.setNumber(result, "raw", raw);
-    sink.setNumber(result, "cmdId", static_cast<double>(commandId));
+    sink.setNumber(result, ReplyKey::known(result_key::score), score);
+    sink.setNumber(result, ReplyKey::known(result_key::raw), raw);
+    sink.setNumber(result, ReplyKey::known(result_key::cmdId), static_cast<double>(commandId));
     return result;
   });
 }

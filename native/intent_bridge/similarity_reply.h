@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "json_cursor.h"
+#include "reply_keys.h"
 #include "reply_members.h"
 
 namespace intent_bridge {
@@ -29,13 +30,18 @@ inline const char* findListStart(EngineReply reply) {
 template <typename Sink>
 typename Sink::Object readMatch(Sink& sink, JsonCursor& cursor) {
   typename Sink::Object match = sink.newObject();
-  cursor.walkMembers([&](std::string_view key) {
-    if (key == "id")
-      sink.setNumber(match, "id", cursor.readNumber());
-    else if (key == "similarity")
-      sink.setNumber(match, "similarity", cursor.readNumber());
-    else
-      cursor.skipValue();
+  ExpectedKey expected(result_key::id);
+  cursor.walkMembers(expected.name(), [&](std::string_view key) {
+    switch (expected.indexOf(key)) {
+      case result_key::id:
+        sink.setNumber(match, ReplyKey::known(result_key::id), cursor.readNumber());
+        break;
+      case result_key::similarity:
+        sink.setNumber(match, ReplyKey::known(result_key::similarity), cursor.readNumber());
+        break;
+      default:
+        cursor.skipValue();
+    }
   });
   return match;
 }
@@ -69,7 +75,7 @@ typename Sink::Object readSimilarityReply(Sink& sink, EngineReply reply) {
       if (cursor.position() == before) cursor.advance();
     }
   }
-  sink.setArray(result, "matches", matches);
+  sink.setArray(result, ReplyKey::known(result_key::matches), matches);
   return result;
 }
 

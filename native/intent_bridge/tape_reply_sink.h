@@ -1,17 +1,20 @@
 // The sink (see reply_members.h) through which the module's reply readers
 // write their results as steps on the environment's reply tape (see
-// reply_tape.h). Objects and arrays are the builder's registers, numbered in
-// the order they are made. A part of the tape that fills up is carried out at
-// once and the build goes on.
+// reply_tape.h). Objects and arrays live in the builder's registers; a
+// register is taken again once its value has been set into its parent, so a
+// build needs about as many registers as its values are deep. A part of the
+// tape that fills up is carried out at once and the build goes on.
 #pragma once
 
 #include <node_api.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "reply_keys.h"
 #include "reply_tape.h"
+#include "reply_values.h"
 #include "script_string.h"
 
 namespace intent_bridge {
@@ -26,55 +29,73 @@ class TapeReplySink {
   Object newObject() { return newRegister(ReplyTape::kNewObject); }
   Array newArray() { return newRegister(ReplyTape::kNewArray); }
 
-  void setNumber(Object& target, std::string_view key, double value) {
+  void setNumber(Object& target, ReplyKey key, double value) {
     beginSet(ReplyTape::kSetNumber, target, key, 1, 0);
     tape_.number(value);
   }
-  void setString(Object& target, std::string_view key, std::string_view bytes) {
+  void setString(Object& target, ReplyKey key, std::string_view bytes) {
+    const std::int32_t held = bytes.size() <= kLongestReplyValue ? replyValueIndex(bytes) : -1;
+    if (held >= 0) {
+      beginSet(ReplyTape::kSetHeld, target, key, 0, 0);
+      tape_.step(held);
+      return;
+    }
     beginSet(ReplyTape::kSetString, target, key, 0, 1);
     addString(bytes);
   }
-  void setBoolean(Object& target, std::string_view key, bool value) {
+  void setBoolean(Object& target, ReplyKey key, bool value) {
     beginSet(value ? ReplyTape::kSetTrue : ReplyTape::kSetFalse, target, key, 0, 0);
   }
-  void setNull(Object& target, std::string_view key) { beginSet(ReplyTape::kSetNull, target, key, 0, 0); }
-  void setObject(Object& target, std::string_view key, const Object& value) {
+  void setNull(Object& target, ReplyKey key) { beginSet(ReplyTape::kSetNull, target, key, 0, 0); }
+  void setObject(Object& target, ReplyKey key, const Object& value) {
     beginSet(ReplyTape::kSetValue, target, key, 0, 0);
     tape_.step(value);
+    freeRegister(value);
   }
-  void setArray(Object& target, std::string_view key, const Array& value) { setObject(target, key, value); }
+  void setArray(Object& target, ReplyKey key, const Array& value) { setObject(target, key, value); }
   void setElement(Array& target, std::uint32_t index, const Object& value) {
     makeRoom(0, 0);
     tape_.step(ReplyTape::kSetElement);
     tape_.step(target);
     tape_.step(static_cast<std::int32_t>(index));
     tape_.step(value);
+    freeRegister(value);
   }
 
   // Carries out the rest of the tape; the value built in `root`, or null with
   // a script exception pending.
-  napi_value finish(Object root) { return tape_.run(root); }
+  napi_value finish(Object root) { return tape_.run(root, registerCount_); }
 
  private:
+  static constexpr std::size_t kFreeCapacity = 16;
+
   void makeRoom(std::size_t numbers, std::size_t strings) {
-    if (!tape_.hasRoom(numbers, strings)) tape_.run(-1);
+    if (!tape_.hasRoom(numbers, strings)) tape_.run(-1, registerCount_);
   }
 
   Object newRegister(ReplyTape::Step step) {
     makeRoom(0, 0);
+    const Object value = freeCount_ > 0 ? free_[--freeCount_] : registerCount_++;
     tape_.step(step);
-    return nextRegister_++;
+    tape_.step(value);
+    return value;
+  }
+
+  // The value of `value` now belongs to its parent: its register can hold
+  // the next new value.
+  void freeRegister(Object value) {
+    if (freeCount_ < kFreeCapacity) free_[freeCount_++] = value;
   }
 
   // The step, its target register and its key; a key that kReplyKeys does not
   // hold goes as a string argument before any string value of the step.
-  void beginSet(ReplyTape::Step step, Object target, std::string_view key, std::size_t numbers, std::size_t strings) {
-    const std::int32_t known = replyKeyIndex(key);
-    makeRoom(numbers, strings + (known < 0 ? 1 : 0));
+  void beginSet(ReplyTape::Step step, Object target, ReplyKey key, std::size_t numbers, std::size_t strings) {
+    const bool named = key.index >= 0;
+    makeRoom(numbers, strings + (named ? 0 : 1));
     tape_.step(step);
     tape_.step(target);
-    tape_.step(known < 0 ? ReplyTape::kKeyInArguments : known);
-    if (known < 0) addString(key);
+    tape_.step(named ? key.index : ReplyTape::kKeyInArguments);
+    if (!named) addString(key.name);
   }
 
   // A string that cannot be made leaves a script exception pending, and the
@@ -87,7 +108,9 @@ class TapeReplySink {
 
   napi_env env_;
   ReplyTape& tape_;
-  Object nextRegister_ = 0;
+  Object registerCount_ = 0;  // registers used so far: 0 .. registerCount_ - 1
+  Object free_[kFreeCapacity] = {};
+  std::size_t freeCount_ = 0;
 };
 
 }  // namespace intent_bridge

@@ -67,6 +67,9 @@ function expectedRoute(parsed) {
 test('well-formed replies of every size build what JSON.parse reads, member for member and in order', () => {
   const m = replyMaker(7);
   const routes = Array.from({ length: 300 }, () => routeReply(m));
+  // Values the builder holds once, beside their neighbours that it does not.
+  routes.push('{"target":"local","patternAction":{"type":"open_app","app":"calculator","x":"llm","y":"local ",' +
+    '"z":"Local","w":"loca","v":"open_app\\u0000","u":"chat","t":""}}');
   // Far more members than one part of the reply tape holds.
   routes.push(`{"scores":${m.object(m.number, 3000)},"patternAction":${m.object(m.string, 1500)}}`);
   const lists = Array.from({ length: 150 }, () => `{"matches":[${Array.from({ length: m.count() },

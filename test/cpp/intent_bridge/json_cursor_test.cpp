@@ -173,6 +173,33 @@ TEST(JsonCursorWalkMembers, AlwaysMakesProgressOverBytesNoMemberConsumes) {
   EXPECT_EQ(walkNumbers("{]]]").first, (Members{{"", 0}, {"", 0}, {"", 0}}));
 }
 
+TEST(JsonCursorWalkMembers, AGuessedKeyReadsAsTheUnguidedWalkReads) {
+  // Each key is guessed as `guess` (kept for every member); the walk must see
+  // the same keys and values and stop at the same place as without a guess,
+  // also where the guess is a prefix of an escaped key.
+  const std::vector<std::pair<std::string, std::string>> cases = {{R"({"target":1,"target":2})", "target"},
+                                                                  {R"({"targetX":1})", "target"},
+                                                                  {R"({"targ":1})", "target"},
+                                                                  {R"({"tar\u0067et":1})", "target"},
+                                                                  {R"({"target)", "target"},
+                                                                  {R"({"target")", "target"},
+                                                                  {R"({ "target" : 1 , "b":2})", "target"},
+                                                                  {R"({"":1,"a":2})", ""},
+                                                                  {R"({a:1})", ""},
+                                                                  {R"({"t\"":1})", "t"},
+                                                                  {"{\"ab\\u0000\":1}", "ab"}};
+  for (const auto& [text, guess] : cases) {
+    const auto guided = runOn(text, [&guess = guess](JsonCursor& c) {
+      Members seen;
+      const std::string_view expected = guess;
+      if (c.enterObject())
+        c.walkMembers(expected, [&](std::string_view key) { seen.emplace_back(std::string(key), c.readNumber()); });
+      return seen;
+    });
+    EXPECT_EQ(guided, walkNumbers(text)) << text;
+  }
+}
+
 TEST(ClampedReply, KeepsTheReplyInsideItsBuffer) {
   const char buffer[8] = {};
   for (const auto& [reported, kept] :
