@@ -96,7 +96,7 @@ void markWords(const std::u32string& text, const WordTable& words, std::vector<b
 }  // namespace
 
 CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations)
-    : query_(&query), filler_(query.size(), false), direction_(query.size(), false), negations_(std::move(negations)) {
+    : filler_(query.size(), false), direction_(query.size(), false), negations_(std::move(negations)) {
   folded_.reserve(query.size());
   for (const char32_t c : query) folded_.push_back(fold(c));
   markWords(query, kFillers, filler_, true);

@@ -36,7 +36,6 @@ constexpr std::size_t kMaxCoveredQueryLength = 96;
 // of them are fillers and which say a direction.
 class CoveredQuery {
  public:
-  // `query` must outlive this object.
   CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations);
 
   // Coverage of query[begin, end) by the command; `given` (empty, or one flag
@@ -61,7 +60,6 @@ class CoveredQuery {
   std::size_t negatedWord(std::size_t n, std::size_t end) const;
 
  private:
-  const std::u32string* query_;  // the characters as given; they outlive this
   std::u32string folded_;
   std::vector<bool> filler_;
   std::vector<bool> direction_;
