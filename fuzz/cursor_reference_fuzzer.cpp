@@ -78,7 +78,9 @@ void checkFrom(const char* start, const char* end) {
   JsonCursor strings(start, end);
   require(strings.readString() == expected, "readString equals the byte-by-byte reading");
   require(strings.position() == expectedStop, "readString stops where the byte-by-byte reading stops");
-  std::string scratch = "left over";
+  intent_bridge::TextBuffer scratch;
+  const std::string_view leftOver = "left over";
+  scratch.assign(leftOver.data(), leftOver.data() + leftOver.size());
   JsonCursor views(start, end);
   require(views.readStringView(scratch) == expected, "readStringView equals the byte-by-byte reading");
   require(views.position() == expectedStop, "readStringView stops where the byte-by-byte reading stops");

@@ -44,8 +44,7 @@ const char* findQuoteOrBackslash(const char* p, const char* end) {
   return p;
 }
 
-template <typename Out>
-void appendUtf8(Out& out, unsigned long cp) {
+void appendUtf8(TextBuffer& out, unsigned long cp) {
   const auto byte = [](unsigned long value) { return static_cast<char>(static_cast<unsigned char>(value & 0xFFu)); };
   if (cp < 0x80) {
     out += byte(cp);
@@ -60,14 +59,6 @@ void appendUtf8(Out& out, unsigned long cp) {
   }
 }
 
-std::string_view viewOf(const std::string& text) {
-  return text;
-}
-
-std::string_view viewOf(const TextBuffer& text) {
-  return text.view();
-}
-
 }  // namespace
 
 EngineReply clampedReply(const char* buffer, std::size_t capacity, std::uint32_t reportedLength) {
@@ -79,8 +70,7 @@ void JsonCursor::skipWhitespaceRun() {
   while (!atEnd() && isJsonWhitespace(*position_)) ++position_;
 }
 
-template <typename Out>
-void JsonCursor::appendEscapedCodePoint(Out& out) {
+void JsonCursor::appendEscapedCodePoint(TextBuffer& out) {
   // The position is on the 'u'. Four bytes must follow before end; otherwise
   // only the 'u' is dropped and the bytes after it read as ordinary content.
   ++position_;
@@ -93,20 +83,11 @@ void JsonCursor::appendEscapedCodePoint(Out& out) {
 }
 
 std::string JsonCursor::readString() {
-  std::string scratch;
+  TextBuffer scratch;
   return std::string(readStringView(scratch));
 }
 
-std::string_view JsonCursor::readStringView(std::string& scratch) {
-  return readStringInto(scratch);
-}
-
 std::string_view JsonCursor::readStringView(TextBuffer& scratch) {
-  return readStringInto(scratch);
-}
-
-template <typename Scratch>
-std::string_view JsonCursor::readStringInto(Scratch& scratch) {
   skipWhitespace();
   if (atEnd() || *position_ != '"') return {};
   ++position_;
@@ -120,11 +101,10 @@ std::string_view JsonCursor::readStringInto(Scratch& scratch) {
   scratch.assign(begin, p);
   position_ = p;
   unescapeInto(scratch);
-  return viewOf(scratch);
+  return scratch.view();
 }
 
-template <typename Out>
-void JsonCursor::unescapeInto(Out& out) {
+void JsonCursor::unescapeInto(TextBuffer& out) {
   while (!atEnd()) {
     const char c = *position_;
     if (c == '"') {

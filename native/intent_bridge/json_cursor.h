@@ -53,12 +53,9 @@ class JsonCursor {
   // whitespace consumed) when no quote stands at the position.
   std::string readString();
   // The same string without a copy when it holds no escape: a view of the
-  // reply's own bytes. A string with escapes is unescaped into `scratch`, and
-  // the view is of `scratch`. The view lives as long as the reply and scratch
-  // stay untouched.
-  std::string_view readStringView(std::string& scratch);
-  // The same with a scratch buffer that holds short strings without
-  // allocating.
+  // reply's own bytes. A string with escapes is unescaped into `scratch`
+  // (which holds short strings without allocating), and the view is of
+  // `scratch`. The view lives as long as the reply and scratch stay untouched.
   std::string_view readStringView(TextBuffer& scratch);
   // The number span at the position, converted as strtod does; 0 when nothing
   // convertible stands there.
@@ -129,12 +126,8 @@ class JsonCursor {
   void skipWhitespaceRun();
   void skipBalanced(char open, char close);
   void skipBareValue();
-  template <typename Scratch>
-  std::string_view readStringInto(Scratch& scratch);
-  template <typename Out>
-  void unescapeInto(Out& out);
-  template <typename Out>
-  void appendEscapedCodePoint(Out& out);
+  void unescapeInto(TextBuffer& out);
+  void appendEscapedCodePoint(TextBuffer& out);
 
   const char* position_;
   const char* end_;

@@ -1,5 +1,5 @@
-#include "route_call.h"
-
+// The route call: one query to the engine's router, the reply buffer grown
+// once on request, and the reply read into a script object.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "argument_messages.h"
+#include "json_cursor.h"
 #include "norvik.h"
 #include "reply_builder.h"
 #include "reply_tape.h"
@@ -65,18 +66,11 @@ class FirstReply {
   char* bytes_ = nullptr;
 };
 
-}  // namespace
-
-napi_value buildRouteResult(napi_env env, EngineReply reply) {
-  return buildReplyValue(env, [reply](auto& sink) { return readRouteReply(sink, reply); });
-}
-
-namespace {
-
-// buildRouteResult with the tape found for the route's first reply (no script
-// has run since, so it is still the environment's and no exception is
-// pending): no second look-up.
-napi_value buildRouteResultOn(napi_env env, ReplyTape* found, EngineReply reply) {
+// The route result: each known member of the reply's object, in the reply's
+// order; an empty object when the reply is not an object. Built on the tape
+// found for the route's first reply (no script has run since, so it is still
+// the environment's and no exception is pending), without a second look-up.
+napi_value buildRouteResult(napi_env env, ReplyTape* found, EngineReply reply) {
   return buildReplyValueOn(env, ReplyTape::borrow(found), [reply](auto& sink) { return readRouteReply(sink, reply); });
 }
 
@@ -99,7 +93,7 @@ napi_value handleRoute(const CallArguments& args) {
   }
   if (code != 0) return throwEngineError(args.env, "Norvik_Route", code);
 
-  return buildRouteResultOn(args.env, first.tape(), clampedReply(reply, size, outLength));
+  return buildRouteResult(args.env, first.tape(), clampedReply(reply, size, outLength));
 }
 
 }  // namespace intent_bridge

@@ -49,7 +49,13 @@ constexpr std::u32string_view kActions = U"放播搜查找换切发调拍叫提�
 constexpr std::u32string_view kWishes = U"听看唱来进";
 
 bool isAction(char32_t folded) {
-  return kActions.find(folded) != std::u32string_view::npos;
+  static const CharacterSet kActionSet(kActions);
+  return kActionSet.contains(folded);
+}
+
+bool isWish(char32_t folded) {
+  static const CharacterSet kWishSet(kWishes);
+  return kWishSet.contains(folded);
 }
 
 // Numerals are folded together so that "调到三十" knows "调到五十", and so are
@@ -171,15 +177,13 @@ Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::siz
     // A word of direction that the command uses elsewhere is its own, in
     // whatever order the request puts it ("蓝牙关了" for "关闭蓝牙", "亮度低点"
     // for "调低亮度").
-    const bool ownDirection =
-        !explained &&
-        (direction_[i] || isAction(folded_[i]) || kWishes.find(folded_[i]) != std::u32string_view::npos) &&
-        knowsCharacter(command, folded_[i]);
+    const bool ownDirection = !explained && (direction_[i] || isAction(folded_[i]) || isWish(folded_[i])) &&
+                              knowsCharacter(command, folded_[i]);
     if (explained || ownDirection) {
       ++coverage.explained;
       explainedAt.set(i - begin);
       if (direction_[i] || isAction(folded_[i])) coverage.operationExplained = true;
-      if (kWishes.find(folded_[i]) != std::u32string_view::npos) coverage.wishExplained = true;
+      if (isWish(folded_[i])) coverage.wishExplained = true;
       return;
     }
     if (direction_[i]) coverage.directionExplained = false;
@@ -351,8 +355,8 @@ bool isDirectionCharacter(char32_t c) {
 bool isVerbCharacter(char32_t c) {
   // Verbs that are no word of direction or action of their own: 停止, 继续, 关闭, 退出.
   static const CharacterSet kOtherVerbs(U"止续闭出");
-  static const CharacterSet kFoldedVerbs(std::u32string(kActions) + std::u32string(kWishes));
-  return isDirectionCharacter(c) || kFoldedVerbs.contains(fold(c)) || kOtherVerbs.contains(c);
+  const char32_t folded = fold(c);
+  return isDirectionCharacter(c) || isAction(folded) || isWish(folded) || kOtherVerbs.contains(c);
 }
 
 bool knowsDirections(const Command& command, const Pattern& pattern) {
