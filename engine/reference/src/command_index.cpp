@@ -185,6 +185,26 @@ inline void prefetch(const void* address) {
   __builtin_prefetch(address);
 }
 
+// The `limit` commands of `touched` with the highest similarity, equal
+// similarities by command id, as sort keys in `order`, best first. A key is
+// one integer: the similarity's bits (a similarity is never negative, so its
+// bits order like its value) turned round to put the highest first, above the
+// command's rank in id order. Choosing and
+// sorting integers costs far less than comparing hits through the id table.
+void bestCommands(const IdList& touched, const std::vector<float>& similarity, const std::vector<uint32_t>& idRank,
+                  std::size_t limit, std::vector<uint64_t>& order) {
+  order.resize(touched.size());
+  for (std::size_t i = 0; i < touched.size(); ++i) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &similarity[touched[i]], sizeof bits);
+    order[i] = (static_cast<uint64_t>(UINT32_MAX - bits) << 32) | idRank[touched[i]];
+  }
+  const std::size_t kept = std::min(limit, order.size());
+  if (order.size() > kept) std::nth_element(order.begin(), order.begin() + static_cast<long>(kept), order.end());
+  order.resize(kept);
+  std::sort(order.begin(), order.end());
+}
+
 }  // namespace
 
 struct CommandIndex::QueryScratch {
@@ -192,6 +212,7 @@ struct CommandIndex::QueryScratch {
   std::vector<QueryFeature> known;      // features the corpus has, rarest first
   std::vector<QueryFeature> deferred;   // those left to addDeferred
   std::vector<SimilarityHit> included;  // the commands that must be listed
+  std::vector<uint64_t> order;          // sort keys of the best commands
 };
 
 // Not inlined, like scratch().
@@ -208,6 +229,7 @@ float CommandIndex::weightOf(const WeightedFeature& feature, float idf) const {
 CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
   const ScratchScope scope;  // one lease for the features of every text
   std::vector<TextFeatures> texts;
+  std::vector<std::pair<uint64_t, uint32_t>> anchors;  // (key, command) of every pattern
   commandIds_.reserve(commands.size());
   for (uint32_t c = 0; c < commands.size(); ++c) {
     commandIds_.push_back(commands[c]->id);
@@ -216,11 +238,17 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
     }
     for (const Pattern& pattern : commands[c]->patterns) {
       const std::u32string* literal = longestLiteral(pattern);
-      const uint64_t key = anchorKey((*literal)[0], literal->size() > 1 ? (*literal)[1] : 0);
-      std::vector<uint32_t>& anchored = patternAnchors_[key];
-      if (anchored.empty() || anchored.back() != c) anchored.push_back(c);
+      anchors.emplace_back(anchorKey((*literal)[0], literal->size() > 1 ? (*literal)[1] : 0), c);
     }
   }
+  indexAnchors(anchors);
+  rankedCommand_.resize(commands.size());
+  for (uint32_t c = 0; c < commands.size(); ++c) rankedCommand_[c] = c;
+  std::sort(rankedCommand_.begin(), rankedCommand_.end(), [this](uint32_t a, uint32_t b) {
+    return commandIds_[a] != commandIds_[b] ? commandIds_[a] < commandIds_[b] : a < b;
+  });
+  idRank_.resize(commands.size());
+  for (uint32_t rank = 0; rank < commands.size(); ++rank) idRank_[rankedCommand_[rank]] = rank;
   // Document frequencies and feature ids.
   std::vector<uint32_t> df;
   for (const TextFeatures& text : texts) {
@@ -282,6 +310,24 @@ CommandIndex::CommandIndex(const std::vector<CommandPtr>& commands) {
     textCommand_.push_back(texts[t].command);
     textNorm_.push_back(norm);
   }
+}
+
+void CommandIndex::indexAnchors(std::vector<std::pair<uint64_t, uint32_t>>& anchors) {
+  // Stable by key: a key's commands keep the order in which they were met, and
+  // a command is listed once a key.
+  std::stable_sort(anchors.begin(), anchors.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (std::size_t i = 0; i < anchors.size(); ++i) {
+    const auto [key, command] = anchors[i];
+    if (i == 0 || anchors[i - 1].first != key) {
+      bool inserted = false;
+      anchorIds_.findOrInsert(key, static_cast<uint32_t>(anchorOffsets_.size()), inserted);
+      anchorOffsets_.push_back(static_cast<uint32_t>(anchorCommands_.size()));
+    } else if (anchorCommands_.back() == command) {
+      continue;
+    }
+    anchorCommands_.push_back(command);
+  }
+  anchorOffsets_.push_back(static_cast<uint32_t>(anchorCommands_.size()));
 }
 
 void CommandIndex::prefetchRow(uint32_t text) const {
@@ -407,12 +453,13 @@ std::vector<uint32_t> CommandIndex::patternCommands(const std::u32string& query,
 
 void CommandIndex::patternCommands(const std::u32string& query, std::size_t limit, std::vector<uint32_t>& found) const {
   found.clear();
-  if (patternAnchors_.empty()) return;
+  if (anchorCommands_.empty()) return;
   for (std::size_t i = 0; i < query.size() && found.size() < limit; ++i) {
     for (const uint64_t key : {anchorKey(query[i], i + 1 < query.size() ? query[i + 1] : 0), anchorKey(query[i], 0)}) {
-      const auto it = patternAnchors_.find(key);
-      if (it == patternAnchors_.end()) continue;
-      for (uint32_t c : it->second) {
+      const uint32_t k = anchorIds_.find(key);
+      if (k == FeatureTable::kMissing) continue;
+      for (uint32_t a = anchorOffsets_[k]; a < anchorOffsets_[k + 1]; ++a) {
+        const uint32_t c = anchorCommands_[a];
         if (found.size() < limit && std::find(found.begin(), found.end(), c) == found.end()) found.push_back(c);
       }
     }
@@ -540,24 +587,17 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
   for (uint32_t c : include) {
     included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
   }
-  hits.resize(s.touchedCommands.size());
-  SimilarityHit* hit = hits.data();
-  for (uint32_t c : s.touchedCommands) {
-    *hit++ = {c, s.commandBest[c], s.commandRaw[c]};
-    s.commandBest[c] = -1.0f;
+  std::vector<uint64_t>& order = q.order;
+  bestCommands(s.touchedCommands, s.commandBest, idRank_, limit, order);
+  hits.resize(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const uint32_t c = rankedCommand_[static_cast<uint32_t>(order[i])];
+    hits[i] = {c, s.commandBest[c], s.commandRaw[c]};
   }
+  for (uint32_t c : s.touchedCommands) s.commandBest[c] = -1.0f;
   s.touchedCommands.clear();
   guard.finished();
 
-  auto better = [this](const SimilarityHit& a, const SimilarityHit& b) {
-    if (a.similarity != b.similarity) return a.similarity > b.similarity;
-    return commandIds_[a.command] < commandIds_[b.command];
-  };
-  if (hits.size() > limit) {
-    std::nth_element(hits.begin(), hits.begin() + static_cast<long>(limit), hits.end(), better);
-    hits.resize(limit);
-  }
-  std::sort(hits.begin(), hits.end(), better);
   for (const SimilarityHit& extra : included) {
     const bool listed = std::any_of(hits.begin(), hits.end(),
                                     [&extra](const SimilarityHit& hit) { return hit.command == extra.command; });
@@ -566,16 +606,15 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
 }
 
 std::size_t CommandIndex::memoryBytes() const {
-  std::size_t anchorBytes = patternAnchors_.bucket_count() * sizeof(void*);
-  for (const auto& entry : patternAnchors_) {
-    anchorBytes += sizeof(entry) + 2 * sizeof(void*) + entry.second.capacity() * sizeof(uint32_t);
-  }
+  const std::size_t anchorBytes =
+      anchorIds_.memoryBytes() + (anchorOffsets_.capacity() + anchorCommands_.capacity()) * sizeof(uint32_t);
   const std::size_t mapBytes = anchorBytes + featureIds_.memoryBytes();
   return mapBytes + idf_.capacity() * sizeof(float) + maxWeight_.capacity() * sizeof(float) +
          postingOffsets_.capacity() * sizeof(uint32_t) + postings_.capacity() * sizeof(Posting) +
          textCommand_.capacity() * sizeof(uint32_t) + textOffsets_.capacity() * sizeof(uint32_t) +
          textCommonNorm_.capacity() * sizeof(float) + textFeatures_.capacity() * sizeof(Posting) +
-         textNorm_.capacity() * sizeof(float) + commandIds_.capacity() * sizeof(int32_t);
+         textNorm_.capacity() * sizeof(float) + commandIds_.capacity() * sizeof(int32_t) +
+         idRank_.capacity() * sizeof(uint32_t) + rankedCommand_.capacity() * sizeof(uint32_t);
 }
 
 }  // namespace norvik

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "command.h"
@@ -69,6 +69,8 @@ class CommandIndex {
   static QueryScratch& queryScratch(const ScratchScope& scope);
 
   float weightOf(const WeightedFeature& feature, float idf) const;
+  // Fills the anchor table from (key, command) pairs in the order met.
+  void indexAnchors(std::vector<std::pair<uint64_t, uint32_t>>& anchors);
   // Asks for the cache lines of a text's features ahead of deferredDot.
   void prefetchRow(uint32_t text) const;
   // Dot product of a text with query features sorted by id.
@@ -92,8 +94,18 @@ class CommandIndex {
   // longer than kLongPostingList): a bound of what those features can add.
   std::vector<float> textCommonNorm_;
   std::vector<int32_t> commandIds_;
-  // First one or two characters of each pattern's longest literal -> commands.
-  std::unordered_map<uint64_t, std::vector<uint32_t>> patternAnchors_;
+  // Each command's place when the commands are ordered by id (then by
+  // position), and the command at each place: hits with equal similarity are
+  // listed by id.
+  std::vector<uint32_t> idRank_;
+  std::vector<uint32_t> rankedCommand_;
+  // First one or two characters of each pattern's longest literal -> commands:
+  // each key's number in anchorIds_, and its commands at
+  // anchorCommands_[anchorOffsets_[number] .. anchorOffsets_[number + 1]), in
+  // the order the commands were met.
+  FeatureTable anchorIds_;
+  std::vector<uint32_t> anchorOffsets_;
+  std::vector<uint32_t> anchorCommands_;
   float unknownIdf_ = 1.0f;
 };
 
