@@ -14,11 +14,12 @@
 //     loads the corpus through the C interface (Norvik_InitDefault or
 //     Norvik_InitFromFile), routes every query once to warm up and writes its
 //     reply to replies.txt (one line each), then routes every query once per
-//     round, timing each Norvik_Route call alone, by the clock and by the
-//     thread's CPU time (which leaves out the time the thread was not running,
-//     on a machine shared with other work). Prints one JSON line: median and
-//     99th percentile of the calls by either measure, the mean CPU time per
-//     call, and the heap blocks allocated per call.
+//     round, timing each Norvik_Route call alone by the steady clock, with the
+//     thread's CPU time read once a round; then as many rounds again, timing
+//     each call by the thread's CPU time (which leaves out the time the thread
+//     was not running, on a machine shared with other work). Prints one JSON
+//     line: median and 99th percentile of the calls by either measure, the
+//     mean CPU time per call, and the heap blocks allocated per call.
 #include <time.h>
 
 #include <algorithm>
@@ -163,26 +164,43 @@ int timeRoutes(char** argv) {
   writeText(argv[5], joinLines(replies));
 
   const ClockCosts overhead = clockCosts();
+  const std::size_t calls = queries.size() * static_cast<std::size_t>(rounds);
+  // By the wall clock: each call between two readings of the steady clock,
+  // which are read in user space. The thread's CPU time is read once a round:
+  // its clock is a system call, which on some machines costs a microsecond and
+  // leaves the caches and branch predictors colder for the call it times.
   std::vector<double> samples;
-  std::vector<double> cpuSamples;
-  samples.reserve(queries.size() * static_cast<std::size_t>(rounds));
-  cpuSamples.reserve(samples.capacity());
+  samples.reserve(calls);
+  double cpuTotal = 0.0;
   const std::size_t allocationsBefore = bench::allocationCount();
-  const double cpuStart = threadCpuMicroseconds();
+  for (int round = 0; round < rounds; ++round) {
+    const double cpuStart = threadCpuMicroseconds();
+    for (const std::string& query : queries) {
+      std::uint32_t length = 0;
+      const auto start = Clock::now();
+      Norvik_Route(query.c_str(), buffer.data(), kCapacity, &length);
+      const auto end = Clock::now();
+      samples.push_back(std::max(0.0, std::chrono::duration<double, std::micro>(end - start).count() - overhead.wall));
+    }
+    cpuTotal += threadCpuMicroseconds() - cpuStart;
+  }
+  const double cpuPerCall = std::max(0.0, cpuTotal / static_cast<double>(calls) - overhead.wall);
+  const double allocationsPerCall =
+      static_cast<double>(bench::allocationCount() - allocationsBefore) / static_cast<double>(calls);
+  // By the thread's CPU time, in rounds of their own: each call between two
+  // readings of that clock, which leaves out the time the thread was not
+  // running (on a machine shared with other work) but includes what the
+  // clock's system calls cost the call.
+  std::vector<double> cpuSamples;
+  cpuSamples.reserve(calls);
   for (int round = 0; round < rounds; ++round) {
     for (const std::string& query : queries) {
       std::uint32_t length = 0;
       const double cpuBefore = threadCpuMicroseconds();
-      const auto start = Clock::now();
       Norvik_Route(query.c_str(), buffer.data(), kCapacity, &length);
-      const auto end = Clock::now();
       cpuSamples.push_back(std::max(0.0, threadCpuMicroseconds() - cpuBefore - overhead.cpu));
-      samples.push_back(std::max(0.0, std::chrono::duration<double, std::micro>(end - start).count() - overhead.wall));
     }
   }
-  const double calls = static_cast<double>(samples.size());
-  const double cpuPerCall = (threadCpuMicroseconds() - cpuStart) / calls - overhead.cpu;
-  const double allocationsPerCall = static_cast<double>(bench::allocationCount() - allocationsBefore) / calls;
 
   const Percentiles wall = percentiles(samples);
   const Percentiles cpu = percentiles(cpuSamples);

@@ -122,7 +122,8 @@ async function benchDataset(bridge, driver, dataset, { rounds, peerRounds }, wor
     `NLP.js ${pct(theirs.command, named)}`);
   console.log(`  route() result equal to JSON.parse of the engine's reply (members and order): ` +
     `${sameAsParse} of ${queries.length}`);
-  console.log(`  engine by thread CPU time: median ${us(engine.cpuMedianUs)} µs, p99 ${us(engine.cpuP99Us)} µs; ` +
+  console.log(`  engine timed call by call by the thread's CPU clock (a system call, which slows the call it times): ` +
+    `median ${us(engine.cpuMedianUs)} µs, p99 ${us(engine.cpuP99Us)} µs; ` +
     `heap allocations per route: ${engine.allocationsPerCall.toFixed(1)}`);
 }
 
@@ -150,7 +151,7 @@ async function main() {
     console.log('method: every call timed alone with process.hrtime.bigint() (the engine: steady_clock in the ' +
       'driver), clock cost subtracted; rounds over all queries, each operation in turn; median and 99th ' +
       'percentile of the calls; CPU µs/call = process (driver: thread) CPU time of the counted rounds / calls, ' +
-      'less that of an empty function in the same loop');
+      'less that of an empty function in the same loop (driver: less the cost of the clock readings)');
     await benchDataset(bridge, driver, builtinDataset(workDir), { rounds: 100, peerRounds: 3 }, workDir);
     await benchDataset(bridge, driver, syntheticDataset(workDir, driver, 1000, 2000), { rounds: 10, peerRounds: 1 },
       workDir);
