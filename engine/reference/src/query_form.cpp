@@ -26,7 +26,22 @@ const WordTable kPoliteTails = {U"好吗", U"好不好", U"可以吗", U"行吗"
 // Phrases with 不 that ask rather than negate.
 const WordTable kNotNegations = {U"能不能", U"可不可以", U"好不好", U"行不行", U"是不是", U"要不要",
                                  U"会不会", U"对不对",   U"有没有", U"可以不", U"不错"};
-constexpr std::u32string_view kNegationCharacters = U"别不没甭勿";
+const CharacterSet kNegationSet(U"别不没甭勿");
+// Words of direction, and characters that make one so ("调大", "开大点").
+const CharacterSet kStateSet(U"大小高低亮暗响");
+const CharacterSet kMakingSet(U"调开关放弄搞加减降提拉变");
+// Characters of a wish: 要, 想, 用 or 需.
+const CharacterSet kWishSet(U"要想用需");
+
+// Whether `word` stands in `text` at `pos` (a test made inline, without the
+// general compare of the string class).
+bool wordAtIs(const std::u32string& text, std::size_t pos, std::u32string_view word) {
+  if (pos > text.size() || text.size() - pos < word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (text[pos + i] != word[i]) return false;
+  }
+  return true;
+}
 
 bool endsWithQuestionParticle(const std::u32string& text) {
   return !text.empty() && (text.back() == U'吗' || text.back() == U'么' || text.back() == U'呢');
@@ -48,7 +63,7 @@ std::size_t aNotALength(const std::u32string& text, std::size_t pos) {
 
 // A yes/no question asked at the end: "…下雨不", "…下雨了没", "…到了没有".
 std::size_t finalNotLength(const std::u32string& text) {
-  if (text.size() >= 4 && text.compare(text.size() - 2, 2, U"没有") == 0) return 2;
+  if (text.size() >= 4 && wordAtIs(text, text.size() - 2, U"没有")) return 2;
   if (text.size() >= 3 && isNotOrNever(text.back()) && text[text.size() - 2] != U'也' &&
       text[text.size() - 2] != U'都' && text[text.size() - 2] != U'还') {
     return 1;
@@ -82,7 +97,7 @@ void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& f
       form.questionWords = text.substr(pos, n);
       form.questionAt = pos;
       // "怎么样" is a state question, but 怎么 before a verb asks how to do something.
-      if (text.compare(pos, 2, U"怎样") != 0 && text.compare(pos, 3, U"怎么样") != 0) return;
+      if (!wordAtIs(text, pos, U"怎样") && !wordAtIs(text, pos, U"怎么样")) return;
     }
     if (const std::size_t n = wordAt(text, pos, kHowWords)) {
       std::u32string words;
@@ -135,6 +150,7 @@ void readPoliteness(const std::u32string& text, QueryForm& form) {
 }
 
 void readNegations(const std::u32string& text, QueryForm& form) {
+  const std::size_t finalNot = finalNotLength(text);
   std::size_t skipTo = 0;
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
     if (pos < skipTo) continue;
@@ -142,11 +158,10 @@ void readNegations(const std::u32string& text, QueryForm& form) {
       skipTo = pos + n;
       continue;
     }
+    if (!kNegationSet.contains(text[pos])) continue;
     // 不 and 没 that ask ("冷不冷", "下雨没有") negate nothing.
-    if (aNotALength(text, pos) != 0 || (text.size() - pos <= 2 && finalNotLength(text) == text.size() - pos)) {
-      continue;
-    }
-    if (kNegationCharacters.find(text[pos]) != std::u32string_view::npos) form.negations.push_back(pos);
+    if (aNotALength(text, pos) != 0 || (text.size() - pos <= 2 && finalNot == text.size() - pos)) continue;
+    form.negations.push_back(pos);
   }
 }
 
@@ -160,7 +175,7 @@ void readCorrection(const std::u32string& text, QueryForm& form) {
     std::size_t n = wordAt(text, pos, kMarkers);
     const bool clauseStart =
         std::find(form.clauseStarts.begin(), form.clauseStarts.end(), pos) != form.clauseStarts.end();
-    if (n == 0 && clauseStart && text.compare(pos, 2, U"不是") == 0) n = 2;
+    if (n == 0 && clauseStart && wordAtIs(text, pos, U"不是")) n = 2;
     if (n == 0) continue;
     std::size_t rest = pos + n;
     while (rest < text.size() && kAfter.find(text[rest]) != std::u32string_view::npos) ++rest;
@@ -230,15 +245,12 @@ void readReports(const std::u32string& text, QueryForm& form) {
 void readStates(const std::u32string& text, QueryForm& form) {
   static const WordTable kDegrees = {U"太",   U"有点", U"有些", U"好", U"很", U"挺", U"特别",
                                      U"这么", U"那么", U"超",   U"过", U"偏", U"真"};
-  static constexpr std::u32string_view kStates = U"大小高低亮暗响";
-  static constexpr std::u32string_view kMaking = U"调开关放弄搞加减降提拉变";
   for (std::size_t pos = 1; pos < text.size(); ++pos) {
-    if (kStates.find(text[pos]) == std::u32string_view::npos) continue;
+    if (!kStateSet.contains(text[pos])) continue;
     const bool degree = wordBefore(std::u32string_view(text).substr(0, pos), pos, kDegrees) != 0;
     // "别响了" asks to stop.
     const bool become = pos + 1 < text.size() && text[pos + 1] == U'了' &&
-                        kMaking.find(text[pos - 1]) == std::u32string_view::npos &&
-                        kNegationCharacters.find(text[pos - 1]) == std::u32string_view::npos;
+                        !kMakingSet.contains(text[pos - 1]) && !kNegationSet.contains(text[pos - 1]);
     if (degree) form.states.push_back(pos - 1);
     if (become) form.states.push_back(pos);
   }
@@ -275,7 +287,7 @@ QueryForm readQueryForm(std::string_view raw, const std::u32string& text) {
   readSpeakerVerbs(text, form);
   readReports(text, form);
   readStates(text, form);
-  form.wish = text.find_first_of(U"要想用需") != std::u32string::npos;
+  form.wish = std::any_of(text.begin(), text.end(), [](char32_t c) { return kWishSet.contains(c); });
   return form;
 }
 
