@@ -35,21 +35,35 @@ std::size_t countAny(const std::u32string& text, const WordTable& words) {
   return words.countIn(text);
 }
 
-bool hasQuestionMark(std::string_view raw) {
-  return raw.find('?') != std::string_view::npos ||
-         raw.find("\xEF\xBC\x9F") != std::string_view::npos;  // full-width question mark
-}
+// What the punctuation of the query as given says: how many marks break it
+// into clauses (",", ";", "，", "；", "。", "、") and whether it has a question
+// mark ("?" or "？"). One pass over the bytes.
+struct Punctuation {
+  std::size_t clauseBreaks = 0;
+  bool questionMark = false;
+};
 
-std::size_t countClauseBreaks(std::string_view raw) {
-  std::size_t count = 0;
-  for (const char* mark : {",", ";", "\xEF\xBC\x8C", "\xEF\xBC\x9B", "\xE3\x80\x82", "\xE3\x80\x81"}) {
-    const std::string_view needle(mark);
-    for (std::size_t pos = raw.find(needle); pos != std::string_view::npos;
-         pos = raw.find(needle, pos + needle.size())) {
-      ++count;
+Punctuation readPunctuation(std::string_view raw) {
+  Punctuation marks;
+  const std::size_t size = raw.size();
+  for (std::size_t pos = 0; pos < size; ++pos) {
+    const auto byte = static_cast<unsigned char>(raw[pos]);
+    if (byte == ',' || byte == ';') {
+      ++marks.clauseBreaks;
+    } else if (byte == '?') {
+      marks.questionMark = true;
+    } else if ((byte == 0xEF || byte == 0xE3) && size - pos >= 3) {
+      const auto second = static_cast<unsigned char>(raw[pos + 1]);
+      const auto third = static_cast<unsigned char>(raw[pos + 2]);
+      if (byte == 0xEF && second == 0xBC) {
+        if (third == 0x8C || third == 0x9B) ++marks.clauseBreaks;  // ， ；
+        if (third == 0x9F) marks.questionMark = true;               // ？
+      } else if (byte == 0xE3 && second == 0x80 && (third == 0x82 || third == 0x81)) {
+        ++marks.clauseBreaks;  // 。 、
+      }
     }
   }
-  return count;
+  return marks;
 }
 
 }  // namespace
@@ -61,14 +75,15 @@ QuerySignals readQuerySignals(std::string_view raw, const std::u32string& normal
   // it joins nothing.
   std::size_t connectives = countAny(normalized, kConnectives);
   if (connectives > 0 && kConnectives.longestAt(normalized, 0) != 0) --connectives;
-  const std::size_t clauseBreaks = countClauseBreaks(raw);
+  const Punctuation marks = readPunctuation(raw);
+  const std::size_t clauseBreaks = marks.clauseBreaks;
   signals.multiStep = connectives > 0;
   const double lengthPart = std::clamp((length - 8.0) / 30.0, 0.0, 1.0) * 0.5;
   signals.complexity = std::clamp(lengthPart + 0.3 * static_cast<double>(std::min<std::size_t>(connectives, 2)) +
                                       0.1 * static_cast<double>(std::min<std::size_t>(clauseBreaks, 3)),
                                   0.0, 1.0);
 
-  const std::size_t questions = countAny(normalized, kQuestionMarkers) + (hasQuestionMark(raw) ? 1 : 0);
+  const std::size_t questions = countAny(normalized, kQuestionMarkers) + (marks.questionMark ? 1 : 0);
   const std::size_t chat = countAny(normalized, kChatMarkers);
   signals.openEnded = std::clamp(0.25 * static_cast<double>(std::min<std::size_t>(questions, 2)) +
                                      0.4 * static_cast<double>(std::min<std::size_t>(chat, 2)),
