@@ -1,5 +1,7 @@
 #include "media_request.h"
 
+#include <iterator>
+
 #include "text_scan.h"
 
 namespace norvik {
@@ -80,15 +82,22 @@ std::size_t skipLeads(const std::u32string& query) {
   return pos;
 }
 
+// The verbs' words, indexed for the look-up at the start of every query.
+const WordTable kVerbWords = [] {
+  std::u32string_view words[std::size(kVerbs)];
+  for (std::size_t i = 0; i < std::size(kVerbs); ++i) words[i] = kVerbs[i].word;
+  return WordTable(words, words + std::size(kVerbs));
+}();
+
+// The longest media verb at `pos`, or nothing.
 const MediaVerb* verbAt(const std::u32string& query, std::size_t pos) {
-  const MediaVerb* best = nullptr;
+  const std::size_t length = kVerbWords.longestAt(query, pos);
+  if (length == 0) return nullptr;
+  const std::u32string_view word = std::u32string_view(query).substr(pos, length);
   for (const MediaVerb& verb : kVerbs) {
-    if ((best == nullptr || verb.word.size() > best->word.size()) &&
-        std::u32string_view(query).substr(pos, verb.word.size()) == verb.word) {
-      best = &verb;
-    }
+    if (verb.word == word) return &verb;
   }
-  return best;
+  return nullptr;
 }
 
 }  // namespace

@@ -33,11 +33,13 @@ const CharacterSet kMakingSet(U"调开关放弄搞加减降提拉变");
 // Characters of a wish: 要, 想, 用 or 需.
 const CharacterSet kWishSet(U"要想用需");
 
-// Whether `word` stands in `text` at `pos` (a test made inline, without the
-// general compare of the string class).
-bool wordAtIs(const std::u32string& text, std::size_t pos, std::u32string_view word) {
-  if (pos > text.size() || text.size() - pos < word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i) {
+// Whether the literal `word` stands in `text` at `pos` (a test made inline,
+// its length known when compiled).
+template <std::size_t N>
+bool wordAtIs(const std::u32string& text, std::size_t pos, const char32_t (&word)[N]) {
+  constexpr std::size_t length = N - 1;
+  if (pos > text.size() || text.size() - pos < length) return false;
+  for (std::size_t i = 0; i < length; ++i) {
     if (text[pos + i] != word[i]) return false;
   }
   return true;

@@ -137,9 +137,14 @@ class CharacterMap {
 // character at hand are compared, the longest first.
 class WordTable {
  public:
-  WordTable(WordList words) : count_(words.size()) {
+  WordTable(WordList words) : WordTable(words.begin(), words.end()) {}
+
+  // The words from `first` to `last`, whose characters must outlive the table.
+  WordTable(const std::u32string_view* first, const std::u32string_view* last)
+      : count_(static_cast<std::size_t>(last - first)) {
     std::size_t index = 0;
-    for (const std::u32string_view word : words) {
+    for (; first != last; ++first) {
+      const std::u32string_view word = *first;
       if (!word.empty()) {
         byFirst_.push_back({word.front(), static_cast<uint32_t>(index), word});
         byLast_.push_back({word.back(), static_cast<uint32_t>(index), word});
