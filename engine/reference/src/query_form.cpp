@@ -175,9 +175,10 @@ void readCorrection(const std::u32string& text, QueryForm& form) {
   static constexpr std::u32string_view kAfter = U"是对了不";
   for (std::size_t pos = text.size(); pos-- > 2;) {
     std::size_t n = wordAt(text, pos, kMarkers);
-    const bool clauseStart =
-        std::find(form.clauseStarts.begin(), form.clauseStarts.end(), pos) != form.clauseStarts.end();
-    if (n == 0 && clauseStart && wordAtIs(text, pos, U"不是")) n = 2;
+    if (n == 0 && wordAtIs(text, pos, U"不是") &&
+        std::find(form.clauseStarts.begin(), form.clauseStarts.end(), pos) != form.clauseStarts.end()) {
+      n = 2;
+    }
     if (n == 0) continue;
     std::size_t rest = pos + n;
     while (rest < text.size() && kAfter.find(text[rest]) != std::u32string_view::npos) ++rest;

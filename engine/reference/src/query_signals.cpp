@@ -1,6 +1,7 @@
 #include "query_signals.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "text_scan.h"
@@ -43,11 +44,19 @@ struct Punctuation {
   bool questionMark = false;
 };
 
+// The bytes that start a mark of Punctuation: one test for every other byte.
+constexpr std::array<bool, 256> kMarkStarts = [] {
+  std::array<bool, 256> starts{};
+  for (const unsigned char byte : {',', ';', '?', '\xEF', '\xE3'}) starts[byte] = true;
+  return starts;
+}();
+
 Punctuation readPunctuation(std::string_view raw) {
   Punctuation marks;
   const std::size_t size = raw.size();
   for (std::size_t pos = 0; pos < size; ++pos) {
     const auto byte = static_cast<unsigned char>(raw[pos]);
+    if (!kMarkStarts[byte]) continue;
     if (byte == ',' || byte == ';') {
       ++marks.clauseBreaks;
     } else if (byte == '?') {
