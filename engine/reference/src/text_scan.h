@@ -219,6 +219,13 @@ class WordTable {
     return 0;
   }
 
+  // The characters that start a listed word.
+  std::u32string firstCharacters() const {
+    std::u32string firsts;
+    for (const Entry& entry : byFirst_) firsts.push_back(entry.key);
+    return firsts;
+  }
+
   bool foundIn(std::u32string_view text) const {
     for (std::size_t pos = 0; pos < text.size(); ++pos) {
       if (longestAt(text, pos) != 0) return true;
