@@ -160,37 +160,22 @@ class WordTable {
   // How many times the listed words occur in the text, each word counted where
   // its occurrences do not overlap (as repeated find() counts them).
   std::size_t countIn(std::u32string_view text) const {
-    // Where each word may next be counted, for the words counted so far (a
-    // bit each): on the stack for lists of usual size.
-    constexpr std::size_t kLocal = 128;
-    std::size_t local[kLocal];
-    uint64_t counted[kLocal / 64] = {};
-    std::vector<std::size_t> heap;
-    const bool large = count_ > kLocal;
-    if (large) heap.assign(count_, 0);
     std::size_t total = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++pos) {
-      const char32_t c = text[pos];
-      const std::size_t slot = text_scan_detail::slotOf(c);
-      for (std::size_t i = firstStart_[slot], end = firstStart_[slot + 1]; i < end; ++i) {
-        const Entry& entry = byFirst_[i];
-        if (entry.key != c || !matchesAt(text, pos, entry.word)) continue;
-        std::size_t& next = large ? heap[entry.index] : local[entry.index];
-        if (!large) {
-          uint64_t& bits = counted[entry.index >> 6];
-          const uint64_t bit = uint64_t{1} << (entry.index & 63);
-          if ((bits & bit) == 0) {
-            bits |= bit;
-            next = 0;
-          }
-        }
-        if (pos >= next) {
-          ++total;
-          next = pos + entry.word.size();
-        }
-      }
-    }
+    forEachCounted(text, [&total](std::size_t) { ++total; });
     return total;
+  }
+
+  // The counts of countIn for groups of the listed words, in one pass: group g
+  // holds the words from ends[g - 1] (0 for the first) to ends[g] of the list.
+  template <std::size_t Groups>
+  void countGroupsIn(std::u32string_view text, const std::size_t (&ends)[Groups],
+                     std::size_t (&counts)[Groups]) const {
+    std::fill_n(counts, Groups, std::size_t{0});
+    forEachCounted(text, [&](std::size_t index) {
+      std::size_t group = 0;
+      while (group + 1 < Groups && index >= ends[group]) ++group;
+      if (index < ends[group]) ++counts[group];
+    });
   }
 
   // Length of the longest listed word that starts at `pos`, or 0.
@@ -247,6 +232,44 @@ class WordTable {
       return index < other.index;
     }
   };
+
+  // Calls counted(index) for every occurrence of a listed word that countIn
+  // counts, with the word's index in the list.
+  template <typename Counted>
+  void forEachCounted(std::u32string_view text, Counted&& counted) const {
+    // Where each word may next be counted, for the words counted so far (a
+    // bit each): on the stack for lists of usual size.
+    constexpr std::size_t kLocal = 128;
+    std::size_t local[kLocal];
+    uint64_t seen[kLocal / 64] = {};
+    std::vector<std::size_t> heap;
+    const bool large = count_ > kLocal;
+    if (large) heap.assign(count_, 0);
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+      const char32_t c = text[pos];
+      const std::size_t slot = text_scan_detail::slotOf(c);
+      for (std::size_t i = firstStart_[slot], end = firstStart_[slot + 1]; i < end; ++i) {
+        const Entry& entry = byFirst_[i];
+        if (entry.key != c || !matchesAt(text, pos, entry.word)) continue;
+        std::size_t* next = nullptr;
+        if (large) {
+          next = &heap[entry.index];
+        } else {
+          next = &local[entry.index];
+          uint64_t& bits = seen[entry.index >> 6];
+          const uint64_t bit = uint64_t{1} << (entry.index & 63);
+          if ((bits & bit) == 0) {
+            bits |= bit;
+            *next = 0;
+          }
+        }
+        if (pos >= *next) {
+          *next = pos + entry.word.size();
+          counted(entry.index);
+        }
+      }
+    }
+  }
 
   static bool matchesAt(std::u32string_view text, std::size_t pos, std::u32string_view word) {
     if (word.size() > text.size() - pos) return false;
