@@ -1,5 +1,7 @@
 #include "text_normalizer.h"
 
+#include <array>
+
 #include "deskpet/utf8.h"
 
 namespace norvik {
@@ -39,6 +41,16 @@ bool isIdeograph(std::string_view text, std::size_t pos, char32_t& cp) {
   return cp >= 0x4E00;
 }
 
+// foldCharacter of every ASCII character: digits and lower-case letters kept,
+// upper-case letters lowered, the rest dropped (0).
+constexpr std::array<char32_t, 128> kAsciiFolds = [] {
+  std::array<char32_t, 128> folds{};
+  for (char32_t c = '0'; c <= '9'; ++c) folds[c] = c;
+  for (char32_t c = 'a'; c <= 'z'; ++c) folds[c] = c;
+  for (char32_t c = 'A'; c <= 'Z'; ++c) folds[c] = c + ('a' - 'A');
+  return folds;
+}();
+
 }  // namespace
 
 char32_t foldCharacter(char32_t cp) {
@@ -60,7 +72,9 @@ NormalizedText normalizeText(std::string_view text) {
     char32_t folded = 0;
     // ASCII and the CJK ideographs (most of every query) are decoded and folded
     // here; everything else by the general decoder and foldCharacter.
-    if (isIdeograph(text, pos, cp)) {
+    if (const auto byte = static_cast<unsigned char>(text[pos]); byte < 0x80) {
+      folded = kAsciiFolds[byte];
+    } else if (isIdeograph(text, pos, cp)) {
       length = 3;
       folded = cp;
     } else if (deskpet::decodeUtf8(text.data(), text.size(), pos, cp, length)) {
