@@ -62,9 +62,19 @@ char32_t foldCharacter(char32_t cp) {
 
 NormalizedText normalizeText(std::string_view text) {
   NormalizedText out;
-  out.chars.reserve(text.size());
-  out.byteBegin.reserve(text.size());
-  out.byteEnd.reserve(text.size());
+  // The kept characters gather on the stack and go to `out` a run at a time:
+  // a query's arrays are allocated once, at their size.
+  constexpr std::size_t kRun = 64;
+  char32_t chars[kRun];
+  uint32_t begins[kRun];
+  uint32_t ends[kRun];
+  std::size_t count = 0;
+  const auto flush = [&] {
+    out.chars.append(chars, count);
+    out.byteBegin.insert(out.byteBegin.end(), begins, begins + count);
+    out.byteEnd.insert(out.byteEnd.end(), ends, ends + count);
+    count = 0;
+  };
   std::size_t pos = 0;
   while (pos < text.size()) {
     char32_t cp = 0;
@@ -81,12 +91,14 @@ NormalizedText normalizeText(std::string_view text) {
       folded = foldCharacter(cp);
     }
     if (folded != 0) {
-      out.chars.push_back(folded);
-      out.byteBegin.push_back(static_cast<uint32_t>(pos));
-      out.byteEnd.push_back(static_cast<uint32_t>(pos + length));
+      chars[count] = folded;
+      begins[count] = static_cast<uint32_t>(pos);
+      ends[count] = static_cast<uint32_t>(pos + length);
+      if (++count == kRun) flush();
     }
     pos += length;
   }
+  flush();
   return out;
 }
 
