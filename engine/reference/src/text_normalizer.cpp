@@ -60,21 +60,12 @@ char32_t foldCharacter(char32_t cp) {
   return cp;
 }
 
-NormalizedText normalizeText(std::string_view text) {
-  NormalizedText out;
-  // The kept characters gather on the stack and go to `out` a run at a time:
-  // a query's arrays are allocated once, at their size.
-  constexpr std::size_t kRun = 64;
-  char32_t chars[kRun];
-  uint32_t begins[kRun];
-  uint32_t ends[kRun];
-  std::size_t count = 0;
-  const auto flush = [&] {
-    out.chars.append(chars, count);
-    out.byteBegin.insert(out.byteBegin.end(), begins, begins + count);
-    out.byteEnd.insert(out.byteEnd.end(), ends, ends + count);
-    count = 0;
-  };
+namespace {
+
+// Calls kept(folded, pos, length) for every character of `text` that
+// normalisation keeps, with the bytes it came from.
+template <typename Kept>
+void forEachKept(std::string_view text, Kept&& kept) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     char32_t cp = 0;
@@ -90,20 +81,56 @@ NormalizedText normalizeText(std::string_view text) {
     } else if (deskpet::decodeUtf8(text.data(), text.size(), pos, cp, length)) {
       folded = foldCharacter(cp);
     }
-    if (folded != 0) {
-      chars[count] = folded;
-      begins[count] = static_cast<uint32_t>(pos);
-      ends[count] = static_cast<uint32_t>(pos + length);
-      if (++count == kRun) flush();
-    }
+    if (folded != 0) kept(folded, pos, length);
     pos += length;
   }
+}
+
+// The kept characters gather on the stack and go to the result a run at a
+// time: a query's arrays are allocated once, at their size.
+constexpr std::size_t kRun = 64;
+
+}  // namespace
+
+NormalizedText normalizeText(std::string_view text) {
+  NormalizedText out;
+  char32_t chars[kRun];
+  uint32_t begins[kRun];
+  uint32_t ends[kRun];
+  std::size_t count = 0;
+  const auto flush = [&] {
+    out.chars.append(chars, count);
+    out.byteBegin.insert(out.byteBegin.end(), begins, begins + count);
+    out.byteEnd.insert(out.byteEnd.end(), ends, ends + count);
+    count = 0;
+  };
+  forEachKept(text, [&](char32_t folded, std::size_t pos, std::size_t length) {
+    chars[count] = folded;
+    begins[count] = static_cast<uint32_t>(pos);
+    ends[count] = static_cast<uint32_t>(pos + length);
+    if (++count == kRun) flush();
+  });
   flush();
   return out;
 }
 
+std::u32string normalizeChars(std::string_view text) {
+  std::u32string out;
+  char32_t chars[kRun];
+  std::size_t count = 0;
+  forEachKept(text, [&](char32_t folded, std::size_t, std::size_t) {
+    chars[count] = folded;
+    if (++count == kRun) {
+      out.append(chars, count);
+      count = 0;
+    }
+  });
+  out.append(chars, count);
+  return out;
+}
+
 std::string normalizeToUtf8(std::string_view text) {
-  return deskpet::toUtf8(normalizeText(text).chars);
+  return deskpet::toUtf8(normalizeChars(text));
 }
 
 }  // namespace norvik
