@@ -45,19 +45,20 @@ inline bool containsAny(std::u32string_view text, WordList words) {
 // A set of characters with false positives but no false negatives: a quick
 // "certainly not there" before a search. A character's slot is its low bits:
 // the characters of a query or of a word list spread over them well enough,
-// and no hashing is spent on every test.
+// and no hashing is spent on every test. A byte a slot, so that a test is one
+// load.
 class CharacterFilter {
  public:
   CharacterFilter() = default;
   explicit CharacterFilter(std::u32string_view text) {
     for (const char32_t c : text) add(c);
   }
-  void add(char32_t c) { bits_[slot(c) >> 6] |= uint64_t{1} << (slot(c) & 63); }
-  bool mayHold(char32_t c) const { return (bits_[slot(c) >> 6] >> (slot(c) & 63)) & 1; }
+  void add(char32_t c) { slots_[slot(c)] = 1; }
+  bool mayHold(char32_t c) const { return slots_[slot(c)] != 0; }
 
  private:
   static uint32_t slot(char32_t c) { return static_cast<uint32_t>(c) & 511; }  // 9 bits
-  uint64_t bits_[8] = {};
+  uint8_t slots_[512] = {};
 };
 
 namespace text_scan_detail {
