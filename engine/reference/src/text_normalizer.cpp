@@ -100,8 +100,13 @@ NormalizedText normalizeText(std::string_view text) {
   std::size_t count = 0;
   const auto flush = [&] {
     out.chars.append(chars, count);
-    out.byteBegin.insert(out.byteBegin.end(), begins, begins + count);
-    out.byteEnd.insert(out.byteEnd.end(), ends, ends + count);
+    if (out.byteBegin.empty()) {
+      out.byteBegin.assign(begins, begins + count);
+      out.byteEnd.assign(ends, ends + count);
+    } else {
+      out.byteBegin.insert(out.byteBegin.end(), begins, begins + count);
+      out.byteEnd.insert(out.byteEnd.end(), ends, ends + count);
+    }
     count = 0;
   };
   forEachKept(text, [&](char32_t folded, std::size_t pos, std::size_t length) {
