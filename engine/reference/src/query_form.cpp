@@ -50,12 +50,15 @@ const CharacterSet kFormCharacters = [] {
 
 // The positions of a query that hold one of kFormCharacters: the passes over
 // the query visit only these, as at the others they find nothing (most
-// characters of a request are none of them). Every position of a query of
-// over 64 characters is visited.
+// characters of a request are none of them). A query of over 64 characters
+// has every position visited.
 class FormPositions {
  public:
-  explicit FormPositions(const std::u32string& text) : size_(text.size()), all_(text.size() > 64) {
-    if (all_) return;
+  explicit FormPositions(const std::u32string& text) : size_(text.size()) {
+    if (size_ > 64) {
+      bits_ = ~uint64_t{0};
+      return;
+    }
     for (std::size_t i = 0; i < size_; ++i) {
       if (kFormCharacters.contains(text[i])) bits_ |= uint64_t{1} << i;
     }
@@ -63,15 +66,13 @@ class FormPositions {
 
   // The first position to visit at or after `pos`, or the query's size.
   std::size_t from(std::size_t pos) const {
-    if (pos >= size_) return size_;
-    if (all_) return pos;
+    if (pos >= 64) return std::min(pos, size_);
     const uint64_t rest = bits_ & (~uint64_t{0} << pos);
     return rest == 0 ? size_ : static_cast<std::size_t>(__builtin_ctzll(rest));
   }
 
  private:
   std::size_t size_;
-  bool all_;
   uint64_t bits_ = 0;
 };
 
