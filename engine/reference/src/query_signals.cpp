@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <string_view>
 #include <vector>
@@ -69,17 +71,27 @@ constexpr std::array<bool, 256> kMarkStarts = [] {
   return starts;
 }();
 
+// Whether any of the eight bytes of `word` is ASCII, E3 or EF: a word of
+// Chinese text (lead bytes E4 to E9 and continuation bytes) is none of them,
+// and is passed over at once.
+bool mayStartMark(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  constexpr uint64_t kHigh = 0x8080808080808080ull;
+  const auto hasZeroByte = [](uint64_t v) { return ((v - kOnes) & ~v & kHigh) != 0; };
+  return (word & kHigh) != kHigh || hasZeroByte(word ^ (0xE3 * kOnes)) || hasZeroByte(word ^ (0xEF * kOnes));
+}
+
 Punctuation readPunctuation(std::string_view raw) {
   Punctuation marks;
   const std::size_t size = raw.size();
-  for (std::size_t pos = 0; pos < size; ++pos) {
+  const auto readMarkAt = [&](std::size_t pos) {
     const auto byte = static_cast<unsigned char>(raw[pos]);
-    if (!kMarkStarts[byte]) continue;
+    if (!kMarkStarts[byte]) return;
     if (byte == ',' || byte == ';') {
       ++marks.clauseBreaks;
     } else if (byte == '?') {
       marks.questionMark = true;
-    } else if ((byte == 0xEF || byte == 0xE3) && size - pos >= 3) {
+    } else if (size - pos >= 3) {
       const auto second = static_cast<unsigned char>(raw[pos + 1]);
       const auto third = static_cast<unsigned char>(raw[pos + 2]);
       if (byte == 0xEF && second == 0xBC) {
@@ -89,7 +101,17 @@ Punctuation readPunctuation(std::string_view raw) {
         ++marks.clauseBreaks;  // 。 、
       }
     }
+  };
+  // Eight bytes at a time, each byte of the words that may hold a mark; then
+  // the last few bytes one by one.
+  std::size_t pos = 0;
+  for (; size - pos >= 8; pos += 8) {
+    uint64_t word = 0;
+    std::memcpy(&word, raw.data() + pos, sizeof word);
+    if (!mayStartMark(word)) continue;
+    for (std::size_t i = pos; i < pos + 8; ++i) readMarkAt(i);
   }
+  for (; pos < size; ++pos) readMarkAt(pos);
   return marks;
 }
 
