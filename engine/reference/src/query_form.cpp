@@ -42,7 +42,8 @@ const WordTable kJustNow = {U"刚才", U"刚刚"};
 // the query below look for.
 const CharacterSet kFormCharacters = [] {
   std::u32string characters = U"别不没甭勿我大小高低亮暗响要想用需";
-  for (const WordTable* words : {&kAboutWords, &kHowWords, &kAskingWords, &kNotNegations, &kReportWords, &kJustNow}) {
+  for (const WordTable* words :
+       {&kAboutWords, &kHowWords, &kAskingWords, &kPoliteLeads, &kNotNegations, &kReportWords, &kJustNow}) {
     characters += words->firstCharacters();
   }
   return CharacterSet(characters);
@@ -181,9 +182,9 @@ void readQuestion(std::string_view raw, const std::u32string& text, const FormPo
   }
 }
 
-void readPoliteness(const std::u32string& text, QueryForm& form) {
+void readPoliteness(const std::u32string& text, const FormPositions& at, QueryForm& form) {
   const std::size_t lead = std::min<std::size_t>(text.size(), 4);
-  for (std::size_t pos = 0; pos < lead; ++pos) {
+  for (std::size_t pos = at.from(0); pos < lead; pos = at.from(pos + 1)) {
     if (wordAt(text, pos, kPoliteLeads) != 0) form.politeRequest = true;
   }
   std::u32string_view rest(text);
@@ -315,7 +316,7 @@ const char* questionName(QuestionKind kind) {
 QueryForm readQueryForm(std::string_view raw, const std::u32string& text) {
   QueryForm form;
   const FormPositions at(text);
-  readPoliteness(text, form);
+  readPoliteness(text, at, form);
   readQuestion(raw, text, at, form);
   // A polite request phrased as a yes/no question is a request ("能不能帮我关一下灯").
   if (form.politeRequest && form.question == QuestionKind::Asking) {
