@@ -186,7 +186,7 @@ class WordTable {
     const std::size_t slot = text_scan_detail::slotOf(c);
     for (std::size_t i = firstStart_[slot], end = firstStart_[slot + 1]; i < end; ++i) {
       const Entry& entry = byFirst_[i];
-      if (entry.key == c && matchesAt(text, pos, entry.word)) return entry.word.size();
+      if (entry.key == c && followsAt(text, pos, entry.word)) return entry.word.size();
     }
     return 0;
   }
@@ -198,7 +198,7 @@ class WordTable {
     const std::size_t slot = text_scan_detail::slotOf(c);
     for (std::size_t i = lastStart_[slot], last = lastStart_[slot + 1]; i < last; ++i) {
       const Entry& entry = byLast_[i];
-      if (entry.key == c && entry.word.size() <= end && matchesAt(text, end - entry.word.size(), entry.word)) {
+      if (entry.key == c && precedesAt(text, end, entry.word)) {
         return entry.word.size();
       }
     }
@@ -251,7 +251,7 @@ class WordTable {
       const std::size_t slot = text_scan_detail::slotOf(c);
       for (std::size_t i = firstStart_[slot], end = firstStart_[slot + 1]; i < end; ++i) {
         const Entry& entry = byFirst_[i];
-        if (entry.key != c || !matchesAt(text, pos, entry.word)) continue;
+        if (entry.key != c || !followsAt(text, pos, entry.word)) continue;
         std::size_t* next = nullptr;
         if (large) {
           next = &heap[entry.index];
@@ -272,9 +272,20 @@ class WordTable {
     }
   }
 
-  static bool matchesAt(std::u32string_view text, std::size_t pos, std::u32string_view word) {
+  // Whether `word`, whose first character stands at `pos`, stands there whole.
+  static bool followsAt(std::u32string_view text, std::size_t pos, std::u32string_view word) {
     if (word.size() > text.size() - pos) return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
+    for (std::size_t i = 1; i < word.size(); ++i) {
+      if (text[pos + i] != word[i]) return false;
+    }
+    return true;
+  }
+
+  // Whether `word`, whose last character stands before `end`, ends there whole.
+  static bool precedesAt(std::u32string_view text, std::size_t end, std::u32string_view word) {
+    if (word.size() > end) return false;
+    const std::size_t pos = end - word.size();
+    for (std::size_t i = 0; i + 1 < word.size(); ++i) {
       if (text[pos + i] != word[i]) return false;
     }
     return true;
