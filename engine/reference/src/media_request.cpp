@@ -1,5 +1,7 @@
 #include "media_request.h"
 
+#include <iterator>
+
 #include "text_scan.h"
 
 namespace norvik {
@@ -61,7 +63,7 @@ const WordTable kChannelWords = {U"卫视",   U"频道",   U"电视台", U"cctv"
                                  U"中央七", U"中央八", U"中央九", U"中央十", U"台直播", U"直播间"};
 
 // Whether the title is made only of generic words.
-bool isGeneric(const std::u32string& title) {
+bool isGeneric(std::u32string_view title) {
   for (std::size_t pos = 0; pos < title.size();) {
     const std::size_t n = wordAt(title, pos, kGenericWords);
     if (n == 0) return false;
@@ -80,15 +82,22 @@ std::size_t skipLeads(const std::u32string& query) {
   return pos;
 }
 
+// The verbs' words, indexed for the look-up at the start of every query.
+const WordTable kVerbWords = [] {
+  std::u32string_view words[std::size(kVerbs)];
+  for (std::size_t i = 0; i < std::size(kVerbs); ++i) words[i] = kVerbs[i].word;
+  return WordTable(words, words + std::size(kVerbs));
+}();
+
+// The longest media verb at `pos`, or nothing.
 const MediaVerb* verbAt(const std::u32string& query, std::size_t pos) {
-  const MediaVerb* best = nullptr;
+  const std::size_t length = kVerbWords.longestAt(query, pos);
+  if (length == 0) return nullptr;
+  const std::u32string_view word = std::u32string_view(query).substr(pos, length);
   for (const MediaVerb& verb : kVerbs) {
-    if ((best == nullptr || verb.word.size() > best->word.size()) &&
-        std::u32string_view(query).substr(pos, verb.word.size()) == verb.word) {
-      best = &verb;
-    }
+    if (verb.word == word) return &verb;
   }
-  return best;
+  return nullptr;
 }
 
 }  // namespace
@@ -109,7 +118,7 @@ const char* mediaKindName(MediaKind kind) {
   return "music or video";
 }
 
-std::optional<MediaKind> programmeKind(const std::u32string& words) {
+std::optional<MediaKind> programmeKind(std::u32string_view words) {
   // "湖南台", "东方台": a channel named by its station.
   const bool station = words.size() >= 3 && words.back() == U'台';
   if (station || containsAny(words, kChannelWords)) return MediaKind::Channel;
@@ -117,11 +126,11 @@ std::optional<MediaKind> programmeKind(const std::u32string& words) {
   return std::nullopt;
 }
 
-bool isBroadcast(const std::u32string& words) {
+bool isBroadcast(std::u32string_view words) {
   static const WordTable kBroadcast = {U"广播", U"电台", U"调频", U"之声"};
   if (containsAny(words, kBroadcast)) return true;
-  const std::size_t fm = words.find(U"fm");
-  return fm != std::u32string::npos && fm + 2 < words.size() && words[fm + 2] >= U'0' && words[fm + 2] <= U'9';
+  const std::size_t fm = words.find(std::u32string_view(U"fm"));
+  return fm != std::u32string_view::npos && fm + 2 < words.size() && words[fm + 2] >= U'0' && words[fm + 2] <= U'9';
 }
 
 std::optional<MediaRequest> readMediaRequest(const std::u32string& query) {
@@ -134,13 +143,13 @@ std::optional<MediaRequest> readMediaRequest(const std::u32string& query) {
   for (int round = 0; round < 2; ++round) {
     const std::size_t n = wordAt(query, begin, kMeasures);
     // "播放一首…" asks for a song.
-    if (n > 0 && kind == MediaKind::Either && query.compare(begin + n - 1, 1, U"首") == 0) kind = MediaKind::Music;
+    if (n > 0 && kind == MediaKind::Either && query[begin + n - 1] == U'首') kind = MediaKind::Music;
     begin += n;
   }
   std::size_t end = query.size();
   for (int round = 0; round < 2 && end > begin; ++round) end -= wordBefore(query, end, kTails);
   if (end <= begin) return std::nullopt;
-  const std::u32string title = query.substr(begin, end - begin);
+  const std::u32string_view title = std::u32string_view(query).substr(begin, end - begin);
   if (containsAny(title, kChatWords) || isGeneric(title)) return std::nullopt;
   MediaRequest request{kind, begin, end};
   if (const auto programme = programmeKind(title)) {

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace norvik {
 
@@ -35,10 +36,10 @@ const char* mediaKindName(MediaKind kind);
 std::optional<MediaRequest> readMediaRequest(const std::u32string& query);
 
 // Whether the words name a spoken programme or a TV channel (新闻, 电台, 卫视…).
-std::optional<MediaKind> programmeKind(const std::u32string& words);
+std::optional<MediaKind> programmeKind(std::u32string_view words);
 
 // Whether the words name a radio station or broadcast (交通广播, 音乐电台,
 // fm97.4): never an app to open.
-bool isBroadcast(const std::u32string& words);
+bool isBroadcast(std::u32string_view words);
 
 }  // namespace norvik

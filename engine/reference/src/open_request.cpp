@@ -1,5 +1,7 @@
 #include "open_request.h"
 
+#include <string_view>
+
 #include "text_scan.h"
 
 namespace norvik {
@@ -28,10 +30,14 @@ const WordTable kSiteLeads = {U"网址", U"网站", U"网页"};
 constexpr std::u32string_view kNotOpenAfter =
     U"会车心始学玩门关机发展工业口水花饭刀药票窗除放通户价销胃朗张端头局场幕拓采导动课庭战枪火荒辟创着了到过完好得的";
 
-bool looksLikeAddress(const std::u32string& name) {
-  if (name.find(U"www") != std::u32string::npos || name.find(U"http") != std::u32string::npos) return true;
-  for (const std::u32string_view end : {U"com", U"cn", U"net", U"org"}) {
-    if (name.size() > end.size() + 1 && name.compare(name.size() - end.size(), end.size(), end) == 0) return true;
+using namespace std::string_view_literals;
+
+bool looksLikeAddress(std::u32string_view name) {
+  if (name.find(U"www"sv) != std::u32string_view::npos || name.find(U"http"sv) != std::u32string_view::npos) {
+    return true;
+  }
+  for (const std::u32string_view end : {U"com"sv, U"cn"sv, U"net"sv, U"org"sv}) {
+    if (name.size() > end.size() + 1 && name.substr(name.size() - end.size()) == end) return true;
   }
   return false;
 }
@@ -42,7 +48,7 @@ bool openReadsAName(const std::u32string& query, std::size_t begin, std::size_t 
   if (!polite && filler == 0) return false;
   const std::size_t name = begin + filler;
   if (name >= query.size()) return false;
-  const bool quickLook = query.compare(begin, 2, U"一下") == 0;
+  const bool quickLook = std::u32string_view(query).substr(begin, 2) == U"一下"sv;
   return quickLook || kNotOpenAfter.find(query[name]) == std::u32string_view::npos;
 }
 
@@ -56,7 +62,7 @@ std::optional<OpenRequest> nameBetween(const std::u32string& query, std::size_t 
   }
   if (end <= begin) return std::nullopt;
   OpenRequest request{begin, end, false, false};
-  const std::u32string name = query.substr(begin, end - begin);
+  const std::u32string_view name = std::u32string_view(query).substr(begin, end - begin);
   if (const std::size_t n = wordAt(name, 0, kSiteLeads); n > 0 && n + 2 <= name.size()) {
     request.nameBegin += n;
     request.website = request.siteWord = true;
@@ -88,7 +94,7 @@ std::optional<OpenRequest> readNameFirst(const std::u32string& query, std::size_
   for (int round = 0; round < 2 && end > pos; ++round) end -= wordBefore(query, end, kTails);
   const std::size_t verb = wordBefore(query, end, kVerbsAfterName);
   if (verb == 0) return std::nullopt;
-  const bool handle = query.compare(pos, 1, U"把") == 0;
+  const bool handle = pos < query.size() && query[pos] == U'把';
   const std::size_t begin = pos + (handle ? 1 : 0);
   if (end - verb <= begin) return std::nullopt;
   return nameBetween(query, begin, end - verb);
@@ -105,17 +111,17 @@ std::optional<OpenRequest> readOpenRequest(const std::u32string& query) {
   const std::size_t pos = skipLeads(query, polite);
   const std::size_t verbLength = wordAt(query, pos, kVerbs);
   if (verbLength == 0) return readNameFirst(query, pos);
-  const std::u32string verb = query.substr(pos, verbLength);
+  const std::u32string_view verb = std::u32string_view(query).substr(pos, verbLength);
   std::size_t begin = pos + verbLength;
   const std::size_t filler = wordAt(query, begin, kFillers);
-  if (verb == U"开" && !openReadsAName(query, begin, filler, polite)) return std::nullopt;
+  if (verb == U"开"sv && !openReadsAName(query, begin, filler, polite)) return std::nullopt;
   const bool referred = filler == 2 && (query[begin] == U'这' || query[begin] == U'那');
   begin += filler;
   auto request = nameBetween(query, begin, query.size());
   if (request) request->referred = referred;
-  if (request && (verb == U"上" || verb == U"去" || verb == U"进") && !request->website) return std::nullopt;
+  if (request && (verb == U"上"sv || verb == U"去"sv || verb == U"进"sv) && !request->website) return std::nullopt;
   // One visits a site ("访问github").
-  if (request && verb == U"访问") request->website = true;
+  if (request && verb == U"访问"sv) request->website = true;
   return request;
 }
 

@@ -26,7 +26,68 @@ const WordTable kPoliteTails = {U"好吗", U"好不好", U"可以吗", U"行吗"
 // Phrases with 不 that ask rather than negate.
 const WordTable kNotNegations = {U"能不能", U"可不可以", U"好不好", U"行不行", U"是不是", U"要不要",
                                  U"会不会", U"对不对",   U"有没有", U"可以不", U"不错"};
-constexpr std::u32string_view kNegationCharacters = U"别不没甭勿";
+const CharacterSet kNegationSet(U"别不没甭勿");
+// Words of direction, and characters that make one so ("调大", "开大点").
+const CharacterSet kStateSet(U"大小高低亮暗响");
+const CharacterSet kMakingSet(U"调开关放弄搞加减降提拉变");
+// Characters of a wish: 要, 想, 用 or 需.
+const CharacterSet kWishSet(U"要想用需");
+// Words that report what happens or happened.
+const WordTable kReportWords = {U"已经", U"突然", U"自己", U"老是", U"总是",
+                                U"动不动", U"居然", U"竟然", U"经常", U"莫名"};
+// 刚才 reports only in a statement of what happened; "取消刚才的倒计时" refers.
+const WordTable kJustNow = {U"刚才", U"刚刚"};
+
+// Every character that starts a word or is a character that the passes over
+// the query below look for.
+const CharacterSet kFormCharacters = [] {
+  std::u32string characters = U"别不没甭勿我大小高低亮暗响要想用需";
+  for (const WordTable* words :
+       {&kAboutWords, &kHowWords, &kAskingWords, &kPoliteLeads, &kNotNegations, &kReportWords, &kJustNow}) {
+    characters += words->firstCharacters();
+  }
+  return CharacterSet(characters);
+}();
+
+// The positions of a query that hold one of kFormCharacters: the passes over
+// the query visit only these, as at the others they find nothing (most
+// characters of a request are none of them). A query of over 64 characters
+// has every position visited.
+class FormPositions {
+ public:
+  explicit FormPositions(const std::u32string& text) : size_(text.size()) {
+    if (size_ > 64) {
+      bits_ = ~uint64_t{0};
+      return;
+    }
+    for (std::size_t i = 0; i < size_; ++i) {
+      if (kFormCharacters.contains(text[i])) bits_ |= uint64_t{1} << i;
+    }
+  }
+
+  // The first position to visit at or after `pos`, or the query's size.
+  std::size_t from(std::size_t pos) const {
+    if (pos >= 64) return std::min(pos, size_);
+    const uint64_t rest = bits_ & (~uint64_t{0} << pos);
+    return rest == 0 ? size_ : static_cast<std::size_t>(__builtin_ctzll(rest));
+  }
+
+ private:
+  std::size_t size_;
+  uint64_t bits_ = 0;
+};
+
+// Whether the literal `word` stands in `text` at `pos` (a test made inline,
+// its length known when compiled).
+template <std::size_t N>
+bool wordAtIs(const std::u32string& text, std::size_t pos, const char32_t (&word)[N]) {
+  constexpr std::size_t length = N - 1;
+  if (pos > text.size() || text.size() - pos < length) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (text[pos + i] != word[i]) return false;
+  }
+  return true;
+}
 
 bool endsWithQuestionParticle(const std::u32string& text) {
   return !text.empty() && (text.back() == U'吗' || text.back() == U'么' || text.back() == U'呢');
@@ -48,7 +109,7 @@ std::size_t aNotALength(const std::u32string& text, std::size_t pos) {
 
 // A yes/no question asked at the end: "…下雨不", "…下雨了没", "…到了没有".
 std::size_t finalNotLength(const std::u32string& text) {
-  if (text.size() >= 4 && text.compare(text.size() - 2, 2, U"没有") == 0) return 2;
+  if (text.size() >= 4 && wordAtIs(text, text.size() - 2, U"没有")) return 2;
   if (text.size() >= 3 && isNotOrNever(text.back()) && text[text.size() - 2] != U'也' &&
       text[text.size() - 2] != U'都' && text[text.size() - 2] != U'还') {
     return 1;
@@ -67,8 +128,8 @@ QuestionKind readHow(const std::u32string& text, std::size_t pos, std::size_t le
   return QuestionKind::About;
 }
 
-void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& form) {
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+void readQuestion(std::string_view raw, const std::u32string& text, const FormPositions& at, QueryForm& form) {
+  for (std::size_t pos = at.from(0); pos < text.size(); pos = at.from(pos + 1)) {
     if (const std::size_t n = wordAt(text, pos, kAboutWords)) {
       form.question = QuestionKind::About;
       form.questionWords = text.substr(pos, n);
@@ -76,13 +137,13 @@ void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& f
       return;
     }
   }
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+  for (std::size_t pos = at.from(0); pos < text.size(); pos = at.from(pos + 1)) {
     if (const std::size_t n = wordAt(text, pos, kAskingWords)) {
       form.question = QuestionKind::Asking;
       form.questionWords = text.substr(pos, n);
       form.questionAt = pos;
       // "怎么样" is a state question, but 怎么 before a verb asks how to do something.
-      if (text.compare(pos, 2, U"怎样") != 0 && text.compare(pos, 3, U"怎么样") != 0) return;
+      if (!wordAtIs(text, pos, U"怎样") && !wordAtIs(text, pos, U"怎么样")) return;
     }
     if (const std::size_t n = wordAt(text, pos, kHowWords)) {
       std::u32string words;
@@ -96,7 +157,7 @@ void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& f
     }
   }
   if (form.question != QuestionKind::None) return;
-  for (std::size_t pos = 1; pos + 1 < text.size(); ++pos) {
+  for (std::size_t pos = at.from(1); pos + 1 < text.size(); pos = at.from(pos + 1)) {
     if (const std::size_t n = aNotALength(text, pos)) {
       form.question = QuestionKind::Asking;
       form.questionAt = n == 3 ? pos - 1 : pos - 2;
@@ -121,9 +182,9 @@ void readQuestion(std::string_view raw, const std::u32string& text, QueryForm& f
   }
 }
 
-void readPoliteness(const std::u32string& text, QueryForm& form) {
+void readPoliteness(const std::u32string& text, const FormPositions& at, QueryForm& form) {
   const std::size_t lead = std::min<std::size_t>(text.size(), 4);
-  for (std::size_t pos = 0; pos < lead; ++pos) {
+  for (std::size_t pos = at.from(0); pos < lead; pos = at.from(pos + 1)) {
     if (wordAt(text, pos, kPoliteLeads) != 0) form.politeRequest = true;
   }
   std::u32string_view rest(text);
@@ -134,19 +195,19 @@ void readPoliteness(const std::u32string& text, QueryForm& form) {
   if (tail != 0 && !(tail < rest.size() && rest[rest.size() - tail - 1] == U'不')) form.politeRequest = true;
 }
 
-void readNegations(const std::u32string& text, QueryForm& form) {
+void readNegations(const std::u32string& text, const FormPositions& at, QueryForm& form) {
+  const std::size_t finalNot = finalNotLength(text);
   std::size_t skipTo = 0;
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+  for (std::size_t pos = at.from(0); pos < text.size(); pos = at.from(pos + 1)) {
     if (pos < skipTo) continue;
     if (const std::size_t n = wordAt(text, pos, kNotNegations)) {
       skipTo = pos + n;
       continue;
     }
+    if (!kNegationSet.contains(text[pos])) continue;
     // 不 and 没 that ask ("冷不冷", "下雨没有") negate nothing.
-    if (aNotALength(text, pos) != 0 || (text.size() - pos <= 2 && finalNotLength(text) == text.size() - pos)) {
-      continue;
-    }
-    if (kNegationCharacters.find(text[pos]) != std::u32string_view::npos) form.negations.push_back(pos);
+    if (aNotALength(text, pos) != 0 || (text.size() - pos <= 2 && finalNot == text.size() - pos)) continue;
+    form.negations.push_back(pos);
   }
 }
 
@@ -158,9 +219,10 @@ void readCorrection(const std::u32string& text, QueryForm& form) {
   static constexpr std::u32string_view kAfter = U"是对了不";
   for (std::size_t pos = text.size(); pos-- > 2;) {
     std::size_t n = wordAt(text, pos, kMarkers);
-    const bool clauseStart =
-        std::find(form.clauseStarts.begin(), form.clauseStarts.end(), pos) != form.clauseStarts.end();
-    if (n == 0 && clauseStart && text.compare(pos, 2, U"不是") == 0) n = 2;
+    if (n == 0 && wordAtIs(text, pos, U"不是") &&
+        std::find(form.clauseStarts.begin(), form.clauseStarts.end(), pos) != form.clauseStarts.end()) {
+      n = 2;
+    }
     if (n == 0) continue;
     std::size_t rest = pos + n;
     while (rest < text.size() && kAfter.find(text[rest]) != std::u32string_view::npos) ++rest;
@@ -173,10 +235,10 @@ void readCorrection(const std::u32string& text, QueryForm& form) {
 // 我 as the subject: not the object of a verb or a preposition before it
 // ("给我", "陪我", "让我"), followed by words of will, time or manner and then
 // the verb.
-void readSpeakerVerbs(const std::u32string& text, QueryForm& form) {
+void readSpeakerVerbs(const std::u32string& text, const FormPositions& at, QueryForm& form) {
   static constexpr std::u32string_view kTakesObject = U"给帮陪跟和让叫替对被带教告逗哄抱喊请找";
   static constexpr std::u32string_view kBeforeVerb = U"们要想也先去得还准备就会该都又再马上这就";
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+  for (std::size_t pos = at.from(0); pos < text.size(); pos = at.from(pos + 1)) {
     if (text[pos] != U'我' || (pos > 0 && kTakesObject.find(text[pos - 1]) != std::u32string_view::npos)) continue;
     std::size_t verb = pos + 1;
     while (verb < text.size() && kBeforeVerb.find(text[verb]) != std::u32string_view::npos) ++verb;
@@ -188,15 +250,11 @@ void readSpeakerVerbs(const std::u32string& text, QueryForm& form) {
 // and a statement that ends in 了 without asking: something about to happen
 // ("电脑要关机了", "快没电了") or what the speaker did ("我关机了"). A request that
 // ends in 了 asks through its form: 把…了, 帮我…了, …就行了.
-void readReports(const std::u32string& text, QueryForm& form) {
-  static const WordTable kReportWords = {U"已经",   U"突然", U"自己", U"老是", U"总是",
-                                         U"动不动", U"居然", U"竟然", U"经常", U"莫名"};
-  // 刚才 reports only in a statement of what happened; "取消刚才的倒计时" refers.
-  static const WordTable kJustNow = {U"刚才", U"刚刚"};
+void readReports(const std::u32string& text, const FormPositions& at, QueryForm& form) {
   static const WordTable kAsking = {U"把", U"帮", U"给我", U"请", U"让", U"麻烦", U"替我"};
   static const WordTable kDoneTails = {U"就行了", U"就好了", U"可以了", U"行了", U"好了", U"算了", U"得了"};
   const bool endsDone = text.size() >= 3 && (text.back() == U'了' || text.back() == U'啦');
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+  for (std::size_t pos = at.from(0); pos < text.size(); pos = at.from(pos + 1)) {
     if (wordAt(text, pos, kReportWords) != 0 || (endsDone && wordAt(text, pos, kJustNow) != 0)) {
       form.reports.push_back(pos);
     }
@@ -227,18 +285,15 @@ void readReports(const std::u32string& text, QueryForm& form) {
 // A word of direction after a word of degree, or before 了 with no verb that
 // makes it so, says how something is: "声音有点大" and "声音大了" want it lower,
 // "屏幕太暗了" brighter; "声音调大了" and "开大点" ask.
-void readStates(const std::u32string& text, QueryForm& form) {
+void readStates(const std::u32string& text, const FormPositions& at, QueryForm& form) {
   static const WordTable kDegrees = {U"太",   U"有点", U"有些", U"好", U"很", U"挺", U"特别",
                                      U"这么", U"那么", U"超",   U"过", U"偏", U"真"};
-  static constexpr std::u32string_view kStates = U"大小高低亮暗响";
-  static constexpr std::u32string_view kMaking = U"调开关放弄搞加减降提拉变";
-  for (std::size_t pos = 1; pos < text.size(); ++pos) {
-    if (kStates.find(text[pos]) == std::u32string_view::npos) continue;
+  for (std::size_t pos = at.from(1); pos < text.size(); pos = at.from(pos + 1)) {
+    if (!kStateSet.contains(text[pos])) continue;
     const bool degree = wordBefore(std::u32string_view(text).substr(0, pos), pos, kDegrees) != 0;
     // "别响了" asks to stop.
     const bool become = pos + 1 < text.size() && text[pos + 1] == U'了' &&
-                        kMaking.find(text[pos - 1]) == std::u32string_view::npos &&
-                        kNegationCharacters.find(text[pos - 1]) == std::u32string_view::npos;
+                        !kMakingSet.contains(text[pos - 1]) && !kNegationSet.contains(text[pos - 1]);
     if (degree) form.states.push_back(pos - 1);
     if (become) form.states.push_back(pos);
   }
@@ -260,8 +315,9 @@ const char* questionName(QuestionKind kind) {
 
 QueryForm readQueryForm(std::string_view raw, const std::u32string& text) {
   QueryForm form;
-  readPoliteness(text, form);
-  readQuestion(raw, text, form);
+  const FormPositions at(text);
+  readPoliteness(text, at, form);
+  readQuestion(raw, text, at, form);
   // A polite request phrased as a yes/no question is a request ("能不能帮我关一下灯").
   if (form.politeRequest && form.question == QuestionKind::Asking) {
     const bool politePhrase = form.questionWords.empty() || form.questionWords == U"吗" ||
@@ -271,11 +327,13 @@ QueryForm readQueryForm(std::string_view raw, const std::u32string& text) {
       form.questionWords.clear();
     }
   }
-  readNegations(text, form);
-  readSpeakerVerbs(text, form);
-  readReports(text, form);
-  readStates(text, form);
-  form.wish = text.find_first_of(U"要想用需") != std::u32string::npos;
+  readNegations(text, at, form);
+  readSpeakerVerbs(text, at, form);
+  readReports(text, at, form);
+  readStates(text, at, form);
+  for (std::size_t pos = at.from(0); pos < text.size() && !form.wish; pos = at.from(pos + 1)) {
+    form.wish = kWishSet.contains(text[pos]);
+  }
   return form;
 }
 

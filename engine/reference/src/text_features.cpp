@@ -43,33 +43,76 @@ uint64_t wordToken(const std::u32string& text, std::size_t begin, std::size_t en
 
 namespace {
 
-void tokenizeInto(const std::u32string& text, std::vector<uint64_t>& tokens) {
-  tokens.clear();
-  tokens.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
+// The tokens of `text` written from `out` on (at most text.size()); returns how many.
+std::size_t tokenizeTo(const std::u32string& text, uint64_t* out) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size();) {
     if (isAsciiWordChar(text[i])) {
       std::size_t end = i + 1;
       while (end < text.size() && isAsciiWordChar(text[end])) ++end;
-      tokens.push_back(wordToken(text, i, end));
+      out[count++] = wordToken(text, i, end);
       i = end;
     } else {
-      tokens.push_back(static_cast<uint64_t>(text[i]));
+      out[count++] = static_cast<uint64_t>(text[i]);
       ++i;
     }
   }
+  return count;
 }
 
+// Key space for texts too long for the stack.
 struct FeatureScratch {
-  std::vector<uint64_t> tokens;
-  std::vector<WeightedFeature> raw;
+  std::vector<uint64_t> keys;
 };
+
+// Orders a run of keys: a query gives a dozen, which insertion orders with the
+// fewest steps; longer runs take the general sort.
+void sortKeys(uint64_t* first, uint64_t* last) {
+  if (last - first > 32) {
+    std::sort(first, last);
+    return;
+  }
+  for (uint64_t* i = first + 1; i < last; ++i) {
+    const uint64_t key = *i;
+    uint64_t* j = i;
+    for (; j > first && *(j - 1) > key; --j) *j = *(j - 1);
+    *j = key;
+  }
+}
+
+// Appends the distinct keys of a sorted run with the number of times each occurs.
+void appendCounted(const uint64_t* first, const uint64_t* last, bool bigram, std::vector<WeightedFeature>& out) {
+  while (first != last) {
+    const uint64_t* next = first + 1;
+    while (next != last && *next == *first) ++next;
+    out.push_back({*first, static_cast<float>(next - first), bigram});
+    first = next;
+  }
+}
+
+// The features of `text` into `merged`, with room for 2 x text.size() keys at
+// `keys`. Every unigram key is below 2^63 and every bigram key above, so the
+// unigrams sorted, then the bigrams sorted, are all the keys in order.
+void featuresInto(const std::u32string& text, uint64_t* keys, std::vector<WeightedFeature>& merged) {
+  uint64_t* const unigrams = keys;
+  const std::size_t tokens = tokenizeTo(text, unigrams);
+  uint64_t* const bigrams = keys + text.size();
+  const std::size_t pairs = tokens > 0 ? tokens - 1 : 0;
+  for (std::size_t i = 0; i < pairs; ++i) {
+    bigrams[i] = kBigramTag | (mix(unigrams[i] * 0x9E3779B97F4A7C15ull ^ unigrams[i + 1]) >> 1);
+  }
+  sortKeys(unigrams, unigrams + tokens);
+  sortKeys(bigrams, bigrams + pairs);
+  merged.reserve(tokens + pairs);
+  appendCounted(unigrams, unigrams + tokens, false, merged);
+  appendCounted(bigrams, bigrams + pairs, true, merged);
+}
 
 }  // namespace
 
 std::vector<uint64_t> tokenize(const std::u32string& text) {
-  std::vector<uint64_t> tokens;
-  tokenizeInto(text, tokens);
+  std::vector<uint64_t> tokens(text.size());
+  tokens.resize(tokenizeTo(text, tokens.data()));
   return tokens;
 }
 
@@ -80,30 +123,18 @@ std::vector<WeightedFeature> extractFeatures(const std::u32string& text) {
 }
 
 void extractFeatures(const std::u32string& text, std::vector<WeightedFeature>& merged) {
-  const ScratchScope scope;
-  FeatureScratch& scratch = scope.get<FeatureScratch>();
-  std::vector<uint64_t>& tokens = scratch.tokens;
-  std::vector<WeightedFeature>& raw = scratch.raw;
-  tokenizeInto(text, tokens);
-  raw.clear();
-  raw.reserve(tokens.size() * 2);
-  for (std::size_t i = 0; i < tokens.size(); ++i) {
-    raw.push_back({tokens[i], 1.0f, false});
-    if (i + 1 < tokens.size()) {
-      const uint64_t key = kBigramTag | (mix(tokens[i] * 0x9E3779B97F4A7C15ull ^ tokens[i + 1]) >> 1);
-      raw.push_back({key, 1.0f, true});
-    }
-  }
-  std::sort(raw.begin(), raw.end(), [](const WeightedFeature& a, const WeightedFeature& b) { return a.key < b.key; });
   merged.clear();
-  merged.reserve(raw.size());
-  for (const WeightedFeature& f : raw) {
-    if (!merged.empty() && merged.back().key == f.key) {
-      merged.back().count += 1.0f;
-    } else {
-      merged.push_back(f);
-    }
+  // A query's keys fit on the stack; a long text's take scratch space.
+  constexpr std::size_t kLocal = 64;
+  if (text.size() <= kLocal) {
+    uint64_t keys[2 * kLocal];
+    featuresInto(text, keys, merged);
+    return;
   }
+  const ScratchScope scope;
+  std::vector<uint64_t>& keys = scope.get<FeatureScratch>().keys;
+  keys.resize(2 * text.size());
+  featuresInto(text, keys.data(), merged);
 }
 
 }  // namespace norvik

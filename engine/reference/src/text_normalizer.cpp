@@ -1,5 +1,7 @@
 #include "text_normalizer.h"
 
+#include <array>
+
 #include "deskpet/utf8.h"
 
 namespace norvik {
@@ -39,6 +41,16 @@ bool isIdeograph(std::string_view text, std::size_t pos, char32_t& cp) {
   return cp >= 0x4E00;
 }
 
+// foldCharacter of every ASCII character: digits and lower-case letters kept,
+// upper-case letters lowered, the rest dropped (0).
+constexpr std::array<char32_t, 128> kAsciiFolds = [] {
+  std::array<char32_t, 128> folds{};
+  for (char32_t c = '0'; c <= '9'; ++c) folds[c] = c;
+  for (char32_t c = 'a'; c <= 'z'; ++c) folds[c] = c;
+  for (char32_t c = 'A'; c <= 'Z'; ++c) folds[c] = c + ('a' - 'A');
+  return folds;
+}();
+
 }  // namespace
 
 char32_t foldCharacter(char32_t cp) {
@@ -48,11 +60,12 @@ char32_t foldCharacter(char32_t cp) {
   return cp;
 }
 
-NormalizedText normalizeText(std::string_view text) {
-  NormalizedText out;
-  out.chars.reserve(text.size());
-  out.byteBegin.reserve(text.size());
-  out.byteEnd.reserve(text.size());
+namespace {
+
+// Calls kept(folded, pos, length) for every character of `text` that
+// normalisation keeps, with the bytes it came from.
+template <typename Kept>
+void forEachKept(std::string_view text, Kept&& kept) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     char32_t cp = 0;
@@ -60,24 +73,69 @@ NormalizedText normalizeText(std::string_view text) {
     char32_t folded = 0;
     // ASCII and the CJK ideographs (most of every query) are decoded and folded
     // here; everything else by the general decoder and foldCharacter.
-    if (isIdeograph(text, pos, cp)) {
+    if (const auto byte = static_cast<unsigned char>(text[pos]); byte < 0x80) {
+      folded = kAsciiFolds[byte];
+    } else if (isIdeograph(text, pos, cp)) {
       length = 3;
       folded = cp;
     } else if (deskpet::decodeUtf8(text.data(), text.size(), pos, cp, length)) {
       folded = foldCharacter(cp);
     }
-    if (folded != 0) {
-      out.chars.push_back(folded);
-      out.byteBegin.push_back(static_cast<uint32_t>(pos));
-      out.byteEnd.push_back(static_cast<uint32_t>(pos + length));
-    }
+    if (folded != 0) kept(folded, pos, length);
     pos += length;
   }
+}
+
+// The kept characters gather on the stack and go to the result a run at a
+// time: a query's arrays are allocated once, at their size.
+constexpr std::size_t kRun = 64;
+
+}  // namespace
+
+NormalizedText normalizeText(std::string_view text) {
+  NormalizedText out;
+  char32_t chars[kRun];
+  uint32_t begins[kRun];
+  uint32_t ends[kRun];
+  std::size_t count = 0;
+  const auto flush = [&] {
+    out.chars.append(chars, count);
+    if (out.byteBegin.empty()) {
+      out.byteBegin.assign(begins, begins + count);
+      out.byteEnd.assign(ends, ends + count);
+    } else {
+      out.byteBegin.insert(out.byteBegin.end(), begins, begins + count);
+      out.byteEnd.insert(out.byteEnd.end(), ends, ends + count);
+    }
+    count = 0;
+  };
+  forEachKept(text, [&](char32_t folded, std::size_t pos, std::size_t length) {
+    chars[count] = folded;
+    begins[count] = static_cast<uint32_t>(pos);
+    ends[count] = static_cast<uint32_t>(pos + length);
+    if (++count == kRun) flush();
+  });
+  flush();
+  return out;
+}
+
+std::u32string normalizeChars(std::string_view text) {
+  std::u32string out;
+  char32_t chars[kRun];
+  std::size_t count = 0;
+  forEachKept(text, [&](char32_t folded, std::size_t, std::size_t) {
+    chars[count] = folded;
+    if (++count == kRun) {
+      out.append(chars, count);
+      count = 0;
+    }
+  });
+  out.append(chars, count);
   return out;
 }
 
 std::string normalizeToUtf8(std::string_view text) {
-  return deskpet::toUtf8(normalizeText(text).chars);
+  return deskpet::toUtf8(normalizeChars(text));
 }
 
 }  // namespace norvik

@@ -25,6 +25,10 @@ char32_t foldCharacter(char32_t cp);
 
 NormalizedText normalizeText(std::string_view text);
 
+// The normalised characters alone (normalizeText(text).chars without the
+// byte offsets), for callers that cut nothing from the original.
+std::u32string normalizeChars(std::string_view text);
+
 // The normalised characters only, as UTF-8 (for keys and diagnostics).
 std::string normalizeToUtf8(std::string_view text);
 

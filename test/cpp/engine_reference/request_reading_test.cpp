@@ -124,6 +124,33 @@ TEST(QueryForm, TellsQuestionsAboutAThingFromQuestionsAndPoliteRequests) {
   }
 }
 
+// The form is read at every position of a long query as of a short one: words
+// before what a query says move what is read, and change nothing else.
+TEST(QueryForm, ReadsLongQueriesLikeShortOnes) {
+  const auto shifted = [](std::vector<std::size_t> positions, std::size_t by) {
+    for (std::size_t& pos : positions) pos += by;
+    return positions;
+  };
+  for (const std::size_t padding : {std::size_t{58}, std::size_t{70}}) {
+    std::string prefix;
+    for (std::size_t i = 0; i < padding; ++i) prefix += "的";
+    for (const char* query : {"别关电脑", "我不想关机", "北京冷不冷", "怎么关机", "声音有点大", "电脑刚才自己重启了",
+                              "我要睡觉了", "是不是要下雨了", "快递到了没有"}) {
+      const QueryForm form = readQueryForm(query, normalizeText(query).chars);
+      const std::string longQuery = prefix + query;
+      const QueryForm longForm = readQueryForm(longQuery, normalizeText(longQuery).chars);
+      EXPECT_EQ(longForm.question, form.question) << query;
+      EXPECT_EQ(longForm.questionWords, form.questionWords) << query;
+      EXPECT_EQ(longForm.questionAt, form.questionAt + (form.questionWords.empty() ? 0 : padding)) << query;
+      EXPECT_EQ(longForm.wish, form.wish) << query;
+      EXPECT_EQ(longForm.negations, shifted(form.negations, padding)) << query;
+      EXPECT_EQ(longForm.speakerVerbs, shifted(form.speakerVerbs, padding)) << query;
+      EXPECT_EQ(longForm.reports, shifted(form.reports, padding)) << query;
+      EXPECT_EQ(longForm.states, shifted(form.states, padding)) << query;
+    }
+  }
+}
+
 // Clauses come from the marks between Chinese words; a self-correction, and 我
 // as the subject of a verb, are read from the words.
 TEST(QueryForm, ReadsClausesCorrectionsAndWhatTheSpeakerDoes) {

@@ -47,6 +47,24 @@ TEST(TextNormalizer, KeepsByteOffsetsIntoTheOriginal) {
   EXPECT_EQ(n.byteEnd[7], text.size());
 }
 
+// Long texts are normalised a run of characters at a time: the runs join
+// without a seam, in the characters and in their offsets.
+TEST(TextNormalizer, NormalisesTextsLongerThanOneRun) {
+  std::string text;
+  for (int i = 0; i < 50; ++i) text += "打开 Ab，";
+  const NormalizedText n = normalizeText(text);
+  ASSERT_EQ(n.size(), 200u);
+  EXPECT_EQ(n.chars, normalizeChars(text));
+  EXPECT_EQ(toUtf8(n.chars.substr(60, 8)), "打开ab打开ab");
+  for (std::size_t i = 0; i < n.size(); ++i) {
+    char32_t cp = 0;
+    std::size_t length = 0;
+    ASSERT_TRUE(decodeUtf8(text.data(), text.size(), n.byteBegin[i], cp, length)) << i;
+    EXPECT_EQ(n.byteEnd[i], n.byteBegin[i] + length) << i;
+    EXPECT_EQ(foldCharacter(cp), n.chars[i]) << i;
+  }
+}
+
 TEST(Utf8, DecodesEveryLengthAndRejectsBadForms) {
   char32_t cp = 0;
   std::size_t length = 0;
