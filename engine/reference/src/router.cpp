@@ -104,10 +104,11 @@ bool hasScriptCharacter(const std::u32string& text) {
   return std::any_of(text.begin(), text.end(), [](char32_t c) { return isWordCharacter(c) && c >= 0x3040; });
 }
 
-// The query's normalised characters, colloquial words read as standard ones.
-NormalizedText readQuery(std::string_view raw) {
+// The query's normalised characters, colloquial words read as standard ones;
+// `spoken` gets the characters as said when that changed any.
+NormalizedText readQuery(std::string_view raw, std::u32string& spoken) {
   NormalizedText text = normalizeText(raw);
-  readColloquialWords(text.chars);
+  if (readColloquialWords(text.chars)) spoken = normalizeText(raw).chars;
   return text;
 }
 
@@ -132,7 +133,7 @@ class QueryRouter {
   QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound, const Strictness& strictness)
       : snapshot_(snapshot),
         raw_(raw),
-        query_(readQuery(raw)),
+        query_(readQuery(raw, spoken_)),
         signals_(readQuerySignals(raw, query_.chars)),
         form_(readQueryForm(raw, query_.chars)),
         queryHash_(textHash(query_.chars)),
@@ -200,6 +201,7 @@ class QueryRouter {
 
   const CorpusSnapshot& snapshot_;
   std::string_view raw_;
+  std::u32string spoken_;  // the normalised characters as said, when colloquial words were read
   NormalizedText query_;
   QuerySignals signals_;
   QueryForm form_;
@@ -628,7 +630,7 @@ bool QueryRouter::speakerDoes(const Command& command) const {
 bool QueryRouter::phrasesQuestion(const RouteCandidate& c) const {
   const std::u32string& words = form_.questionWords;
   if (words.empty()) return false;
-  if (c.pattern != nullptr && literalText(*c.pattern).find(words) != std::u32string::npos) return true;
+  if (c.pattern != nullptr && c.pattern->literals.find(words) != std::u32string::npos) return true;
   for (const auto& [begin, end] : c.slotSpans) {
     if (c.pattern != nullptr && form_.questionAt >= begin && form_.questionAt + words.size() <= end) return true;
   }
@@ -1209,7 +1211,8 @@ RouteDecision QueryRouter::route() {
     d_.reasoning = "a self-correction: \"" + rest + "\" replaces what came before; " + d_.reasoning;
     return std::move(d_);
   }
-  d_.candidates = rankCandidates(snapshot_, query_, raw_, !signals_.multiStep);
+  d_.candidates =
+      rankCandidates(snapshot_, query_, spoken_.empty() ? query_.chars : spoken_, raw_, !signals_.multiStep);
   if (!hasScriptCharacter(query_.chars) && closest() == nullptr) {
     answerNothing("no word that any command knows");
     return std::move(d_);
