@@ -101,8 +101,11 @@ void markWords(const std::u32string& text, const WordTable& words, std::vector<b
 
 }  // namespace
 
-CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations)
-    : filler_(query.size(), false), direction_(query.size(), false), negations_(std::move(negations)) {
+void CoveredQuery::reset(const std::u32string& query, const std::vector<std::size_t>& negations) {
+  filler_.assign(query.size(), false);
+  direction_.assign(query.size(), false);
+  negations_.assign(negations.begin(), negations.end());
+  folded_.clear();
   folded_.reserve(query.size());
   for (const char32_t c : query) folded_.push_back(fold(c));
   markWords(query, kFillers, filler_, true);
@@ -116,6 +119,8 @@ CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t>
     }
   }
   markWords(query, kNotDirections, direction_, false);
+  content_.clear();
+  content_.reserve(query.size());
   for (std::size_t i = 0; i < query.size(); ++i) {
     if (!filler_[i]) content_.push_back(query[i]);
   }
@@ -136,7 +141,8 @@ std::size_t CoveredQuery::negatedWord(std::size_t n, std::size_t end) const {
 bool CoveredQuery::namesThing(const Command& command, std::size_t begin, std::size_t end) const {
   if (command.thingWords.empty()) return true;
   end = std::min(end, folded_.size());
-  std::u32string content;
+  std::u32string& content = stretch_;
+  content.clear();
   for (std::size_t i = begin; i < end; ++i) {
     if (!filler_[i]) content.push_back(folded_[i]);
   }

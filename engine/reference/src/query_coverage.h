@@ -36,7 +36,11 @@ constexpr std::size_t kMaxCoveredQueryLength = 96;
 // of them are fillers and which say a direction.
 class CoveredQuery {
  public:
-  CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations);
+  CoveredQuery() = default;
+  CoveredQuery(const std::u32string& query, const std::vector<std::size_t>& negations) { reset(query, negations); }
+
+  // Prepares another query, reusing the space of the one before.
+  void reset(const std::u32string& query, const std::vector<std::size_t>& negations);
 
   // Coverage of query[begin, end) by the command; `given` (empty, or one flag
   // per character) marks characters that a pattern captured.
@@ -65,6 +69,9 @@ class CoveredQuery {
   std::vector<bool> direction_;
   std::vector<std::size_t> negations_;
   std::u32string content_;
+  // The meaningful characters of the stretch namesThing looks at: space kept
+  // from one call to the next (an object serves one route on one thread).
+  mutable std::u32string stretch_;
 };
 
 // The sorted pairs of adjacent characters of the command's texts.

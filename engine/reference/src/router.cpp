@@ -15,6 +15,7 @@
 #include "query_signals.h"
 #include "risk_class.h"
 #include "risk_gate.h"
+#include "scratch_space.h"
 #include "text_normalizer.h"
 #include "text_scan.h"
 #include "deskpet/fixed_decimals.h"
@@ -55,36 +56,47 @@ struct Reading {
   std::string why;
 };
 
-// A number with two decimals, for reasoning texts.
-std::string fixed(double value) {
+// Reasoning texts are written into the router's scratch strings (see
+// RouterSpace) and copied once into the decision.
+
+// Appends a number with two decimals.
+void appendFixed(std::string& text, double value) {
   char buffer[32];
-  if (const std::size_t length = deskpet::fixedDecimals(value, 2, buffer)) return std::string(buffer, length);
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
-  return std::string(buffer, result.ptr);
+  std::size_t length = deskpet::fixedDecimals(value, 2, buffer);
+  if (length == 0) {
+    length = static_cast<std::size_t>(
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2).ptr - buffer);
+  }
+  text.append(buffer, length);
 }
 
-// The parts joined in one string of the right size: reasoning texts are built
-// on every route, and a chain of + grows its string several times.
-std::string concat(std::initializer_list<std::string_view> parts) {
-  std::size_t size = 0;
-  for (const std::string_view part : parts) size += part.size();
-  std::string text;
-  text.reserve(size);
-  for (const std::string_view part : parts) text.append(part);
-  return text;
+void appendCount(std::string& text, std::size_t value) {
+  char buffer[24];
+  text.append(buffer, static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer));
 }
 
-std::string describeMatch(const RouteCandidate& c) {
-  // Built in one string of the right size: this runs for several candidates per route.
-  const std::string similarity = fixed(c.similarity);
-  std::string text;
-  text.reserve(32 + c.command->name.size() + similarity.size() +
-               (c.pattern != nullptr ? 12 + c.pattern->source.size() : 0));
-  text.append("closest command \"").append(c.command->name).append("\" (similarity ").append(similarity);
+void appendMatch(std::string& text, const RouteCandidate& c) {
+  text.append("closest command \"").append(c.command->name).append("\" (similarity ");
+  appendFixed(text, c.similarity);
   if (c.pattern != nullptr) text.append(", pattern \"").append(c.pattern->source).append("\"");
   text.append(")");
-  return text;
 }
+
+// The scratch strings of a router: the reasoning being written, the details of
+// the verdict at hand, and those of the closest candidate when it was held back.
+struct RouterSpace {
+  CoveredQuery words;
+  std::string text;
+  std::string detail;
+  std::string held;
+};
+
+// One space per router that can be open at once on a thread: a route, and the
+// route of part of its query (a self-correction or the rest of a compound
+// request), which opens none of its own.
+struct RouterScratch {
+  RouterSpace levels[2];
+};
 
 double combine(const RouteScores& s, const Weights& w) {
   const double total = w.sum();
@@ -131,7 +143,8 @@ std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std
 class QueryRouter {
  public:
   QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound, const Strictness& strictness)
-      : snapshot_(snapshot),
+      : space_(scope_.get<RouterScratch>().levels[allowCompound ? 0 : 1]),
+        snapshot_(snapshot),
         raw_(raw),
         query_(readQuery(raw, spoken_)),
         signals_(readQuerySignals(raw, query_.chars)),
@@ -145,7 +158,8 @@ class QueryRouter {
   RouteDecision route();
 
  private:
-  std::string cut(std::size_t begin, std::size_t end) const;
+  std::string_view span(std::size_t begin, std::size_t end) const;
+  std::string cut(std::size_t begin, std::size_t end) const { return std::string(span(begin, end)); }
   const CoveredQuery& covered() const;
   const RouteCandidate* closest() const;
   const Command* explainer(std::size_t begin, std::size_t end, bool localOnly, bool lookUp) const;
@@ -179,9 +193,10 @@ class QueryRouter {
     bool serve = false;
     CommandTarget target = CommandTarget::Chat;
     double confidence = 0.0;
-    std::string detail;
   };
-  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative = false);
+  // Writes why into `detail`.
+  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative, std::string& detail);
+  void explainCoverage(const Evidence& evidence, std::string& detail) const;
   struct Clause {
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -194,11 +209,15 @@ class QueryRouter {
   void decideByRank();
   bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
   const RouteCandidate* equallyFitting(const RouteCandidate& chosen);
-  void choose(const RouteCandidate& c, CommandTarget target, double confidence, std::string reasoning);
-  void fallBack(const std::string& prefix, const RouteCandidate* heldBack);
-  void answerNothing(const std::string& why);
+  void setReasoning(std::initializer_list<std::string_view> parts);
+  void choose(const RouteCandidate& c, CommandTarget target, double confidence,
+              std::initializer_list<std::string_view> reasoning);
+  void fallBack(std::string_view prefix, const RouteCandidate* heldBack);
+  void answerNothing(std::string_view why);
   void fillAction();
 
+  const ScratchScope scope_;  // leased for the router's life, when no route holds one yet
+  RouterSpace& space_;
   const CorpusSnapshot& snapshot_;
   std::string_view raw_;
   std::u32string spoken_;  // the normalised characters as said, when colloquial words were read
@@ -206,7 +225,7 @@ class QueryRouter {
   QuerySignals signals_;
   QueryForm form_;
   uint64_t queryHash_;                         // textHash of the normalised query
-  mutable std::optional<CoveredQuery> words_;  // made when first needed
+  mutable const CoveredQuery* words_ = nullptr;  // space_.words, prepared when first needed
   bool allowCompound_;
   bool complaint_ = false;  // a command was held back because the request says how things are
   const Strictness& strictness_;
@@ -218,14 +237,18 @@ class QueryRouter {
 };
 
 const CoveredQuery& QueryRouter::covered() const {
-  if (!words_) words_.emplace(query_.chars, form_.negations);
+  if (words_ == nullptr) {
+    space_.words.reset(query_.chars, form_.negations);
+    words_ = &space_.words;
+  }
   return *words_;
 }
 
-std::string QueryRouter::cut(std::size_t begin, std::size_t end) const {
-  if (begin >= end) return std::string();
+// The original text of query[begin, end).
+std::string_view QueryRouter::span(std::size_t begin, std::size_t end) const {
+  if (begin >= end) return std::string_view();
   const uint32_t from = query_.byteBegin[begin];
-  return std::string(raw_.substr(from, query_.byteEnd[end - 1] - from));
+  return raw_.substr(from, query_.byteEnd[end - 1] - from);
 }
 
 const RouteCandidate* QueryRouter::closest() const {
@@ -895,15 +918,26 @@ void QueryRouter::setScores(const RouteCandidate* c, bool explicitForm) {
   d_.scores.combined = combine(d_.scores, snapshot_.config.weights);
 }
 
-void QueryRouter::choose(const RouteCandidate& c, CommandTarget target, double confidence, std::string reasoning) {
+// The parts joined in the decision's reasoning, which is sized once.
+void QueryRouter::setReasoning(std::initializer_list<std::string_view> parts) {
+  std::size_t size = 0;
+  for (const std::string_view part : parts) size += part.size();
+  d_.reasoning.clear();
+  d_.reasoning.reserve(size);
+  for (const std::string_view part : parts) d_.reasoning.append(part);
+}
+
+void QueryRouter::choose(const RouteCandidate& c, CommandTarget target, double confidence,
+                         std::initializer_list<std::string_view> reasoning) {
   d_.hasMatch = true;
   d_.best = c;
   d_.target = target;
   d_.confidence = std::clamp(confidence, 0.0, 1.0);
-  d_.reasoning = std::move(reasoning);
-  if (snapshot_.namesakes.count(c.command->id) != 0) {
-    d_.reasoning += "; user command \"" + c.command->name + "\" replaces the built-in command of the same name";
-  }
+  if (snapshot_.namesakes.count(c.command->id) == 0) return setReasoning(reasoning);
+  // A user command of a built-in name (rare): the parts may stand in the scratch strings.
+  std::string joined;
+  for (const std::string_view part : reasoning) joined.append(part);
+  setReasoning({joined, "; user command \"", c.command->name, "\" replaces the built-in command of the same name"});
 }
 
 // Whether a command of the LLM or of chat takes the query: it must match it
@@ -927,13 +961,13 @@ bool QueryRouter::claims(const RouteCandidate& c, bool explicitForm) const {
 
 // No command is chosen: the LLM path for requests, chat for the rest. A command
 // of the LLM or chat that claims the query is taken first.
-void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* heldBack) {
+void QueryRouter::fallBack(std::string_view prefix, const RouteCandidate* heldBack) {
   // "声音有点大": a complaint about the machine asks for a change that the LLM
   // reads, not for small talk.
   if (complaint_ && form_.question == QuestionKind::None) {
     d_.target = CommandTarget::Llm;
     d_.confidence = std::clamp(1.0 - d_.scores.combined, 0.0, 1.0);
-    d_.reasoning = prefix + "; a complaint about how the machine is: a request the LLM should resolve";
+    setReasoning({prefix, "; a complaint about how the machine is: a request the LLM should resolve"});
     return;
   }
   for (const RouteCandidate& c : d_.candidates) {
@@ -941,8 +975,8 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
     if (claims(c, false)) {
       const CommandTarget target = c.command->target;
       choose(c, target, std::min(1.0, c.rank),
-             prefix + "; \"" + c.command->name + "\" claims it" +
-                 (target == CommandTarget::Llm ? ": the LLM resolves it" : ": small talk for the pet"));
+             {prefix, "; \"", c.command->name, "\" claims it",
+              target == CommandTarget::Llm ? ": the LLM resolves it" : ": small talk for the pet"});
       return;
     }
   }
@@ -958,11 +992,11 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
   if (commandLike && !question) {
     d_.target = CommandTarget::Llm;
     d_.confidence = std::clamp(1.0 - d_.scores.combined, 0.0, 1.0);
-    d_.reasoning = prefix + "; a request the LLM should resolve";
+    setReasoning({prefix, "; a request the LLM should resolve"});
   } else {
     d_.target = CommandTarget::Chat;
     d_.confidence = std::clamp(std::max(signals_.openEnded, 1.0 - d_.scores.combined), 0.0, 1.0);
-    d_.reasoning = prefix + "; conversation for the pet";
+    setReasoning({prefix, "; conversation for the pet"});
   }
 }
 
@@ -1020,8 +1054,10 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
 
 // Whether the command may serve the query, and at what confidence; the details
 // (why it runs, or why not) are written only when `explain` asks for them.
-QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative) {
+QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative,
+                                        std::string& detail) {
   Verdict v;
+  detail.clear();
   weighed_ = nullptr;
   const Command& command = *c.command;
   const double threshold = snapshot_.config.localThreshold;
@@ -1031,16 +1067,16 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     v.target = command.target;
     v.confidence = explicitForm ? std::max(0.8, std::min(1.0, c.rank)) : std::min(1.0, c.rank);
     if (!v.serve) {
-      v.detail = "too loose a match";
+      detail = "too loose a match";
     } else {
-      v.detail = command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"
-                                                      : "small talk for the pet";
+      detail = command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"
+                                                    : "small talk for the pet";
     }
     return v;
   }
   // The generic opener or closer runs on a name only: "打开软件" names no app.
   if (takesAName(command) && c.slots.empty()) {
-    if (explain) v.detail = "held back: the request does not say which app or site";
+    if (explain) detail = "held back: the request does not say which app or site";
     return v;
   }
   const bool belowThreshold = d_.scores.combined < threshold;
@@ -1060,25 +1096,35 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
       v.target = CommandTarget::Local;
       v.confidence = 0.5 * clause->share + 0.5 * std::min(1.0, clause->similarity);
       if (explain) {
-        v.detail =
-            "the clause \"" + cut(clause->begin, clause->end) + "\" is the request, the rest says why: run locally";
+        detail.append("the clause \"")
+            .append(span(clause->begin, clause->end))
+            .append("\" is the request, the rest says why: run locally");
       }
       return v;
     }
   }
   if (belowThreshold) {
-    if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
+    if (explain) {
+      detail.append("combined score ");
+      appendFixed(detail, d_.scores.combined);
+      detail.append(" < threshold ");
+      appendFixed(detail, threshold);
+    }
     return v;
   }
-  const auto explains = [&evidence] {
-    return concat({"explains ", std::to_string(evidence.coverage.explained), " of ",
-                   std::to_string(evidence.coverage.content), " words' characters"});
-  };
   if (!gate.run) {
     if (explain) {
-      v.detail = "held back (" + std::string(riskName(command.risk)) + "): " + gate.reason;
-      if (gate.aboutCoverage) v.detail += " (it " + explains() + ")";
-      if (form_.question == QuestionKind::About) v.detail += " (\"" + deskpet::toUtf8(form_.questionWords) + "\")";
+      detail.append("held back (").append(riskName(command.risk)).append("): ").append(gate.reason);
+      if (gate.aboutCoverage) {
+        detail.append(" (it ");
+        explainCoverage(evidence, detail);
+        detail.append(")");
+      }
+      if (form_.question == QuestionKind::About) {
+        detail.append(" (\"");
+        for (const char32_t cp : form_.questionWords) deskpet::appendUtf8(detail, cp);
+        detail.append("\")");
+      }
     }
     return v;
   }
@@ -1086,9 +1132,22 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   v.target = CommandTarget::Local;
   v.confidence = evidence.explicitForm ? std::max(0.8, d_.scores.combined)
                                        : 0.5 * evidence.coverage.share() + 0.5 * std::min(1.0, evidence.similarity);
-  v.detail = concat({"combined score ", fixed(d_.scores.combined), " >= threshold ", fixed(threshold), ", ", explains(),
-                     ": run locally"});
+  detail.append("combined score ");
+  appendFixed(detail, d_.scores.combined);
+  detail.append(" >= threshold ");
+  appendFixed(detail, threshold);
+  detail.append(", ");
+  explainCoverage(evidence, detail);
+  detail.append(": run locally");
   return v;
+}
+
+void QueryRouter::explainCoverage(const Evidence& evidence, std::string& detail) const {
+  detail.append("explains ");
+  appendCount(detail, evidence.coverage.explained);
+  detail.append(" of ");
+  appendCount(detail, evidence.coverage.content);
+  detail.append(" words' characters");
 }
 
 // Whether a slot of the candidate holds what a better-ranked candidate (held
@@ -1129,12 +1188,20 @@ const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) 
 
 // A command found by reading the form of the request, or nothing.
 void QueryRouter::decideReading(const Reading& reading) {
-  const std::string prefix = reading.why + "; " + describeMatch(reading.candidate);
-  if (signals_.multiStep) return fallBack(prefix + "; several steps", &reading.candidate);
-  const Verdict v = judge(reading.candidate, true, true);
-  if (v.serve) return choose(reading.candidate, v.target, v.confidence, concat({prefix, "; ", v.detail}));
+  std::string& text = space_.text;
+  text.clear();
+  text.append(reading.why).append("; ");
+  appendMatch(text, reading.candidate);
+  if (signals_.multiStep) {
+    text.append("; several steps");
+    return fallBack(text, &reading.candidate);
+  }
+  std::string& detail = space_.detail;
+  const Verdict v = judge(reading.candidate, true, true, false, detail);
+  text.append("; ").append(detail);
+  if (v.serve) return choose(reading.candidate, v.target, v.confidence, {text});
   setScores(&reading.candidate, true);
-  fallBack(prefix + "; " + v.detail, &reading.candidate);
+  fallBack(text, &reading.candidate);
 }
 
 // The best-ranked command that may serve the query. When the closest one is held
@@ -1143,11 +1210,17 @@ void QueryRouter::decideReading(const Reading& reading) {
 // same checks on its own.
 void QueryRouter::decideByRank() {
   const RouteCandidate& first = d_.candidates.front();
+  std::string& text = space_.text;
+  text.clear();
   if (signals_.multiStep) {
     setScores(&first, false);
-    return fallBack(describeMatch(first) + "; several steps", &first);
+    appendMatch(text, first);
+    text.append("; several steps");
+    return fallBack(text, &first);
   }
-  std::string firstHeld;
+  std::string& detail = space_.detail;
+  std::string& firstHeld = space_.held;
+  firstHeld.clear();
   const std::size_t count = std::min(d_.candidates.size(), kAlternatives);
   for (std::size_t i = 0; i < count; ++i) {
     const RouteCandidate& c = d_.candidates[i];
@@ -1155,39 +1228,51 @@ void QueryRouter::decideByRank() {
     if (i > 0 && slotsNameAHeldCommand(c, i)) break;
     // A complaint about the machine is no small talk ("声音有点大").
     if (i > 0 && complaint_ && c.command->target == CommandTarget::Chat) continue;
-    Verdict v = judge(c, false, i == 0, i > 0);
+    const Verdict v = judge(c, false, i == 0, i > 0, detail);
     if (v.serve && v.target == CommandTarget::Local && c.command->risk != RiskClass::None && i == 0) {
       if (const RouteCandidate* rival = equallyFitting(c)) {
         setScores(&first, false);
-        return fallBack(describeMatch(c) + "; \"" + rival->command->name + "\" fits the request as well: ambiguous",
-                        &first);
+        appendMatch(text, c);
+        text.append("; \"").append(rival->command->name).append("\" fits the request as well: ambiguous");
+        return fallBack(text, &first);
       }
     }
     if (v.serve) {
-      if (i == 0) return choose(c, v.target, v.confidence, concat({describeMatch(c), "; ", v.detail}));
-      return choose(c, v.target, v.confidence,
-                    concat({describeMatch(first), "; ", firstHeld, "; next: ", describeMatch(c), "; ", v.detail}));
+      if (i == 0) {
+        appendMatch(text, c);
+      } else {
+        appendMatch(text, first);
+        text.append("; ").append(firstHeld).append("; next: ");
+        appendMatch(text, c);
+      }
+      text.append("; ").append(detail);
+      return choose(c, v.target, v.confidence, {text});
     }
-    if (i == 0) firstHeld = std::move(v.detail);
+    if (i == 0) std::swap(firstHeld, detail);
     // The slot of a generic pattern named this command: the generic one must not
     // take what it names for an app ("关掉蓝牙功能" is no app called 蓝牙功能).
     if (c.namedBySlot) break;
   }
   setScores(&first, false);
-  fallBack(describeMatch(first) + "; " + firstHeld, &first);
+  appendMatch(text, first);
+  text.append("; ").append(firstHeld);
+  fallBack(text, &first);
 }
 
-void QueryRouter::answerNothing(const std::string& why) {
+void QueryRouter::answerNothing(std::string_view why) {
   setScores(nullptr, false);
   d_.target = CommandTarget::Chat;
   d_.confidence = 0.0;
-  d_.reasoning = "nothing recognisable (" + why + "): small talk for the pet, with no confidence";
+  setReasoning({"nothing recognisable (", why, "): small talk for the pet, with no confidence"});
 }
 
 void QueryRouter::fillAction() {
   d_.hasPatternAction = d_.hasMatch;
   if (!d_.hasMatch) return;
-  d_.patternAction = d_.best.command->action;
+  // Sized once for the action and the slots that add a member to it.
+  const ActionFields& action = d_.best.command->action;
+  d_.patternAction.reserve(action.size() + d_.best.slots.size());
+  d_.patternAction.assign(action.begin(), action.end());
   for (const auto& [name, value] : d_.best.slots) {
     auto same = std::find_if(d_.patternAction.begin(), d_.patternAction.end(),
                              [&name = name](const auto& field) { return field.first == name; });
