@@ -40,7 +40,7 @@ namespace {
 // that the caller keeps from one command to the next.
 double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters,
                        std::vector<uint8_t>& covered) {
-  if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
+  if (query.empty() || !command.keywordFirsts.mayShare(characters)) return 0.0;
   bool marked = false;
   const auto mark = [&](std::size_t pos, std::size_t length) {
     if (!marked) covered.assign(query.size(), 0);
@@ -52,8 +52,12 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
     if (keyword.size() <= kShortKeyword) {
       // Short keywords (nearly all of them): a plain search is fastest, and
       // cannot degrade much.
-      for (std::size_t pos = query.find(keyword); pos != std::u32string::npos; pos = query.find(keyword, pos + 1)) {
-        mark(pos, keyword.size());
+      const char32_t first = keyword.front();
+      const std::size_t last = query.size() - keyword.size();
+      for (std::size_t pos = 0; pos <= last; ++pos) {
+        if (query[pos] == first && std::equal(keyword.begin() + 1, keyword.end(), query.begin() + static_cast<long>(pos) + 1)) {
+          mark(pos, keyword.size());
+        }
       }
       continue;
     }

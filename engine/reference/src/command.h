@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pattern.h"
+#include "text_scan.h"
 
 namespace norvik {
 
@@ -43,6 +44,8 @@ struct Command {
 
   // Normalised keywords, ready for substring search in a normalised query.
   std::vector<std::u32string> normalizedKeywords;
+  // Their first characters: a query that holds none of them holds no keyword.
+  CharacterFilter keywordFirsts;
   // Every pair of adjacent characters in the normalised name, examples and
   // keywords (numerals folded together), sorted: the words the command knows,
   // for telling how much of a query it explains.

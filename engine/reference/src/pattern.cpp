@@ -247,6 +247,8 @@ std::optional<Pattern> parsePattern(const std::string& source, std::string& erro
     error = "a pattern needs literal text";
     return std::nullopt;
   }
+  if (const PatternSegment& first = pattern.segments.front(); !first.isSlot) pattern.first = first.literal.front();
+  if (const PatternSegment& last = pattern.segments.back(); !last.isSlot) pattern.last = last.literal.back();
   return pattern;
 }
 

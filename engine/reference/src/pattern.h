@@ -36,6 +36,8 @@ struct Pattern {
   std::vector<PatternSegment> segments;
   std::size_t literalLength = 0;  // total normalised literal characters
   std::u32string literals;        // the literal text alone (the query without what the slots captured)
+  char32_t first = 0;             // the first character, when the pattern starts with literal text, else 0
+  char32_t last = 0;              // the last character, when it ends with literal text, else 0
 };
 
 using SlotValues = std::vector<std::pair<std::string, std::string>>;
@@ -111,10 +113,8 @@ inline bool mayMatch(const Pattern& pattern, const QueryView& query) {
   if (size == 0 || size > kMaxPatternQueryLength || size < pattern.literalLength || pattern.segments.empty()) {
     return false;
   }
-  const PatternSegment& first = pattern.segments.front();
-  if (!first.isSlot && !first.literal.empty() && first.literal.front() != query.chars.front()) return false;
-  const PatternSegment& last = pattern.segments.back();
-  return last.isSlot || last.literal.empty() || last.literal.back() == query.chars.back();
+  return (pattern.first == 0 || pattern.first == query.chars.front()) &&
+         (pattern.last == 0 || pattern.last == query.chars.back());
 }
 
 // Matches the whole query; on success sets where the slots stand, without the
