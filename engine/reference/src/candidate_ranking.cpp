@@ -314,7 +314,6 @@ void sortByRank(std::vector<RouteCandidate>& candidates) {
 std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
                                            const std::u32string& spoken, std::string_view raw, bool tryPatterns) {
   std::vector<RouteCandidate> candidates;
-  candidates.reserve(kCandidateCount + kPatternCandidateCount);
   const CharacterFilter characters(query.chars);
   const std::optional<TrimmedQuery> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
   // Ranking is not re-entered on a thread while these are in use.
@@ -324,8 +323,10 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
   if (tryPatterns) snapshot.index->patternCommands(query.chars, kPatternCandidateCount, scratch.withPatterns);
   searchText(query.chars, scratch.searchText);
   snapshot.index->search(scratch.searchText, kCandidateCount, scratch.withPatterns, scratch.hits);
+  // Room for one more: a command that a slot names may join them (preferSpecific).
+  candidates.reserve(kCandidateCount + kPatternCandidateCount + 1);
   for (const SimilarityHit& hit : scratch.hits) {
-    RouteCandidate candidate;
+    RouteCandidate& candidate = candidates.emplace_back();
     candidate.command = snapshot.active[hit.command].get();
     candidate.position = hit.command;
     candidate.similarity = hit.similarity;
@@ -339,7 +340,6 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
                                   static_cast<double>(std::max<std::size_t>(query.size(), 1));
       candidate.rank += kPatternBonus + kPatternLiteralBonus * std::min(1.0, literalShare);
     }
-    candidates.push_back(std::move(candidate));
   }
   sortByRank(candidates);
   preferPatternReading(candidates, *snapshot.index, spoken);
