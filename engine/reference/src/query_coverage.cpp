@@ -87,7 +87,7 @@ bool knowsFolded(const Command& command, char32_t a, char32_t b) {
 }
 
 // Marks the positions of the listed words (`mark` true) or clears them.
-void markWords(const std::u32string& text, const WordTable& words, std::vector<bool>& flags, bool mark) {
+void markWords(const std::u32string& text, const WordTable& words, std::vector<uint8_t>& flags, uint8_t mark) {
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t n = words.longestAt(text, pos);
     if (n == 0) {
@@ -102,23 +102,23 @@ void markWords(const std::u32string& text, const WordTable& words, std::vector<b
 }  // namespace
 
 void CoveredQuery::reset(const std::u32string& query, const std::vector<std::size_t>& negations) {
-  filler_.assign(query.size(), false);
-  direction_.assign(query.size(), false);
+  filler_.assign(query.size(), 0);
+  direction_.assign(query.size(), 0);
   negations_.assign(negations.begin(), negations.end());
   folded_.clear();
   folded_.reserve(query.size());
   for (const char32_t c : query) folded_.push_back(fold(c));
-  markWords(query, kFillers, filler_, true);
+  markWords(query, kFillers, filler_, 1);
   for (std::size_t i = 0; i < query.size(); ++i) {
     direction_[i] = isDirectionCharacter(query[i]) && !completesVerb(query, i);
     // "大声点", "调亮些": 点 and 些 after a word of direction are "a little".
-    if ((query[i] == U'点' || query[i] == U'些') && i > 0 && direction_[i - 1]) filler_[i] = true;
+    if ((query[i] == U'点' || query[i] == U'些') && i > 0 && direction_[i - 1]) filler_[i] = 1;
     // "记事本儿": 儿 that ends a word adds no meaning.
     if (query[i] == U'儿' && i > 0 && isHan(query[i - 1]) && (i + 1 == query.size() || filler_[i + 1])) {
-      filler_[i] = true;
+      filler_[i] = 1;
     }
   }
-  markWords(query, kNotDirections, direction_, false);
+  markWords(query, kNotDirections, direction_, 0);
   content_.clear();
   content_.reserve(query.size());
   for (std::size_t i = 0; i < query.size(); ++i) {
@@ -164,7 +164,7 @@ bool CoveredQuery::states(std::size_t begin, std::size_t end) const {
 }
 
 Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::size_t end,
-                             const std::vector<bool>& given) const {
+                             const std::vector<uint8_t>& given) const {
   Coverage coverage;
   if (end > folded_.size() || begin >= end || end - begin > kMaxCoveredQueryLength) {
     coverage.content = std::max<std::size_t>(1, end > begin ? end - begin : 1);
@@ -229,8 +229,8 @@ std::vector<std::u32string> collectThingWords(const Command& command) {
   // The text folded and without fillers, when it says more than a direction or
   // an action.
   const auto addWord = [&words](const std::u32string& text) {
-    std::vector<bool> filler(text.size(), false);
-    markWords(text, kFillers, filler, true);
+    std::vector<uint8_t> filler(text.size(), 0);
+    markWords(text, kFillers, filler, 1);
     std::u32string word;
     bool thing = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -243,8 +243,8 @@ std::vector<std::u32string> collectThingWords(const Command& command) {
   // Each stretch of `least` characters or more that says no direction or
   // action ("把屏幕锁上" → 屏幕, "退出桌宠" → 桌宠, "开灯" → 灯).
   const auto addStretches = [&words](const std::u32string& text, std::size_t least) {
-    std::vector<bool> filler(text.size(), false);
-    markWords(text, kFillers, filler, true);
+    std::vector<uint8_t> filler(text.size(), 0);
+    markWords(text, kFillers, filler, 1);
     std::u32string run;
     const auto endRun = [&] {
       if (run.size() >= least) words.push_back(run);
@@ -286,8 +286,8 @@ std::vector<uint64_t> collectKnownPairs(const Command& command) {
   const auto addText = [&pairs](const std::string& text) {
     const std::u32string chars = normalizeText(text).chars;
     addPairs(chars, pairs);
-    std::vector<bool> filler(chars.size(), false);
-    markWords(chars, kFillers, filler, true);
+    std::vector<uint8_t> filler(chars.size(), 0);
+    markWords(chars, kFillers, filler, 1);
     std::u32string content;
     for (std::size_t i = 0; i < chars.size(); ++i) {
       if (!filler[i]) content.push_back(chars[i]);

@@ -44,7 +44,7 @@ class CoveredQuery {
 
   // Coverage of query[begin, end) by the command; `given` (empty, or one flag
   // per character) marks characters that a pattern captured.
-  Coverage cover(const Command& command, std::size_t begin, std::size_t end, const std::vector<bool>& given = {}) const;
+  Coverage cover(const Command& command, std::size_t begin, std::size_t end, const std::vector<uint8_t>& given = {}) const;
 
   // The meaningful characters alone ("帮我关一下电脑" → "关电脑").
   const std::u32string& content() const { return content_; }
@@ -65,8 +65,8 @@ class CoveredQuery {
 
  private:
   std::u32string folded_;
-  std::vector<bool> filler_;
-  std::vector<bool> direction_;
+  std::vector<uint8_t> filler_;     // 1 for a filler
+  std::vector<uint8_t> direction_;  // 1 for a word of direction
   std::vector<std::size_t> negations_;
   std::u32string content_;
   // The meaningful characters of the stretch namesThing looks at: space kept

@@ -82,10 +82,12 @@ void appendMatch(std::string& text, const RouteCandidate& c) {
   text.append(")");
 }
 
-// The scratch strings of a router: the reasoning being written, the details of
-// the verdict at hand, and those of the closest candidate when it was held back.
+// The scratch space of a router: the covered query, and the reasoning being
+// written, the details of the verdict at hand, and those of the closest
+// candidate when it was held back.
 struct RouterSpace {
   CoveredQuery words;
+  std::vector<uint8_t> given;  // the characters a pattern captured, for weigh
   std::string text;
   std::string detail;
   std::string held;
@@ -761,14 +763,15 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   // What a pattern read is explained: its literal text, and its slots when they hold
   // names. A command named by a generic pattern's slot must explain what the slot
   // captured itself.
-  std::vector<bool> given;
+  std::vector<uint8_t>& given = space_.given;
+  given.clear();
   const bool namesInSlots = holdsNames(c);
   if (explicitForm || c.pattern != nullptr || c.namedBySlot) {
-    given.assign(query_.size(), true);
+    given.assign(query_.size(), 1);
     if (c.namedBySlot || !namesInSlots) {
       for (const auto& [begin, end] : c.slotSpans) {
         const std::size_t name = c.namedBySlot ? end - kindSuffixLength(query_.chars, begin, end) : end;
-        std::fill(given.begin() + static_cast<long>(begin), given.begin() + static_cast<long>(name), false);
+        std::fill(given.begin() + static_cast<long>(begin), given.begin() + static_cast<long>(name), uint8_t{0});
       }
     }
   }
