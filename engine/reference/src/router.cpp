@@ -25,6 +25,8 @@ namespace norvik {
 
 namespace {
 
+using namespace std::string_view_literals;
+
 // A command that is resolved by the LLM or by chat needs at least this similarity
 // (or a pattern match) to claim the query.
 constexpr double kDelegateFloor = 0.3;
@@ -76,10 +78,10 @@ void appendCount(std::string& text, std::size_t value) {
 }
 
 void appendMatch(std::string& text, const RouteCandidate& c) {
-  text.append("closest command \"").append(c.command->name).append("\" (similarity ");
+  text.append("closest command \""sv).append(c.command->name).append("\" (similarity "sv);
   appendFixed(text, c.similarity);
-  if (c.pattern != nullptr) text.append(", pattern \"").append(c.pattern->source).append("\"");
-  text.append(")");
+  if (c.pattern != nullptr) text.append(", pattern \""sv).append(c.pattern->source).append("\""sv);
+  text.append(")"sv);
 }
 
 // The scratch space of a router: the covered query, and the reasoning being
@@ -1099,34 +1101,34 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
       v.target = CommandTarget::Local;
       v.confidence = 0.5 * clause->share + 0.5 * std::min(1.0, clause->similarity);
       if (explain) {
-        detail.append("the clause \"")
+        detail.append("the clause \""sv)
             .append(span(clause->begin, clause->end))
-            .append("\" is the request, the rest says why: run locally");
+            .append("\" is the request, the rest says why: run locally"sv);
       }
       return v;
     }
   }
   if (belowThreshold) {
     if (explain) {
-      detail.append("combined score ");
+      detail.append("combined score "sv);
       appendFixed(detail, d_.scores.combined);
-      detail.append(" < threshold ");
+      detail.append(" < threshold "sv);
       appendFixed(detail, threshold);
     }
     return v;
   }
   if (!gate.run) {
     if (explain) {
-      detail.append("held back (").append(riskName(command.risk)).append("): ").append(gate.reason);
+      detail.append("held back ("sv).append(riskName(command.risk)).append("): "sv).append(gate.reason);
       if (gate.aboutCoverage) {
-        detail.append(" (it ");
+        detail.append(" (it "sv);
         explainCoverage(evidence, detail);
-        detail.append(")");
+        detail.append(")"sv);
       }
       if (form_.question == QuestionKind::About) {
-        detail.append(" (\"");
+        detail.append(" (\""sv);
         for (const char32_t cp : form_.questionWords) deskpet::appendUtf8(detail, cp);
-        detail.append("\")");
+        detail.append("\")"sv);
       }
     }
     return v;
@@ -1135,22 +1137,22 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   v.target = CommandTarget::Local;
   v.confidence = evidence.explicitForm ? std::max(0.8, d_.scores.combined)
                                        : 0.5 * evidence.coverage.share() + 0.5 * std::min(1.0, evidence.similarity);
-  detail.append("combined score ");
+  detail.append("combined score "sv);
   appendFixed(detail, d_.scores.combined);
-  detail.append(" >= threshold ");
+  detail.append(" >= threshold "sv);
   appendFixed(detail, threshold);
-  detail.append(", ");
+  detail.append(", "sv);
   explainCoverage(evidence, detail);
-  detail.append(": run locally");
+  detail.append(": run locally"sv);
   return v;
 }
 
 void QueryRouter::explainCoverage(const Evidence& evidence, std::string& detail) const {
-  detail.append("explains ");
+  detail.append("explains "sv);
   appendCount(detail, evidence.coverage.explained);
-  detail.append(" of ");
+  detail.append(" of "sv);
   appendCount(detail, evidence.coverage.content);
-  detail.append(" words' characters");
+  detail.append(" words' characters"sv);
 }
 
 // Whether a slot of the candidate holds what a better-ranked candidate (held
@@ -1193,15 +1195,15 @@ const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) 
 void QueryRouter::decideReading(const Reading& reading) {
   std::string& text = space_.text;
   text.clear();
-  text.append(reading.why).append("; ");
+  text.append(reading.why).append("; "sv);
   appendMatch(text, reading.candidate);
   if (signals_.multiStep) {
-    text.append("; several steps");
+    text.append("; several steps"sv);
     return fallBack(text, &reading.candidate);
   }
   std::string& detail = space_.detail;
   const Verdict v = judge(reading.candidate, true, true, false, detail);
-  text.append("; ").append(detail);
+  text.append("; "sv).append(detail);
   if (v.serve) return choose(reading.candidate, v.target, v.confidence, {text});
   setScores(&reading.candidate, true);
   fallBack(text, &reading.candidate);
@@ -1218,7 +1220,7 @@ void QueryRouter::decideByRank() {
   if (signals_.multiStep) {
     setScores(&first, false);
     appendMatch(text, first);
-    text.append("; several steps");
+    text.append("; several steps"sv);
     return fallBack(text, &first);
   }
   std::string& detail = space_.detail;
@@ -1236,7 +1238,7 @@ void QueryRouter::decideByRank() {
       if (const RouteCandidate* rival = equallyFitting(c)) {
         setScores(&first, false);
         appendMatch(text, c);
-        text.append("; \"").append(rival->command->name).append("\" fits the request as well: ambiguous");
+        text.append("; \""sv).append(rival->command->name).append("\" fits the request as well: ambiguous"sv);
         return fallBack(text, &first);
       }
     }
@@ -1245,10 +1247,10 @@ void QueryRouter::decideByRank() {
         appendMatch(text, c);
       } else {
         appendMatch(text, first);
-        text.append("; ").append(firstHeld).append("; next: ");
+        text.append("; "sv).append(firstHeld).append("; next: "sv);
         appendMatch(text, c);
       }
-      text.append("; ").append(detail);
+      text.append("; "sv).append(detail);
       return choose(c, v.target, v.confidence, {text});
     }
     if (i == 0) std::swap(firstHeld, detail);
@@ -1258,7 +1260,7 @@ void QueryRouter::decideByRank() {
   }
   setScores(&first, false);
   appendMatch(text, first);
-  text.append("; ").append(firstHeld);
+  text.append("; "sv).append(firstHeld);
   fallBack(text, &first);
 }
 
