@@ -48,28 +48,34 @@ constexpr std::u32string_view kActions = U"放播搜查找换切发调拍叫提�
 // …and verbs that ask for something to hear, see or have ("来首歌", "听歌").
 constexpr std::u32string_view kWishes = U"听看唱来进";
 
+// The sets of characters tested on every character of a query, made when the
+// library loads (as the word tables above) so that the tests can be inlined.
+const CharacterSet kActionSet(kActions);
+const CharacterSet kWishSet(kWishes);
+// 今 and 明 too: today's weather is not tomorrow's.
+const CharacterSet kDirections(U"开关启停退取消删除设定增减加降高低大小亮暗上下前后静连断锁解清录截暂继今明");
+
 bool isAction(char32_t folded) {
-  static const CharacterSet kActionSet(kActions);
   return kActionSet.contains(folded);
 }
 
 bool isWish(char32_t folded) {
-  static const CharacterSet kWishSet(kWishes);
   return kWishSet.contains(folded);
 }
 
 // Numerals are folded together so that "调到三十" knows "调到五十", and so are
 // words of the same meaning: "音量低一点" is "音量小一点", "关掉" is "关闭",
 // "启动" opens like "打开", "设成" adjusts like "调成", "下一曲" is "下一首".
+const CharacterMap kFolds = {
+    {U'一', U'0'},  {U'七', U'0'},  {U'万', U'0'},  {U'三', U'0'},  {U'两', U'0'},  {U'九', U'0'},  {U'二', U'0'},
+    {U'五', U'0'},  {U'八', U'0'},  {U'六', U'0'},  {U'减', U'小'}, {U'加', U'大'}, {U'十', U'0'},  {U'千', U'0'},
+    {U'升', U'大'}, {U'四', U'0'},  {U'增', U'大'}, {U'提', U'大'}, {U'百', U'0'},  {U'降', U'小'}, {U'零', U'0'},
+    {U'高', U'大'}, {U'低', U'小'}, {U'掉', U'闭'}, {U'启', U'开'}, {U'设', U'调'}, {U'改', U'调'}, {U'曲', U'首'},
+    {U'集', U'首'}, {U'瞧', U'看'}, {U'瞅', U'看'}};
+
 char32_t fold(char32_t c) {
   if (c >= U'0' && c <= U'9') return U'0';
   if (c < 0x4E00) return c;
-  static const CharacterMap kFolds = {
-      {U'一', U'0'},  {U'七', U'0'},  {U'万', U'0'},  {U'三', U'0'},  {U'两', U'0'},  {U'九', U'0'},  {U'二', U'0'},
-      {U'五', U'0'},  {U'八', U'0'},  {U'六', U'0'},  {U'减', U'小'}, {U'加', U'大'}, {U'十', U'0'},  {U'千', U'0'},
-      {U'升', U'大'}, {U'四', U'0'},  {U'增', U'大'}, {U'提', U'大'}, {U'百', U'0'},  {U'降', U'小'}, {U'零', U'0'},
-      {U'高', U'大'}, {U'低', U'小'}, {U'掉', U'闭'}, {U'启', U'开'}, {U'设', U'调'}, {U'改', U'调'}, {U'曲', U'首'},
-      {U'集', U'首'}, {U'瞧', U'看'}, {U'瞅', U'看'}};
   return kFolds(c);
 }
 
@@ -353,8 +359,6 @@ bool statesOperation(const Command& command, const Coverage& coverage, bool wish
 }
 
 bool isDirectionCharacter(char32_t c) {
-  // 今 and 明 too: today's weather is not tomorrow's.
-  static const CharacterSet kDirections(U"开关启停退取消删除设定增减加降高低大小亮暗上下前后静连断锁解清录截暂继今明");
   return kDirections.contains(c);
 }
 
