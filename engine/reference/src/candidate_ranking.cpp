@@ -141,10 +141,14 @@ void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const
       {trimmed ? whole.sub(trimmed->begin, trimmed->end) : QueryView(), trimmed ? trimmed->begin : 0}, {whole, 0}};
   SlotSpans trial;
   for (const auto& [text, offset] : texts) {
-    if (text.size() == 0) continue;
+    if (text.size() == 0 || text.size() > kMaxPatternQueryLength) continue;
+    // The quick test of mayMatch, with what it reads of the text read once.
+    const char32_t front = text.chars.front();
+    const char32_t back = text.chars.back();
     for (const Pattern& pattern : candidate.command->patterns) {
+      if ((pattern.first != 0 && pattern.first != front) || (pattern.last != 0 && pattern.last != back)) continue;
       if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
-      if (!mayMatch(pattern, text) || !matchSlots(pattern, text, trial)) continue;
+      if (!matchSlots(pattern, text, trial)) continue;
       candidate.pattern = &pattern;
       candidate.slotSpans = trial;
     }
