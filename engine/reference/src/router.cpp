@@ -165,6 +165,7 @@ class QueryRouter {
   std::string_view span(std::size_t begin, std::size_t end) const;
   std::string cut(std::size_t begin, std::size_t end) const { return std::string(span(begin, end)); }
   const CoveredQuery& covered() const;
+  const std::optional<OpenRequest>& openRequest() const;
   const RouteCandidate* closest() const;
   const Command* explainer(std::size_t begin, std::size_t end, bool localOnly, bool lookUp) const;
   std::optional<RouteCandidate> genericWithSlot(const std::string& type, std::size_t begin, std::size_t end) const;
@@ -230,6 +231,9 @@ class QueryRouter {
   QueryForm form_;
   uint64_t queryHash_;                         // textHash of the normalised query
   mutable const CoveredQuery* words_ = nullptr;  // space_.words, prepared when first needed
+  // The request to open something the query makes, read when first needed
+  // (readCompound and readOpen both ask).
+  mutable std::optional<std::optional<OpenRequest>> open_;
   bool allowCompound_;
   bool complaint_ = false;  // a command was held back because the request says how things are
   const Strictness& strictness_;
@@ -246,6 +250,11 @@ const CoveredQuery& QueryRouter::covered() const {
     words_ = &space_.words;
   }
   return *words_;
+}
+
+const std::optional<OpenRequest>& QueryRouter::openRequest() const {
+  if (!open_) open_.emplace(readOpenRequest(query_.chars));
+  return *open_;
 }
 
 // The original text of query[begin, end).
@@ -327,7 +336,7 @@ std::optional<Reading> QueryRouter::readCompound() const {
   static const WordTable kSearchVerbs = {U"搜索一下", U"搜索", U"搜一下", U"搜搜",     U"搜",  U"查一下",
                                          U"查查",     U"查询", U"查",     U"百度一下", U"百度"};
   if (!allowCompound_) return std::nullopt;
-  const auto open = readOpenRequest(query_.chars);
+  const std::optional<OpenRequest>& open = openRequest();
   // A name that a command knows whole is one thing to open ("小猪佩奇播放器").
   if (!open || explainer(open->nameBegin, open->nameEnd, false, false) != nullptr) return std::nullopt;
   for (std::size_t pos = open->nameBegin + 2; pos + 2 <= query_.size(); ++pos) {
@@ -410,7 +419,7 @@ std::optional<Reading> QueryRouter::readMedia() const {
 // terminal, or something else?). Any other name is an app (or a site, when the
 // request says so) that the host opens if it exists.
 std::optional<Reading> QueryRouter::readOpen() const {
-  auto open = readOpenRequest(query_.chars);
+  std::optional<OpenRequest> open = openRequest();
   if (!open || form_.question != QuestionKind::None || !form_.negations.empty()) return std::nullopt;
   // A space or a mark next to a Chinese word ends the name: what follows is
   // another clause ("打开keep 我要健身"), which may only say why.
