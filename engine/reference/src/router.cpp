@@ -234,6 +234,17 @@ class QueryRouter {
   // The request to open something the query makes, read when first needed
   // (readCompound and readOpen both ask).
   mutable std::optional<std::optional<OpenRequest>> open_;
+  // The candidate that explains the stretch explainer was last asked about.
+  struct Explained {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool localOnly = false;
+    const Command* command = nullptr;
+    bool same(const Explained& other) const {
+      return begin == other.begin && end == other.end && localOnly == other.localOnly;
+    }
+  };
+  mutable std::optional<Explained> explained_;
   bool allowCompound_;
   bool complaint_ = false;  // a command was held back because the request says how things are
   const Strictness& strictness_;
@@ -277,9 +288,19 @@ const Command* QueryRouter::explainer(std::size_t begin, std::size_t end, bool l
     return !(localOnly && command.target != CommandTarget::Local) &&
            covered().cover(command, begin, end).share() >= kNameExplained;
   };
-  for (const RouteCandidate& c : d_.candidates) {
-    if ((c.similarity >= kMinReportedSimilarity || c.keywordCoverage > 0.0) && explains(*c.command)) return c.command;
+  // The readings ask about the same name in turn: the answer of the candidates
+  // is kept for the last one asked about.
+  const Explained asked{begin, end, localOnly, nullptr};
+  if (!explained_ || !explained_->same(asked)) {
+    explained_ = asked;
+    for (const RouteCandidate& c : d_.candidates) {
+      if ((c.similarity >= kMinReportedSimilarity || c.keywordCoverage > 0.0) && explains(*c.command)) {
+        explained_->command = c.command;
+        break;
+      }
+    }
   }
+  if (explained_->command != nullptr) return explained_->command;
   if (!lookUp || end - begin > kMaxCoveredQueryLength) return nullptr;
   for (const SimilarityHit& hit : snapshot_.index->search(query_.chars.substr(begin, end - begin), kNameLookups)) {
     if (explains(*snapshot_.active[hit.command])) return snapshot_.active[hit.command].get();
