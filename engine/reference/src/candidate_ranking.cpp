@@ -48,7 +48,7 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
     std::fill(covered.begin() + static_cast<long>(pos), covered.begin() + static_cast<long>(pos + length), 1);
   };
   for (const std::u32string& keyword : command.normalizedKeywords) {
-    if (keyword.size() > query.size() || !characters.mayHold(keyword.front())) continue;
+    if (!characters.mayHold(keyword.front()) || keyword.size() > query.size()) continue;
     if (keyword.size() <= kShortKeyword) {
       // Short keywords (nearly all of them): a plain search is fastest, and
       // cannot degrade much.
