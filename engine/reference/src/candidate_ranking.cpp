@@ -55,7 +55,8 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
       const char32_t first = keyword.front();
       const std::size_t last = query.size() - keyword.size();
       for (std::size_t pos = 0; pos <= last; ++pos) {
-        if (query[pos] == first && std::equal(keyword.begin() + 1, keyword.end(), query.begin() + static_cast<long>(pos) + 1)) {
+        if (query[pos] == first &&
+            std::equal(keyword.begin() + 1, keyword.end(), query.begin() + static_cast<long>(pos) + 1)) {
           mark(pos, keyword.size());
         }
       }

@@ -276,7 +276,8 @@ bool matchSlots(const Pattern& pattern, const QueryView& query, SlotSpans& spans
   for (const PatternSegment& segment : pattern.segments) {
     if (!segment.isSlot) continue;
     auto [begin, end] = matcher.captures[captureIndex++];
-    trimSlot(chars, begin, end, [&](std::size_t b, std::size_t e) { return b < e && slotAccepts(segment.kind, chars, b, e); });
+    trimSlot(chars, begin, end,
+             [&](std::size_t b, std::size_t e) { return b < e && slotAccepts(segment.kind, chars, b, e); });
     spans.push_back({begin, end});
   }
   return true;

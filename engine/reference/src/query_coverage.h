@@ -44,7 +44,8 @@ class CoveredQuery {
 
   // Coverage of query[begin, end) by the command; `given` (empty, or one flag
   // per character) marks characters that a pattern captured.
-  Coverage cover(const Command& command, std::size_t begin, std::size_t end, const std::vector<uint8_t>& given = {}) const;
+  Coverage cover(const Command& command, std::size_t begin, std::size_t end,
+                 const std::vector<uint8_t>& given = {}) const;
 
   // The meaningful characters alone ("帮我关一下电脑" → "关电脑").
   const std::u32string& content() const { return content_; }

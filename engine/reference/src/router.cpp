@@ -229,7 +229,7 @@ class QueryRouter {
   NormalizedText query_;
   QuerySignals signals_;
   QueryForm form_;
-  uint64_t queryHash_;                         // textHash of the normalised query
+  uint64_t queryHash_;                           // textHash of the normalised query
   mutable const CoveredQuery* words_ = nullptr;  // space_.words, prepared when first needed
   // The request to open something the query makes, read when first needed
   // (readCompound and readOpen both ask).

@@ -105,10 +105,11 @@ TEST(Pattern, MatchesAStretchOfAQueryInPlace) {
     const char* query;
     std::size_t begin;  // of the stretch, in normalised characters
     std::size_t end;    // counted from the end of the query
-  } cases[] = {
-      {"打开{app}", "帮我打开 QQ 音乐吧", 2, 1}, {"{city:place}天气怎么样", "请问北京天气怎么样", 2, 0},
-      {"播放{singer}的{song}", "麻烦播放周杰伦的《晴天》谢谢", 2, 2}, {"打开{app}", "帮我关掉微信吧", 2, 1},
-      {"音量调到{level:number}", "嗯音量调到最大", 1, 0}};
+  } cases[] = {{"打开{app}", "帮我打开 QQ 音乐吧", 2, 1},
+               {"{city:place}天气怎么样", "请问北京天气怎么样", 2, 0},
+               {"播放{singer}的{song}", "麻烦播放周杰伦的《晴天》谢谢", 2, 2},
+               {"打开{app}", "帮我关掉微信吧", 2, 1},
+               {"音量调到{level:number}", "嗯音量调到最大", 1, 0}};
   std::size_t matches = 0;
   for (const auto& c : cases) {
     const Pattern pattern = parsed(c.pattern);
