@@ -336,7 +336,11 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
     candidate.position = hit.command;
     candidate.similarity = hit.similarity;
     candidate.raw = hit.raw;
-    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters, scratch.covered);
+    // Many candidates hold no keyword that starts with a character of the query:
+    // told here, without the call.
+    if (candidate.command->keywordFirsts.mayShare(characters)) {
+      candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters, scratch.covered);
+    }
     if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
     candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
     if (candidate.pattern != nullptr) {
