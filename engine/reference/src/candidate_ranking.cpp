@@ -155,7 +155,10 @@ void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const
     }
     if (candidate.pattern != nullptr) {
       candidate.slots = slotValues(*candidate.pattern, text, raw, candidate.slotSpans);
-      for (SlotSpan& span : candidate.slotSpans) span = {span.first + offset, span.second + offset};
+      for (SlotSpan& span : candidate.slotSpans) {
+        span.first += static_cast<uint32_t>(offset);
+        span.second += static_cast<uint32_t>(offset);
+      }
       return;
     }
   }

@@ -200,13 +200,13 @@ struct Matcher {
     }
     if (segmentIndex + 1 == pattern.segments.size()) {
       if (pos >= query.size() || !slotAccepts(segment.kind, query.chars, pos, query.size())) return false;
-      return captures.push_back({pos, query.size()});
+      return captures.push_back(pos, query.size());
     }
     // The next segment is a literal: try each place where it occurs.
     const std::u32string& next = pattern.segments[segmentIndex + 1].literal;
     for (std::size_t end = pos + 1; end + next.size() <= query.size(); ++end) {
       if (!literalAt(next, end) || !slotAccepts(segment.kind, query.chars, pos, end)) continue;
-      if (!captures.push_back({pos, end})) return false;
+      if (!captures.push_back(pos, end)) return false;
       if (match(segmentIndex + 1, end)) return true;
       captures.pop_back();
     }
@@ -275,10 +275,11 @@ bool matchSlots(const Pattern& pattern, const QueryView& query, SlotSpans& spans
   std::size_t captureIndex = 0;
   for (const PatternSegment& segment : pattern.segments) {
     if (!segment.isSlot) continue;
-    auto [begin, end] = matcher.captures[captureIndex++];
+    std::size_t begin = matcher.captures[captureIndex].first;
+    std::size_t end = matcher.captures[captureIndex++].second;
     trimSlot(chars, begin, end,
              [&](std::size_t b, std::size_t e) { return b < e && slotAccepts(segment.kind, chars, b, e); });
-    spans.push_back({begin, end});
+    spans.push_back(begin, end);
   }
   return true;
 }

@@ -51,21 +51,21 @@ constexpr std::size_t kMaxSlots = 4;
 // Longer queries are not tried against patterns (bounds backtracking work).
 constexpr std::size_t kMaxPatternQueryLength = 96;
 
-using SlotSpan = std::pair<std::size_t, std::size_t>;  // [begin, end) in a query's characters
+using SlotSpan = std::pair<uint32_t, uint32_t>;  // [begin, end) in a query's characters
 
 // Where the slots of a match stand, in slot order: at most kMaxSlots, held in
 // place (a route copies and moves them several times).
 class SlotSpans {
  public:
   SlotSpans() = default;
-  SlotSpans(std::initializer_list<SlotSpan> spans) {
-    for (const SlotSpan& span : spans) push_back(span);
+  SlotSpans(std::initializer_list<std::pair<std::size_t, std::size_t>> spans) {
+    for (const auto& [begin, end] : spans) push_back(begin, end);
   }
 
   // Whether there was room: a pattern as parsed never has more slots.
-  bool push_back(const SlotSpan& span) {
+  bool push_back(std::size_t begin, std::size_t end) {
     if (size_ == kMaxSlots) return false;
-    spans_[size_++] = span;
+    spans_[size_++] = {static_cast<uint32_t>(begin), static_cast<uint32_t>(end)};
     return true;
   }
   void pop_back() { --size_; }
@@ -82,7 +82,7 @@ class SlotSpans {
 
  private:
   std::array<SlotSpan, kMaxSlots> spans_{};
-  std::size_t size_ = 0;
+  uint32_t size_ = 0;
 };
 
 // A normalised query, or a stretch of one, as patterns read it: its characters
