@@ -40,7 +40,7 @@ namespace {
 // that the caller keeps from one command to the next.
 double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters,
                        std::vector<uint8_t>& covered) {
-  if (query.empty() || !command.keywordFirsts.mayShare(characters)) return 0.0;
+  if (query.empty() || command.normalizedKeywords.empty()) return 0.0;
   bool marked = false;
   const auto mark = [&](std::size_t pos, std::size_t length) {
     if (!marked) covered.assign(query.size(), 0);
@@ -323,6 +323,8 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
                                            const std::u32string& spoken, std::string_view raw, bool tryPatterns) {
   std::vector<RouteCandidate> candidates;
   const CharacterFilter characters(query.chars);
+  CharacterBits characterBits;
+  for (const char32_t c : query.chars) characterBits.add(c);
   const std::optional<TrimmedQuery> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
   // Ranking is not re-entered on a thread while these are in use.
   const ScratchScope scope;
@@ -341,7 +343,7 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
     candidate.raw = hit.raw;
     // Many candidates hold no keyword that starts with a character of the query:
     // told here, without the call.
-    if (candidate.command->keywordFirsts.mayShare(characters)) {
+    if (candidate.command->keywordFirsts.mayShare(characterBits)) {
       candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters, scratch.covered);
     }
     if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);

@@ -52,12 +52,6 @@ class CharacterFilter {
   }
   void add(char32_t c) { bits_[slot(c) >> 6] |= uint64_t{1} << (slot(c) & 63); }
   bool mayHold(char32_t c) const { return (bits_[slot(c) >> 6] >> (slot(c) & 63)) & 1; }
-  // Whether the two sets may have a character in common.
-  bool mayShare(const CharacterFilter& other) const {
-    uint64_t common = 0;
-    for (std::size_t i = 0; i < 8; ++i) common |= bits_[i] & other.bits_[i];
-    return common != 0;
-  }
 
  private:
   static uint32_t slot(char32_t c) { return (static_cast<uint32_t>(c) * 2654435761u) >> 23; }  // 9 bits
