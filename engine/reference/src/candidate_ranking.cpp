@@ -291,6 +291,10 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
 // moving whole candidates and asking for a buffer.
 void sortByRank(std::vector<RouteCandidate>& candidates) {
   const std::size_t n = candidates.size();
+  // Ranked as found (no bonus reordered them): nothing to move.
+  std::size_t unsorted = 1;
+  while (unsorted < n && candidates[unsorted].rank <= candidates[unsorted - 1].rank) ++unsorted;
+  if (unsorted >= n) return;
   uint32_t local[64];
   std::vector<uint32_t> heap;
   if (n > sizeof local / sizeof local[0]) heap.resize(n);
