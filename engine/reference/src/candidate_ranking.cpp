@@ -48,12 +48,17 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
     std::fill(covered.begin() + static_cast<long>(pos), covered.begin() + static_cast<long>(pos + length), 1);
   };
   for (const std::u32string& keyword : command.normalizedKeywords) {
-    if (keyword.size() > query.size() || !characters.mayHold(keyword.front())) continue;
+    if (!characters.mayHold(keyword.front()) || keyword.size() > query.size()) continue;
     if (keyword.size() <= kShortKeyword) {
       // Short keywords (nearly all of them): a plain search is fastest, and
       // cannot degrade much.
-      for (std::size_t pos = query.find(keyword); pos != std::u32string::npos; pos = query.find(keyword, pos + 1)) {
-        mark(pos, keyword.size());
+      const char32_t first = keyword.front();
+      const std::size_t last = query.size() - keyword.size();
+      for (std::size_t pos = 0; pos <= last; ++pos) {
+        if (query[pos] == first &&
+            std::equal(keyword.begin() + 1, keyword.end(), query.begin() + static_cast<long>(pos) + 1)) {
+          mark(pos, keyword.size());
+        }
       }
       continue;
     }
@@ -110,20 +115,11 @@ struct RankingScratch {
   std::vector<uint8_t> covered;  // by keywords, for one command at a time
 };
 
-// The query without its leading and trailing fillers, and where it starts.
+// Where the query stands without its leading and trailing fillers.
 struct TrimmedQuery {
-  NormalizedText text;
-  std::size_t offset = 0;
+  std::size_t begin = 0;
+  std::size_t end = 0;
 };
-
-NormalizedText slice(const NormalizedText& text, std::size_t begin, std::size_t end) {
-  NormalizedText out;
-  out.chars = text.chars.substr(begin, end - begin);
-  out.byteBegin.assign(text.byteBegin.begin() + static_cast<long>(begin),
-                       text.byteBegin.begin() + static_cast<long>(end));
-  out.byteEnd.assign(text.byteEnd.begin() + static_cast<long>(begin), text.byteEnd.begin() + static_cast<long>(end));
-  return out;
-}
 
 // The query without leading and trailing filler words, or nothing when it has none.
 std::optional<TrimmedQuery> withoutFillers(const NormalizedText& query) {
@@ -132,55 +128,60 @@ std::optional<TrimmedQuery> withoutFillers(const NormalizedText& query) {
   for (std::size_t n = 0; (n = wordAt(query.chars, begin, kLeadingFillers)) != 0 && begin + n < end;) begin += n;
   for (std::size_t n = 0; (n = wordBefore(query.chars, end, kTrailingFillers)) != 0 && end - n > begin;) end -= n;
   if (begin == 0 && end == query.size()) return std::nullopt;
-  return TrimmedQuery{slice(query, begin, end), begin};
+  return TrimmedQuery{begin, end};
 }
 
 // Among the command's patterns that match the whole query, takes the one with the
 // most literal text: "搜索一下{query}" is a better reading than "搜索{query}". The
 // query without its fillers is tried first so that a trailing "吧" does not end
-// up inside a slot.
+// up inside a slot. Only the reading taken has its slot values cut.
 void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const std::optional<TrimmedQuery>& trimmed,
                    std::string_view raw) {
-  const std::pair<const NormalizedText*, std::size_t> texts[] = {
-      {trimmed ? &trimmed->text : nullptr, trimmed ? trimmed->offset : 0}, {&query, 0}};
+  const QueryView whole(query);
+  const std::pair<QueryView, std::size_t> texts[] = {
+      {trimmed ? whole.sub(trimmed->begin, trimmed->end) : QueryView(), trimmed ? trimmed->begin : 0}, {whole, 0}};
+  SlotSpans trial;
   for (const auto& [text, offset] : texts) {
-    if (text == nullptr) continue;
+    if (text.size() == 0 || text.size() > kMaxPatternQueryLength) continue;
+    // The quick test of mayMatch, with what it reads of the text read once.
+    const char32_t front = text.chars.front();
+    const char32_t back = text.chars.back();
     for (const Pattern& pattern : candidate.command->patterns) {
+      if ((pattern.first != 0 && pattern.first != front) || (pattern.last != 0 && pattern.last != back)) continue;
       if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
-      std::vector<std::pair<std::size_t, std::size_t>> spans;
-      if (auto slots = matchPattern(pattern, *text, raw, &spans)) {
-        candidate.pattern = &pattern;
-        candidate.slots = std::move(*slots);
-        for (auto& span : spans) span = {span.first + offset, span.second + offset};
-        candidate.slotSpans = std::move(spans);
-      }
+      if (!matchSlots(pattern, text, trial)) continue;
+      candidate.pattern = &pattern;
+      candidate.slotSpans = trial;
     }
-    if (candidate.pattern != nullptr) return;
+    if (candidate.pattern != nullptr) {
+      candidate.slots = slotValues(*candidate.pattern, text, raw, candidate.slotSpans);
+      for (SlotSpan& span : candidate.slotSpans) {
+        span.first += static_cast<uint32_t>(offset);
+        span.second += static_cast<uint32_t>(offset);
+      }
+      return;
+    }
   }
 }
 
-bool slotNamesCommand(const SlotValues& slots, const Command& command) {
-  for (const auto& slot : slots) {
-    const std::u32string value = normalizeText(slot.second).chars;
+// Whether a slot names the command: the slots stand at `spans` in `spoken`,
+// the query's characters as the user said them (the slot values normalised).
+bool slotNamesCommand(const SlotSpans& spans, const std::u32string& spoken, const Command& command) {
+  for (const auto& [begin, end] : spans) {
+    const std::u32string_view value = std::u32string_view(spoken).substr(begin, end - begin);
     if (value.size() < 2) continue;
     for (const std::u32string& keyword : command.normalizedKeywords) {
       if (keyword.size() < 2) continue;
       // The keyword names the slot's content: it contains the value, or makes up
       // at least half of it.
-      if (keyword.find(value) != std::u32string::npos) return true;
-      if (2 * keyword.size() >= value.size() && value.find(keyword) != std::u32string::npos) return true;
+      if (std::u32string_view(keyword).find(value) != std::u32string_view::npos) return true;
+      if (2 * keyword.size() >= value.size() && value.find(keyword) != std::u32string_view::npos) return true;
     }
   }
   return false;
 }
 
 }  // namespace
-
-std::u32string literalText(const Pattern& pattern) {
-  std::u32string text;
-  for (const PatternSegment& segment : pattern.segments) text += segment.literal;
-  return text;
-}
 
 double keywordCoverage(const Command& command, const std::u32string& query) {
   return keywordCoverage(command, query, CharacterFilter(query));
@@ -209,15 +210,16 @@ namespace {
 // when it matches the literal text clearly better and is not far behind, so the
 // words around the slots decide ("搜索" against "放一下" in
 // "搜索胡歌演的琅琊榜", where the title matches an example of the other).
-void preferPatternReading(std::vector<RouteCandidate>& candidates, const CommandIndex& index) {
+void preferPatternReading(std::vector<RouteCandidate>& candidates, const CommandIndex& index,
+                          const std::u32string& spoken) {
   if (candidates.size() < 2 || candidates.front().pattern != nullptr) return;
   const auto reading = std::find_if(candidates.begin() + 1, candidates.end(),
                                     [](const RouteCandidate& c) { return c.pattern != nullptr && !c.slots.empty(); });
-  if (reading == candidates.end() || slotNamesCommand(reading->slots, *candidates.front().command)) return;
+  if (reading == candidates.end() || slotNamesCommand(reading->slotSpans, spoken, *candidates.front().command)) return;
   const RouteCandidate& best = candidates.front();
   double bestOnLiteral = 0.0;
   double readingOnLiteral = 0.0;
-  for (const SimilarityHit& hit : index.search(literalText(*reading->pattern), 0, {best.position, reading->position})) {
+  for (const SimilarityHit& hit : index.search(reading->pattern->literals, 0, {best.position, reading->position})) {
     if (hit.command == best.position) bestOnLiteral = hit.similarity;
     if (hit.command == reading->position) readingOnLiteral = hit.similarity;
   }
@@ -238,9 +240,9 @@ bool sameType(const Command& a, const Command& b) {
 // opposite. The named candidate keeps where the slots stood, so that the router
 // can tell whether it explains what they captured.
 void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapshot& snapshot,
-                    const NormalizedText& query) {
+                    const NormalizedText& query, const std::u32string& spoken) {
   if (candidates.empty() || candidates.front().pattern == nullptr) return;
-  const SlotValues& slots = candidates.front().slots;
+  const SlotSpans slots = candidates.front().slotSpans;
   const Command& generic = *candidates.front().command;
   // Only the slot of a command that opens or closes by name holds a name: what
   // a search, a translation or a reminder holds is its content ("搜索关机",
@@ -255,9 +257,9 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
     const Command& named = *candidates[i].command;
     if (named.target == CommandTarget::Chat || !named.patterns.empty()) continue;
     if (!sameType(generic, named) && !knowsDirections(named, *candidates.front().pattern)) continue;
-    if (slotNamesCommand(slots, named)) {
+    if (slotNamesCommand(slots, spoken, named)) {
       candidates[i].namedBySlot = true;
-      candidates[i].slotSpans = candidates.front().slotSpans;
+      candidates[i].slotSpans = slots;
       std::rotate(candidates.begin(), candidates.begin() + static_cast<long>(i),
                   candidates.begin() + static_cast<long>(i + 1));
       return;
@@ -267,16 +269,16 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
   // candidate ("open qq" is one unknown word): look the slot values up. Found
   // this way, it must do the same kind of thing as the generic command (open an
   // app, not close it).
-  for (const auto& slot : slots) {
-    for (const SimilarityHit& hit : snapshot.index->search(normalizeText(slot.second).chars, kSlotLookups)) {
+  for (const auto& [begin, end] : slots) {
+    for (const SimilarityHit& hit : snapshot.index->search(spoken.substr(begin, end - begin), kSlotLookups)) {
       const Command& command = *snapshot.active[hit.command];
       if (command.target == CommandTarget::Chat || !command.patterns.empty() || !sameType(generic, command) ||
-          !slotNamesCommand(slots, command)) {
+          !slotNamesCommand(slots, spoken, command)) {
         continue;
       }
       RouteCandidate named = candidateFor(snapshot, hit.command, query);
       named.namedBySlot = true;
-      named.slotSpans = candidates.front().slotSpans;
+      named.slotSpans = slots;
       candidates.insert(candidates.begin(), std::move(named));
       return;
     }
@@ -289,6 +291,10 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
 // moving whole candidates and asking for a buffer.
 void sortByRank(std::vector<RouteCandidate>& candidates) {
   const std::size_t n = candidates.size();
+  // Ranked as found (no bonus reordered them): nothing to move.
+  std::size_t unsorted = 1;
+  while (unsorted < n && candidates[unsorted].rank <= candidates[unsorted - 1].rank) ++unsorted;
+  if (unsorted >= n) return;
   uint32_t local[64];
   std::vector<uint32_t> heap;
   if (n > sizeof local / sizeof local[0]) heap.resize(n);
@@ -318,10 +324,11 @@ void sortByRank(std::vector<RouteCandidate>& candidates) {
 }  // namespace
 
 std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
-                                           std::string_view raw, bool tryPatterns) {
+                                           const std::u32string& spoken, std::string_view raw, bool tryPatterns) {
   std::vector<RouteCandidate> candidates;
-  candidates.reserve(kCandidateCount + kPatternCandidateCount);
   const CharacterFilter characters(query.chars);
+  CharacterBits characterBits;
+  for (const char32_t c : query.chars) characterBits.add(c);
   const std::optional<TrimmedQuery> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
   // Ranking is not re-entered on a thread while these are in use.
   const ScratchScope scope;
@@ -330,13 +337,19 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
   if (tryPatterns) snapshot.index->patternCommands(query.chars, kPatternCandidateCount, scratch.withPatterns);
   searchText(query.chars, scratch.searchText);
   snapshot.index->search(scratch.searchText, kCandidateCount, scratch.withPatterns, scratch.hits);
+  // Room for one more: a command that a slot names may join them (preferSpecific).
+  candidates.reserve(kCandidateCount + kPatternCandidateCount + 1);
   for (const SimilarityHit& hit : scratch.hits) {
-    RouteCandidate candidate;
+    RouteCandidate& candidate = candidates.emplace_back();
     candidate.command = snapshot.active[hit.command].get();
     candidate.position = hit.command;
     candidate.similarity = hit.similarity;
     candidate.raw = hit.raw;
-    candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters, scratch.covered);
+    // Many candidates hold no keyword that starts with a character of the query:
+    // told here, without the call.
+    if (candidate.command->keywordFirsts.mayShare(characterBits)) {
+      candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters, scratch.covered);
+    }
     if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
     candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
     if (candidate.pattern != nullptr) {
@@ -345,11 +358,10 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
                                   static_cast<double>(std::max<std::size_t>(query.size(), 1));
       candidate.rank += kPatternBonus + kPatternLiteralBonus * std::min(1.0, literalShare);
     }
-    candidates.push_back(std::move(candidate));
   }
   sortByRank(candidates);
-  preferPatternReading(candidates, *snapshot.index);
-  preferSpecific(candidates, snapshot, query);
+  preferPatternReading(candidates, *snapshot.index, spoken);
+  preferSpecific(candidates, snapshot, query, spoken);
   return candidates;
 }
 

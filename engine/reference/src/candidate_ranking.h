@@ -22,22 +22,21 @@ struct RouteCandidate {
   double keywordCoverage = 0.0;
   const Pattern* pattern = nullptr;  // a pattern matching the whole query
   SlotValues slots;
-  std::vector<std::pair<std::size_t, std::size_t>> slotSpans;  // where the slots stand in the normalised query
-  bool namedBySlot = false;                                    // a generic command's slot named this command
+  SlotSpans slotSpans;       // where the slots stand in the normalised query
+  bool namedBySlot = false;  // a generic command's slot named this command
   double rank = 0.0;
 };
 
 // Ranked candidates, best first. Patterns are tried only when `tryPatterns`.
+// `spoken` holds the query's normalised characters as the user said them (see
+// colloquial_words.h): what a slot names is read in them.
 std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
-                                           std::string_view raw, bool tryPatterns);
+                                           const std::u32string& spoken, std::string_view raw, bool tryPatterns);
 
 // Share of the query's characters covered by the command's keywords, doubled,
 // capped at 1. `characters` holds the query's characters.
 double keywordCoverage(const Command& command, const std::u32string& query, const CharacterFilter& characters);
 double keywordCoverage(const Command& command, const std::u32string& query);
-
-// The pattern's literal text (the query without what its slots captured).
-std::u32string literalText(const Pattern& pattern);
 
 // A candidate for a command found otherwise than by ranking, with its similarity to the query.
 RouteCandidate candidateFor(const CorpusSnapshot& snapshot, uint32_t position, const NormalizedText& query);

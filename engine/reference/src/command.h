@@ -31,6 +31,21 @@ uint64_t textHash(std::u32string_view text);
 
 using ActionFields = std::vector<std::pair<std::string, std::string>>;
 
+// A set of characters as 512 bits, a character's bit chosen by its low bits:
+// two sets that share no bit share no character.
+class CharacterBits {
+ public:
+  void add(char32_t c) { bits_[(c >> 6) & 7] |= uint64_t{1} << (c & 63); }
+  bool mayShare(const CharacterBits& other) const {
+    uint64_t common = 0;
+    for (std::size_t i = 0; i < 8; ++i) common |= bits_[i] & other.bits_[i];
+    return common != 0;
+  }
+
+ private:
+  uint64_t bits_[8] = {};
+};
+
 struct Command {
   int32_t id = 0;
   std::string name;
@@ -43,6 +58,8 @@ struct Command {
 
   // Normalised keywords, ready for substring search in a normalised query.
   std::vector<std::u32string> normalizedKeywords;
+  // Their first characters: a query that holds none of them holds no keyword.
+  CharacterBits keywordFirsts;
   // Every pair of adjacent characters in the normalised name, examples and
   // keywords (numerals folded together), sorted: the words the command knows,
   // for telling how much of a query it explains.

@@ -184,7 +184,9 @@ struct CommandReader {
     }
     for (const std::string& keyword : command.keywords) {
       NormalizedText normalized = normalizeText(keyword);
-      if (!normalized.chars.empty()) command.normalizedKeywords.push_back(std::move(normalized.chars));
+      if (normalized.chars.empty()) continue;
+      command.keywordFirsts.add(normalized.chars.front());
+      command.normalizedKeywords.push_back(std::move(normalized.chars));
     }
     if (!seen.risk) command.risk = defaultRisk(defaultRiskRules(), command.action, command.target);
     command.knownPairs = collectKnownPairs(command);

@@ -1,6 +1,7 @@
 #include "pattern.h"
 
 #include <algorithm>
+#include <bitset>
 #include <string_view>
 
 #include "slot_trimming.h"
@@ -21,6 +22,7 @@ bool appendLiteral(Pattern& pattern, const std::string& text) {
     pattern.segments.push_back(std::move(segment));
   }
   pattern.literalLength += normalized.chars.size();
+  pattern.literals += normalized.chars;
   return true;
 }
 
@@ -38,10 +40,10 @@ const std::u32string_view kNotPlaceWords[] = {
     U"查",   U"问",   U"今儿", U"明儿",   U"昨儿", U"小爱",   U"小度", U"天猫", U"精灵", U"同学", U"siri",
     U"小艺", U"小布", U"几天", U"五一",   U"国庆", U"十一",   U"春节", U"假期", U"几号"};
 
-bool isPlace(const std::u32string& text, std::size_t begin, std::size_t end) {
+bool isPlace(std::u32string_view text, std::size_t begin, std::size_t end) {
   // A place name has two characters or more and no particle at its ends.
   if (end - begin < 2 || text[begin] == U'的' || text[end - 1] == U'的') return false;
-  const std::u32string_view value(text.data() + begin, end - begin);
+  const std::u32string_view value = text.substr(begin, end - begin);
   for (const std::u32string_view word : kNotPlaceWords) {
     if (value.find(word) != std::u32string_view::npos) return false;
   }
@@ -51,7 +53,7 @@ bool isPlace(const std::u32string& text, std::size_t begin, std::size_t end) {
 // A time or a duration is made of numerals, units and day words only ("明早六点",
 // "半个钟头", "每天晚上十点"), with a numeral or a day in it: "删掉早上七点" is
 // no time.
-bool isTime(const std::u32string& text, std::size_t begin, std::size_t end) {
+bool isTime(std::u32string_view text, std::size_t begin, std::size_t end) {
   static const std::u32string_view kTimeCharacters =
       U"点分秒钟刻小时个天日号月年周星期礼拜早晚上下午中夜凌晨今明后前每工作以之内过整多几傍头晌";
   static const std::u32string_view kDays = U"今明后每周";
@@ -64,7 +66,7 @@ bool isTime(const std::u32string& text, std::size_t begin, std::size_t end) {
   return anchored;
 }
 
-bool slotAccepts(SlotKind kind, const std::u32string& text, std::size_t begin, std::size_t end) {
+bool slotAccepts(SlotKind kind, std::u32string_view text, std::size_t begin, std::size_t end) {
   switch (kind) {
     case SlotKind::Number:
       for (std::size_t i = begin; i < end; ++i) {
@@ -140,15 +142,41 @@ bool appendSlot(Pattern& pattern, std::string name, std::string& error) {
   return true;
 }
 
+// The (segment, position) states of a search, as a set of bits: on the stack
+// for every pattern that parsePattern makes (at most 2 * kMaxSlots + 1
+// segments), on the heap for larger ones.
+class StateSet {
+ public:
+  explicit StateSet(std::size_t count) {
+    if (count > kLocalStates) heap_.assign(count, false);
+  }
+  bool test(std::size_t state) const { return heap_.empty() ? local_.test(state) : heap_[state]; }
+  void set(std::size_t state) {
+    if (heap_.empty()) {
+      local_.set(state);
+    } else {
+      heap_[state] = true;
+    }
+  }
+
+ private:
+  static constexpr std::size_t kLocalStates = (2 * kMaxSlots + 2) * (kMaxPatternQueryLength + 1);
+  std::bitset<kLocalStates> local_;
+  std::vector<bool> heap_;
+};
+
 struct Matcher {
   const Pattern& pattern;
-  const NormalizedText& query;
-  std::vector<std::pair<std::size_t, std::size_t>> captures;  // [begin, end) in chars
+  const QueryView& query;
+  SlotSpans captures;  // [begin, end) in chars
   // (segment, position) states already known to lead to no match. Without them
   // a pattern whose literals recur in the query is tried again from the same
   // state for every way of reaching it: the work grew with the query length to
   // the power of the slot count (seconds per pattern at 96 characters).
-  std::vector<bool> failed = std::vector<bool>((pattern.segments.size() + 1) * (query.size() + 1), false);
+  StateSet failed;
+
+  Matcher(const Pattern& p, const QueryView& q)
+      : pattern(p), query(q), failed((p.segments.size() + 1) * (q.size() + 1)) {}
 
   bool literalAt(const std::u32string& literal, std::size_t pos) const {
     return pos + literal.size() <= query.size() &&
@@ -158,9 +186,9 @@ struct Matcher {
   // The same search as tryMatch, never repeated from a state that failed.
   bool match(std::size_t segmentIndex, std::size_t pos) {
     const std::size_t state = segmentIndex * (query.size() + 1) + pos;
-    if (failed[state]) return false;
+    if (failed.test(state)) return false;
     if (tryMatch(segmentIndex, pos)) return true;
-    failed[state] = true;
+    failed.set(state);
     return false;
   }
 
@@ -172,14 +200,13 @@ struct Matcher {
     }
     if (segmentIndex + 1 == pattern.segments.size()) {
       if (pos >= query.size() || !slotAccepts(segment.kind, query.chars, pos, query.size())) return false;
-      captures.emplace_back(pos, query.size());
-      return true;
+      return captures.push_back(pos, query.size());
     }
     // The next segment is a literal: try each place where it occurs.
     const std::u32string& next = pattern.segments[segmentIndex + 1].literal;
     for (std::size_t end = pos + 1; end + next.size() <= query.size(); ++end) {
       if (!literalAt(next, end) || !slotAccepts(segment.kind, query.chars, pos, end)) continue;
-      captures.emplace_back(pos, end);
+      if (!captures.push_back(pos, end)) return false;
       if (match(segmentIndex + 1, end)) return true;
       captures.pop_back();
     }
@@ -220,49 +247,64 @@ std::optional<Pattern> parsePattern(const std::string& source, std::string& erro
     error = "a pattern needs literal text";
     return std::nullopt;
   }
+  if (const PatternSegment& first = pattern.segments.front(); !first.isSlot) pattern.first = first.literal.front();
+  if (const PatternSegment& last = pattern.segments.back(); !last.isSlot) pattern.last = last.literal.back();
   return pattern;
 }
 
-std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query, std::string_view original,
-                                       std::vector<std::pair<std::size_t, std::size_t>>* spans) {
-  if (query.size() == 0 || query.size() > kMaxPatternQueryLength) return std::nullopt;
-  if (query.size() < pattern.literalLength || pattern.segments.empty()) return std::nullopt;
+bool matchSlots(const Pattern& pattern, const QueryView& query, SlotSpans& spans) {
+  if (!mayMatch(pattern, query)) return false;
   // A pattern that starts or ends with literal text matches only a query that
-  // starts or ends with it: two comparisons turn most patterns away.
-  const std::u32string& chars = query.chars;
-  // The first (last) characters are compared before the whole literal.
+  // starts or ends with it.
+  const std::u32string_view chars = query.chars;
   const PatternSegment& first = pattern.segments.front();
-  if (!first.isSlot && !first.literal.empty() &&
-      (first.literal.front() != chars.front() ||
-       !std::equal(first.literal.begin(), first.literal.end(), chars.begin()))) {
-    return std::nullopt;
-  }
+  if (!first.isSlot && !std::equal(first.literal.begin(), first.literal.end(), chars.begin())) return false;
   const PatternSegment& last = pattern.segments.back();
-  if (!last.isSlot && !last.literal.empty() &&
-      (last.literal.back() != chars.back() ||
-       !std::equal(last.literal.begin(), last.literal.end(), chars.end() - static_cast<long>(last.literal.size())))) {
-    return std::nullopt;
+  if (!last.isSlot &&
+      !std::equal(last.literal.begin(), last.literal.end(), chars.end() - static_cast<long>(last.literal.size()))) {
+    return false;
   }
   // Every literal part must occur somewhere: most other patterns fail here,
-  // before any search state is allocated.
+  // before any search.
   for (const PatternSegment& segment : pattern.segments) {
-    if (!segment.isSlot && query.chars.find(segment.literal) == std::u32string::npos) return std::nullopt;
+    if (!segment.isSlot && chars.find(segment.literal) == std::u32string_view::npos) return false;
   }
-  Matcher matcher{pattern, query, {}};
-  if (!matcher.match(0, 0)) return std::nullopt;
-  SlotValues values;
+  Matcher matcher(pattern, query);
+  if (!matcher.match(0, 0)) return false;
+  spans.clear();
   std::size_t captureIndex = 0;
   for (const PatternSegment& segment : pattern.segments) {
     if (!segment.isSlot) continue;
-    auto [begin, end] = matcher.captures[captureIndex++];
-    trimSlot(query.chars, begin, end,
-             [&](std::size_t b, std::size_t e) { return b < e && slotAccepts(segment.kind, query.chars, b, e); });
-    if (spans != nullptr) spans->emplace_back(begin, end);
+    std::size_t begin = matcher.captures[captureIndex].first;
+    std::size_t end = matcher.captures[captureIndex++].second;
+    trimSlot(chars, begin, end,
+             [&](std::size_t b, std::size_t e) { return b < e && slotAccepts(segment.kind, chars, b, e); });
+    spans.push_back(begin, end);
+  }
+  return true;
+}
+
+SlotValues slotValues(const Pattern& pattern, const QueryView& query, std::string_view original,
+                      const SlotSpans& spans) {
+  SlotValues values;
+  values.reserve(spans.size());
+  std::size_t slot = 0;
+  for (const PatternSegment& segment : pattern.segments) {
+    if (!segment.isSlot || slot == spans.size()) continue;
+    const auto [begin, end] = spans[slot++];
     const uint32_t byteBegin = query.byteBegin[begin];
     const uint32_t byteEnd = query.byteEnd[end - 1];
     values.emplace_back(segment.slotName, std::string(original.substr(byteBegin, byteEnd - byteBegin)));
   }
   return values;
+}
+
+std::optional<SlotValues> matchPattern(const Pattern& pattern, const NormalizedText& query, std::string_view original,
+                                       std::vector<std::pair<std::size_t, std::size_t>>* spans) {
+  SlotSpans found;
+  if (!matchSlots(pattern, query, found)) return std::nullopt;
+  if (spans != nullptr) spans->assign(found.begin(), found.end());
+  return slotValues(pattern, query, original, found);
 }
 
 }  // namespace norvik

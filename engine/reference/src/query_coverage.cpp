@@ -48,28 +48,34 @@ constexpr std::u32string_view kActions = U"放播搜查找换切发调拍叫提�
 // …and verbs that ask for something to hear, see or have ("来首歌", "听歌").
 constexpr std::u32string_view kWishes = U"听看唱来进";
 
+// The sets of characters tested on every character of a query, made when the
+// library loads (as the word tables above) so that the tests can be inlined.
+const CharacterSet kActionSet(kActions);
+const CharacterSet kWishSet(kWishes);
+// 今 and 明 too: today's weather is not tomorrow's.
+const CharacterSet kDirections(U"开关启停退取消删除设定增减加降高低大小亮暗上下前后静连断锁解清录截暂继今明");
+
 bool isAction(char32_t folded) {
-  static const CharacterSet kActionSet(kActions);
   return kActionSet.contains(folded);
 }
 
 bool isWish(char32_t folded) {
-  static const CharacterSet kWishSet(kWishes);
   return kWishSet.contains(folded);
 }
 
 // Numerals are folded together so that "调到三十" knows "调到五十", and so are
 // words of the same meaning: "音量低一点" is "音量小一点", "关掉" is "关闭",
 // "启动" opens like "打开", "设成" adjusts like "调成", "下一曲" is "下一首".
+const CharacterMap kFolds = {
+    {U'一', U'0'},  {U'七', U'0'},  {U'万', U'0'},  {U'三', U'0'},  {U'两', U'0'},  {U'九', U'0'},  {U'二', U'0'},
+    {U'五', U'0'},  {U'八', U'0'},  {U'六', U'0'},  {U'减', U'小'}, {U'加', U'大'}, {U'十', U'0'},  {U'千', U'0'},
+    {U'升', U'大'}, {U'四', U'0'},  {U'增', U'大'}, {U'提', U'大'}, {U'百', U'0'},  {U'降', U'小'}, {U'零', U'0'},
+    {U'高', U'大'}, {U'低', U'小'}, {U'掉', U'闭'}, {U'启', U'开'}, {U'设', U'调'}, {U'改', U'调'}, {U'曲', U'首'},
+    {U'集', U'首'}, {U'瞧', U'看'}, {U'瞅', U'看'}};
+
 char32_t fold(char32_t c) {
   if (c >= U'0' && c <= U'9') return U'0';
   if (c < 0x4E00) return c;
-  static const CharacterMap kFolds = {
-      {U'一', U'0'},  {U'七', U'0'},  {U'万', U'0'},  {U'三', U'0'},  {U'两', U'0'},  {U'九', U'0'},  {U'二', U'0'},
-      {U'五', U'0'},  {U'八', U'0'},  {U'六', U'0'},  {U'减', U'小'}, {U'加', U'大'}, {U'十', U'0'},  {U'千', U'0'},
-      {U'升', U'大'}, {U'四', U'0'},  {U'增', U'大'}, {U'提', U'大'}, {U'百', U'0'},  {U'降', U'小'}, {U'零', U'0'},
-      {U'高', U'大'}, {U'低', U'小'}, {U'掉', U'闭'}, {U'启', U'开'}, {U'设', U'调'}, {U'改', U'调'}, {U'曲', U'首'},
-      {U'集', U'首'}, {U'瞧', U'看'}, {U'瞅', U'看'}};
   return kFolds(c);
 }
 
@@ -87,7 +93,7 @@ bool knowsFolded(const Command& command, char32_t a, char32_t b) {
 }
 
 // Marks the positions of the listed words (`mark` true) or clears them.
-void markWords(const std::u32string& text, const WordTable& words, std::vector<bool>& flags, bool mark) {
+void markWords(const std::u32string& text, const WordTable& words, std::vector<uint8_t>& flags, uint8_t mark) {
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t n = words.longestAt(text, pos);
     if (n == 0) {
@@ -101,21 +107,26 @@ void markWords(const std::u32string& text, const WordTable& words, std::vector<b
 
 }  // namespace
 
-CoveredQuery::CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations)
-    : filler_(query.size(), false), direction_(query.size(), false), negations_(std::move(negations)) {
+void CoveredQuery::reset(const std::u32string& query, const std::vector<std::size_t>& negations) {
+  filler_.assign(query.size(), 0);
+  direction_.assign(query.size(), 0);
+  negations_.assign(negations.begin(), negations.end());
+  folded_.clear();
   folded_.reserve(query.size());
   for (const char32_t c : query) folded_.push_back(fold(c));
-  markWords(query, kFillers, filler_, true);
+  markWords(query, kFillers, filler_, 1);
   for (std::size_t i = 0; i < query.size(); ++i) {
     direction_[i] = isDirectionCharacter(query[i]) && !completesVerb(query, i);
     // "大声点", "调亮些": 点 and 些 after a word of direction are "a little".
-    if ((query[i] == U'点' || query[i] == U'些') && i > 0 && direction_[i - 1]) filler_[i] = true;
+    if ((query[i] == U'点' || query[i] == U'些') && i > 0 && direction_[i - 1]) filler_[i] = 1;
     // "记事本儿": 儿 that ends a word adds no meaning.
     if (query[i] == U'儿' && i > 0 && isHan(query[i - 1]) && (i + 1 == query.size() || filler_[i + 1])) {
-      filler_[i] = true;
+      filler_[i] = 1;
     }
   }
-  markWords(query, kNotDirections, direction_, false);
+  markWords(query, kNotDirections, direction_, 0);
+  content_.clear();
+  content_.reserve(query.size());
   for (std::size_t i = 0; i < query.size(); ++i) {
     if (!filler_[i]) content_.push_back(query[i]);
   }
@@ -136,7 +147,8 @@ std::size_t CoveredQuery::negatedWord(std::size_t n, std::size_t end) const {
 bool CoveredQuery::namesThing(const Command& command, std::size_t begin, std::size_t end) const {
   if (command.thingWords.empty()) return true;
   end = std::min(end, folded_.size());
-  std::u32string content;
+  std::u32string& content = stretch_;
+  content.clear();
   for (std::size_t i = begin; i < end; ++i) {
     if (!filler_[i]) content.push_back(folded_[i]);
   }
@@ -158,7 +170,7 @@ bool CoveredQuery::states(std::size_t begin, std::size_t end) const {
 }
 
 Coverage CoveredQuery::cover(const Command& command, std::size_t begin, std::size_t end,
-                             const std::vector<bool>& given) const {
+                             const std::vector<uint8_t>& given) const {
   Coverage coverage;
   if (end > folded_.size() || begin >= end || end - begin > kMaxCoveredQueryLength) {
     coverage.content = std::max<std::size_t>(1, end > begin ? end - begin : 1);
@@ -223,8 +235,8 @@ std::vector<std::u32string> collectThingWords(const Command& command) {
   // The text folded and without fillers, when it says more than a direction or
   // an action.
   const auto addWord = [&words](const std::u32string& text) {
-    std::vector<bool> filler(text.size(), false);
-    markWords(text, kFillers, filler, true);
+    std::vector<uint8_t> filler(text.size(), 0);
+    markWords(text, kFillers, filler, 1);
     std::u32string word;
     bool thing = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -237,8 +249,8 @@ std::vector<std::u32string> collectThingWords(const Command& command) {
   // Each stretch of `least` characters or more that says no direction or
   // action ("把屏幕锁上" → 屏幕, "退出桌宠" → 桌宠, "开灯" → 灯).
   const auto addStretches = [&words](const std::u32string& text, std::size_t least) {
-    std::vector<bool> filler(text.size(), false);
-    markWords(text, kFillers, filler, true);
+    std::vector<uint8_t> filler(text.size(), 0);
+    markWords(text, kFillers, filler, 1);
     std::u32string run;
     const auto endRun = [&] {
       if (run.size() >= least) words.push_back(run);
@@ -280,8 +292,8 @@ std::vector<uint64_t> collectKnownPairs(const Command& command) {
   const auto addText = [&pairs](const std::string& text) {
     const std::u32string chars = normalizeText(text).chars;
     addPairs(chars, pairs);
-    std::vector<bool> filler(chars.size(), false);
-    markWords(chars, kFillers, filler, true);
+    std::vector<uint8_t> filler(chars.size(), 0);
+    markWords(chars, kFillers, filler, 1);
     std::u32string content;
     for (std::size_t i = 0; i < chars.size(); ++i) {
       if (!filler[i]) content.push_back(chars[i]);
@@ -347,8 +359,6 @@ bool statesOperation(const Command& command, const Coverage& coverage, bool wish
 }
 
 bool isDirectionCharacter(char32_t c) {
-  // 今 and 明 too: today's weather is not tomorrow's.
-  static const CharacterSet kDirections(U"开关启停退取消删除设定增减加降高低大小亮暗上下前后静连断锁解清录截暂继今明");
   return kDirections.contains(c);
 }
 

@@ -36,11 +36,16 @@ constexpr std::size_t kMaxCoveredQueryLength = 96;
 // of them are fillers and which say a direction.
 class CoveredQuery {
  public:
-  CoveredQuery(const std::u32string& query, std::vector<std::size_t> negations);
+  CoveredQuery() = default;
+  CoveredQuery(const std::u32string& query, const std::vector<std::size_t>& negations) { reset(query, negations); }
+
+  // Prepares another query, reusing the space of the one before.
+  void reset(const std::u32string& query, const std::vector<std::size_t>& negations);
 
   // Coverage of query[begin, end) by the command; `given` (empty, or one flag
   // per character) marks characters that a pattern captured.
-  Coverage cover(const Command& command, std::size_t begin, std::size_t end, const std::vector<bool>& given = {}) const;
+  Coverage cover(const Command& command, std::size_t begin, std::size_t end,
+                 const std::vector<uint8_t>& given = {}) const;
 
   // The meaningful characters alone ("帮我关一下电脑" → "关电脑").
   const std::u32string& content() const { return content_; }
@@ -61,10 +66,13 @@ class CoveredQuery {
 
  private:
   std::u32string folded_;
-  std::vector<bool> filler_;
-  std::vector<bool> direction_;
+  std::vector<uint8_t> filler_;     // 1 for a filler
+  std::vector<uint8_t> direction_;  // 1 for a word of direction
   std::vector<std::size_t> negations_;
   std::u32string content_;
+  // The meaningful characters of the stretch namesThing looks at: space kept
+  // from one call to the next (an object serves one route on one thread).
+  mutable std::u32string stretch_;
 };
 
 // The sorted pairs of adjacent characters of the command's texts.

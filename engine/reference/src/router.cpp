@@ -15,6 +15,7 @@
 #include "query_signals.h"
 #include "risk_class.h"
 #include "risk_gate.h"
+#include "scratch_space.h"
 #include "text_normalizer.h"
 #include "text_scan.h"
 #include "deskpet/fixed_decimals.h"
@@ -23,6 +24,8 @@
 namespace norvik {
 
 namespace {
+
+using namespace std::string_view_literals;
 
 // A command that is resolved by the LLM or by chat needs at least this similarity
 // (or a pattern match) to claim the query.
@@ -55,36 +58,49 @@ struct Reading {
   std::string why;
 };
 
-// A number with two decimals, for reasoning texts.
-std::string fixed(double value) {
+// Reasoning texts are written into the router's scratch strings (see
+// RouterSpace) and copied once into the decision.
+
+// Appends a number with two decimals.
+void appendFixed(std::string& text, double value) {
   char buffer[32];
-  if (const std::size_t length = deskpet::fixedDecimals(value, 2, buffer)) return std::string(buffer, length);
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
-  return std::string(buffer, result.ptr);
+  std::size_t length = deskpet::fixedDecimals(value, 2, buffer);
+  if (length == 0) {
+    length = static_cast<std::size_t>(
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2).ptr - buffer);
+  }
+  text.append(buffer, length);
 }
 
-// The parts joined in one string of the right size: reasoning texts are built
-// on every route, and a chain of + grows its string several times.
-std::string concat(std::initializer_list<std::string_view> parts) {
-  std::size_t size = 0;
-  for (const std::string_view part : parts) size += part.size();
-  std::string text;
-  text.reserve(size);
-  for (const std::string_view part : parts) text.append(part);
-  return text;
+void appendCount(std::string& text, std::size_t value) {
+  char buffer[24];
+  text.append(buffer, static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer));
 }
 
-std::string describeMatch(const RouteCandidate& c) {
-  // Built in one string of the right size: this runs for several candidates per route.
-  const std::string similarity = fixed(c.similarity);
-  std::string text;
-  text.reserve(32 + c.command->name.size() + similarity.size() +
-               (c.pattern != nullptr ? 12 + c.pattern->source.size() : 0));
-  text.append("closest command \"").append(c.command->name).append("\" (similarity ").append(similarity);
-  if (c.pattern != nullptr) text.append(", pattern \"").append(c.pattern->source).append("\"");
-  text.append(")");
-  return text;
+void appendMatch(std::string& text, const RouteCandidate& c) {
+  text.append("closest command \""sv).append(c.command->name).append("\" (similarity "sv);
+  appendFixed(text, c.similarity);
+  if (c.pattern != nullptr) text.append(", pattern \""sv).append(c.pattern->source).append("\""sv);
+  text.append(")"sv);
 }
+
+// The scratch space of a router: the covered query, and the reasoning being
+// written, the details of the verdict at hand, and those of the closest
+// candidate when it was held back.
+struct RouterSpace {
+  CoveredQuery words;
+  std::vector<uint8_t> given;  // the characters a pattern captured, for weigh
+  std::string text;
+  std::string detail;
+  std::string held;
+};
+
+// One space per router that can be open at once on a thread: a route, and the
+// route of part of its query (a self-correction or the rest of a compound
+// request), which opens none of its own.
+struct RouterScratch {
+  RouterSpace levels[2];
+};
 
 double combine(const RouteScores& s, const Weights& w) {
   const double total = w.sum();
@@ -104,10 +120,11 @@ bool hasScriptCharacter(const std::u32string& text) {
   return std::any_of(text.begin(), text.end(), [](char32_t c) { return isWordCharacter(c) && c >= 0x3040; });
 }
 
-// The query's normalised characters, colloquial words read as standard ones.
-NormalizedText readQuery(std::string_view raw) {
+// The query's normalised characters, colloquial words read as standard ones;
+// `spoken` gets the characters as said when that changed any.
+NormalizedText readQuery(std::string_view raw, std::u32string& spoken) {
   NormalizedText text = normalizeText(raw);
-  readColloquialWords(text.chars);
+  if (readColloquialWords(text.chars)) spoken = normalizeText(raw).chars;
   return text;
 }
 
@@ -130,9 +147,10 @@ std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std
 class QueryRouter {
  public:
   QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound, const Strictness& strictness)
-      : snapshot_(snapshot),
+      : space_(scope_.get<RouterScratch>().levels[allowCompound ? 0 : 1]),
+        snapshot_(snapshot),
         raw_(raw),
-        query_(readQuery(raw)),
+        query_(readQuery(raw, spoken_)),
         signals_(readQuerySignals(raw, query_.chars)),
         form_(readQueryForm(raw, query_.chars)),
         queryHash_(textHash(query_.chars)),
@@ -144,8 +162,10 @@ class QueryRouter {
   RouteDecision route();
 
  private:
-  std::string cut(std::size_t begin, std::size_t end) const;
+  std::string_view span(std::size_t begin, std::size_t end) const;
+  std::string cut(std::size_t begin, std::size_t end) const { return std::string(span(begin, end)); }
   const CoveredQuery& covered() const;
+  const std::optional<OpenRequest>& openRequest() const;
   const RouteCandidate* closest() const;
   const Command* explainer(std::size_t begin, std::size_t end, bool localOnly, bool lookUp) const;
   std::optional<RouteCandidate> genericWithSlot(const std::string& type, std::size_t begin, std::size_t end) const;
@@ -178,9 +198,10 @@ class QueryRouter {
     bool serve = false;
     CommandTarget target = CommandTarget::Chat;
     double confidence = 0.0;
-    std::string detail;
   };
-  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative = false);
+  // Writes why into `detail`.
+  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative, std::string& detail);
+  void explainCoverage(const Evidence& evidence, std::string& detail) const;
   struct Clause {
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -193,18 +214,37 @@ class QueryRouter {
   void decideByRank();
   bool slotsNameAHeldCommand(const RouteCandidate& c, std::size_t rank) const;
   const RouteCandidate* equallyFitting(const RouteCandidate& chosen);
-  void choose(const RouteCandidate& c, CommandTarget target, double confidence, std::string reasoning);
-  void fallBack(const std::string& prefix, const RouteCandidate* heldBack);
-  void answerNothing(const std::string& why);
+  void setReasoning(std::initializer_list<std::string_view> parts);
+  void choose(const RouteCandidate& c, CommandTarget target, double confidence,
+              std::initializer_list<std::string_view> reasoning);
+  void fallBack(std::string_view prefix, const RouteCandidate* heldBack);
+  void answerNothing(std::string_view why);
   void fillAction();
 
+  const ScratchScope scope_;  // leased for the router's life, when no route holds one yet
+  RouterSpace& space_;
   const CorpusSnapshot& snapshot_;
   std::string_view raw_;
+  std::u32string spoken_;  // the normalised characters as said, when colloquial words were read
   NormalizedText query_;
   QuerySignals signals_;
   QueryForm form_;
-  uint64_t queryHash_;                         // textHash of the normalised query
-  mutable std::optional<CoveredQuery> words_;  // made when first needed
+  uint64_t queryHash_;                           // textHash of the normalised query
+  mutable const CoveredQuery* words_ = nullptr;  // space_.words, prepared when first needed
+  // The request to open something the query makes, read when first needed
+  // (readCompound and readOpen both ask).
+  mutable std::optional<std::optional<OpenRequest>> open_;
+  // The candidate that explains the stretch explainer was last asked about.
+  struct Explained {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool localOnly = false;
+    const Command* command = nullptr;
+    bool same(const Explained& other) const {
+      return begin == other.begin && end == other.end && localOnly == other.localOnly;
+    }
+  };
+  mutable std::optional<Explained> explained_;
   bool allowCompound_;
   bool complaint_ = false;  // a command was held back because the request says how things are
   const Strictness& strictness_;
@@ -216,14 +256,23 @@ class QueryRouter {
 };
 
 const CoveredQuery& QueryRouter::covered() const {
-  if (!words_) words_.emplace(query_.chars, form_.negations);
+  if (words_ == nullptr) {
+    space_.words.reset(query_.chars, form_.negations);
+    words_ = &space_.words;
+  }
   return *words_;
 }
 
-std::string QueryRouter::cut(std::size_t begin, std::size_t end) const {
-  if (begin >= end) return std::string();
+const std::optional<OpenRequest>& QueryRouter::openRequest() const {
+  if (!open_) open_.emplace(readOpenRequest(query_.chars));
+  return *open_;
+}
+
+// The original text of query[begin, end).
+std::string_view QueryRouter::span(std::size_t begin, std::size_t end) const {
+  if (begin >= end) return std::string_view();
   const uint32_t from = query_.byteBegin[begin];
-  return std::string(raw_.substr(from, query_.byteEnd[end - 1] - from));
+  return raw_.substr(from, query_.byteEnd[end - 1] - from);
 }
 
 const RouteCandidate* QueryRouter::closest() const {
@@ -239,9 +288,19 @@ const Command* QueryRouter::explainer(std::size_t begin, std::size_t end, bool l
     return !(localOnly && command.target != CommandTarget::Local) &&
            covered().cover(command, begin, end).share() >= kNameExplained;
   };
-  for (const RouteCandidate& c : d_.candidates) {
-    if ((c.similarity >= kMinReportedSimilarity || c.keywordCoverage > 0.0) && explains(*c.command)) return c.command;
+  // The readings ask about the same name in turn: the answer of the candidates
+  // is kept for the last one asked about.
+  const Explained asked{begin, end, localOnly, nullptr};
+  if (!explained_ || !explained_->same(asked)) {
+    explained_ = asked;
+    for (const RouteCandidate& c : d_.candidates) {
+      if ((c.similarity >= kMinReportedSimilarity || c.keywordCoverage > 0.0) && explains(*c.command)) {
+        explained_->command = c.command;
+        break;
+      }
+    }
   }
+  if (explained_->command != nullptr) return explained_->command;
   if (!lookUp || end - begin > kMaxCoveredQueryLength) return nullptr;
   for (const SimilarityHit& hit : snapshot_.index->search(query_.chars.substr(begin, end - begin), kNameLookups)) {
     if (explains(*snapshot_.active[hit.command])) return snapshot_.active[hit.command].get();
@@ -298,7 +357,7 @@ std::optional<Reading> QueryRouter::readCompound() const {
   static const WordTable kSearchVerbs = {U"搜索一下", U"搜索", U"搜一下", U"搜搜",     U"搜",  U"查一下",
                                          U"查查",     U"查询", U"查",     U"百度一下", U"百度"};
   if (!allowCompound_) return std::nullopt;
-  const auto open = readOpenRequest(query_.chars);
+  const std::optional<OpenRequest>& open = openRequest();
   // A name that a command knows whole is one thing to open ("小猪佩奇播放器").
   if (!open || explainer(open->nameBegin, open->nameEnd, false, false) != nullptr) return std::nullopt;
   for (std::size_t pos = open->nameBegin + 2; pos + 2 <= query_.size(); ++pos) {
@@ -381,7 +440,7 @@ std::optional<Reading> QueryRouter::readMedia() const {
 // terminal, or something else?). Any other name is an app (or a site, when the
 // request says so) that the host opens if it exists.
 std::optional<Reading> QueryRouter::readOpen() const {
-  auto open = readOpenRequest(query_.chars);
+  std::optional<OpenRequest> open = openRequest();
   if (!open || form_.question != QuestionKind::None || !form_.negations.empty()) return std::nullopt;
   // A space or a mark next to a Chinese word ends the name: what follows is
   // another clause ("打开keep 我要健身"), which may only say why.
@@ -628,7 +687,7 @@ bool QueryRouter::speakerDoes(const Command& command) const {
 bool QueryRouter::phrasesQuestion(const RouteCandidate& c) const {
   const std::u32string& words = form_.questionWords;
   if (words.empty()) return false;
-  if (c.pattern != nullptr && literalText(*c.pattern).find(words) != std::u32string::npos) return true;
+  if (c.pattern != nullptr && c.pattern->literals.find(words) != std::u32string::npos) return true;
   for (const auto& [begin, end] : c.slotSpans) {
     if (c.pattern != nullptr && form_.questionAt >= begin && form_.questionAt + words.size() <= end) return true;
   }
@@ -736,14 +795,15 @@ Evidence QueryRouter::weigh(const RouteCandidate& c, bool explicitForm) const {
   // What a pattern read is explained: its literal text, and its slots when they hold
   // names. A command named by a generic pattern's slot must explain what the slot
   // captured itself.
-  std::vector<bool> given;
+  std::vector<uint8_t>& given = space_.given;
+  given.clear();
   const bool namesInSlots = holdsNames(c);
   if (explicitForm || c.pattern != nullptr || c.namedBySlot) {
-    given.assign(query_.size(), true);
+    given.assign(query_.size(), 1);
     if (c.namedBySlot || !namesInSlots) {
       for (const auto& [begin, end] : c.slotSpans) {
         const std::size_t name = c.namedBySlot ? end - kindSuffixLength(query_.chars, begin, end) : end;
-        std::fill(given.begin() + static_cast<long>(begin), given.begin() + static_cast<long>(name), false);
+        std::fill(given.begin() + static_cast<long>(begin), given.begin() + static_cast<long>(name), uint8_t{0});
       }
     }
   }
@@ -893,15 +953,26 @@ void QueryRouter::setScores(const RouteCandidate* c, bool explicitForm) {
   d_.scores.combined = combine(d_.scores, snapshot_.config.weights);
 }
 
-void QueryRouter::choose(const RouteCandidate& c, CommandTarget target, double confidence, std::string reasoning) {
+// The parts joined in the decision's reasoning, which is sized once.
+void QueryRouter::setReasoning(std::initializer_list<std::string_view> parts) {
+  std::size_t size = 0;
+  for (const std::string_view part : parts) size += part.size();
+  d_.reasoning.clear();
+  d_.reasoning.reserve(size);
+  for (const std::string_view part : parts) d_.reasoning.append(part);
+}
+
+void QueryRouter::choose(const RouteCandidate& c, CommandTarget target, double confidence,
+                         std::initializer_list<std::string_view> reasoning) {
   d_.hasMatch = true;
   d_.best = c;
   d_.target = target;
   d_.confidence = std::clamp(confidence, 0.0, 1.0);
-  d_.reasoning = std::move(reasoning);
-  if (snapshot_.namesakes.count(c.command->id) != 0) {
-    d_.reasoning += "; user command \"" + c.command->name + "\" replaces the built-in command of the same name";
-  }
+  if (snapshot_.namesakes.count(c.command->id) == 0) return setReasoning(reasoning);
+  // A user command of a built-in name (rare): the parts may stand in the scratch strings.
+  std::string joined;
+  for (const std::string_view part : reasoning) joined.append(part);
+  setReasoning({joined, "; user command \"", c.command->name, "\" replaces the built-in command of the same name"});
 }
 
 // Whether a command of the LLM or of chat takes the query: it must match it
@@ -925,13 +996,13 @@ bool QueryRouter::claims(const RouteCandidate& c, bool explicitForm) const {
 
 // No command is chosen: the LLM path for requests, chat for the rest. A command
 // of the LLM or chat that claims the query is taken first.
-void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* heldBack) {
+void QueryRouter::fallBack(std::string_view prefix, const RouteCandidate* heldBack) {
   // "声音有点大": a complaint about the machine asks for a change that the LLM
   // reads, not for small talk.
   if (complaint_ && form_.question == QuestionKind::None) {
     d_.target = CommandTarget::Llm;
     d_.confidence = std::clamp(1.0 - d_.scores.combined, 0.0, 1.0);
-    d_.reasoning = prefix + "; a complaint about how the machine is: a request the LLM should resolve";
+    setReasoning({prefix, "; a complaint about how the machine is: a request the LLM should resolve"});
     return;
   }
   for (const RouteCandidate& c : d_.candidates) {
@@ -939,8 +1010,8 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
     if (claims(c, false)) {
       const CommandTarget target = c.command->target;
       choose(c, target, std::min(1.0, c.rank),
-             prefix + "; \"" + c.command->name + "\" claims it" +
-                 (target == CommandTarget::Llm ? ": the LLM resolves it" : ": small talk for the pet"));
+             {prefix, "; \"", c.command->name, "\" claims it",
+              target == CommandTarget::Llm ? ": the LLM resolves it" : ": small talk for the pet"});
       return;
     }
   }
@@ -956,11 +1027,11 @@ void QueryRouter::fallBack(const std::string& prefix, const RouteCandidate* held
   if (commandLike && !question) {
     d_.target = CommandTarget::Llm;
     d_.confidence = std::clamp(1.0 - d_.scores.combined, 0.0, 1.0);
-    d_.reasoning = prefix + "; a request the LLM should resolve";
+    setReasoning({prefix, "; a request the LLM should resolve"});
   } else {
     d_.target = CommandTarget::Chat;
     d_.confidence = std::clamp(std::max(signals_.openEnded, 1.0 - d_.scores.combined), 0.0, 1.0);
-    d_.reasoning = prefix + "; conversation for the pet";
+    setReasoning({prefix, "; conversation for the pet"});
   }
 }
 
@@ -1018,8 +1089,10 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
 
 // Whether the command may serve the query, and at what confidence; the details
 // (why it runs, or why not) are written only when `explain` asks for them.
-QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative) {
+QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative,
+                                        std::string& detail) {
   Verdict v;
+  detail.clear();
   weighed_ = nullptr;
   const Command& command = *c.command;
   const double threshold = snapshot_.config.localThreshold;
@@ -1029,16 +1102,16 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     v.target = command.target;
     v.confidence = explicitForm ? std::max(0.8, std::min(1.0, c.rank)) : std::min(1.0, c.rank);
     if (!v.serve) {
-      v.detail = "too loose a match";
+      detail = "too loose a match";
     } else {
-      v.detail = command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"
-                                                      : "small talk for the pet";
+      detail = command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"
+                                                    : "small talk for the pet";
     }
     return v;
   }
   // The generic opener or closer runs on a name only: "打开软件" names no app.
   if (takesAName(command) && c.slots.empty()) {
-    if (explain) v.detail = "held back: the request does not say which app or site";
+    if (explain) detail = "held back: the request does not say which app or site";
     return v;
   }
   const bool belowThreshold = d_.scores.combined < threshold;
@@ -1058,25 +1131,35 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
       v.target = CommandTarget::Local;
       v.confidence = 0.5 * clause->share + 0.5 * std::min(1.0, clause->similarity);
       if (explain) {
-        v.detail =
-            "the clause \"" + cut(clause->begin, clause->end) + "\" is the request, the rest says why: run locally";
+        detail.append("the clause \""sv)
+            .append(span(clause->begin, clause->end))
+            .append("\" is the request, the rest says why: run locally"sv);
       }
       return v;
     }
   }
   if (belowThreshold) {
-    if (explain) v.detail = "combined score " + fixed(d_.scores.combined) + " < threshold " + fixed(threshold);
+    if (explain) {
+      detail.append("combined score "sv);
+      appendFixed(detail, d_.scores.combined);
+      detail.append(" < threshold "sv);
+      appendFixed(detail, threshold);
+    }
     return v;
   }
-  const auto explains = [&evidence] {
-    return concat({"explains ", std::to_string(evidence.coverage.explained), " of ",
-                   std::to_string(evidence.coverage.content), " words' characters"});
-  };
   if (!gate.run) {
     if (explain) {
-      v.detail = "held back (" + std::string(riskName(command.risk)) + "): " + gate.reason;
-      if (gate.aboutCoverage) v.detail += " (it " + explains() + ")";
-      if (form_.question == QuestionKind::About) v.detail += " (\"" + deskpet::toUtf8(form_.questionWords) + "\")";
+      detail.append("held back ("sv).append(riskName(command.risk)).append("): "sv).append(gate.reason);
+      if (gate.aboutCoverage) {
+        detail.append(" (it "sv);
+        explainCoverage(evidence, detail);
+        detail.append(")"sv);
+      }
+      if (form_.question == QuestionKind::About) {
+        detail.append(" (\""sv);
+        for (const char32_t cp : form_.questionWords) deskpet::appendUtf8(detail, cp);
+        detail.append("\")"sv);
+      }
     }
     return v;
   }
@@ -1084,9 +1167,22 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   v.target = CommandTarget::Local;
   v.confidence = evidence.explicitForm ? std::max(0.8, d_.scores.combined)
                                        : 0.5 * evidence.coverage.share() + 0.5 * std::min(1.0, evidence.similarity);
-  v.detail = concat({"combined score ", fixed(d_.scores.combined), " >= threshold ", fixed(threshold), ", ", explains(),
-                     ": run locally"});
+  detail.append("combined score "sv);
+  appendFixed(detail, d_.scores.combined);
+  detail.append(" >= threshold "sv);
+  appendFixed(detail, threshold);
+  detail.append(", "sv);
+  explainCoverage(evidence, detail);
+  detail.append(": run locally"sv);
   return v;
+}
+
+void QueryRouter::explainCoverage(const Evidence& evidence, std::string& detail) const {
+  detail.append("explains "sv);
+  appendCount(detail, evidence.coverage.explained);
+  detail.append(" of "sv);
+  appendCount(detail, evidence.coverage.content);
+  detail.append(" words' characters"sv);
 }
 
 // Whether a slot of the candidate holds what a better-ranked candidate (held
@@ -1127,12 +1223,20 @@ const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) 
 
 // A command found by reading the form of the request, or nothing.
 void QueryRouter::decideReading(const Reading& reading) {
-  const std::string prefix = reading.why + "; " + describeMatch(reading.candidate);
-  if (signals_.multiStep) return fallBack(prefix + "; several steps", &reading.candidate);
-  const Verdict v = judge(reading.candidate, true, true);
-  if (v.serve) return choose(reading.candidate, v.target, v.confidence, concat({prefix, "; ", v.detail}));
+  std::string& text = space_.text;
+  text.clear();
+  text.append(reading.why).append("; "sv);
+  appendMatch(text, reading.candidate);
+  if (signals_.multiStep) {
+    text.append("; several steps"sv);
+    return fallBack(text, &reading.candidate);
+  }
+  std::string& detail = space_.detail;
+  const Verdict v = judge(reading.candidate, true, true, false, detail);
+  text.append("; "sv).append(detail);
+  if (v.serve) return choose(reading.candidate, v.target, v.confidence, {text});
   setScores(&reading.candidate, true);
-  fallBack(prefix + "; " + v.detail, &reading.candidate);
+  fallBack(text, &reading.candidate);
 }
 
 // The best-ranked command that may serve the query. When the closest one is held
@@ -1141,11 +1245,17 @@ void QueryRouter::decideReading(const Reading& reading) {
 // same checks on its own.
 void QueryRouter::decideByRank() {
   const RouteCandidate& first = d_.candidates.front();
+  std::string& text = space_.text;
+  text.clear();
   if (signals_.multiStep) {
     setScores(&first, false);
-    return fallBack(describeMatch(first) + "; several steps", &first);
+    appendMatch(text, first);
+    text.append("; several steps"sv);
+    return fallBack(text, &first);
   }
-  std::string firstHeld;
+  std::string& detail = space_.detail;
+  std::string& firstHeld = space_.held;
+  firstHeld.clear();
   const std::size_t count = std::min(d_.candidates.size(), kAlternatives);
   for (std::size_t i = 0; i < count; ++i) {
     const RouteCandidate& c = d_.candidates[i];
@@ -1153,39 +1263,51 @@ void QueryRouter::decideByRank() {
     if (i > 0 && slotsNameAHeldCommand(c, i)) break;
     // A complaint about the machine is no small talk ("声音有点大").
     if (i > 0 && complaint_ && c.command->target == CommandTarget::Chat) continue;
-    Verdict v = judge(c, false, i == 0, i > 0);
+    const Verdict v = judge(c, false, i == 0, i > 0, detail);
     if (v.serve && v.target == CommandTarget::Local && c.command->risk != RiskClass::None && i == 0) {
       if (const RouteCandidate* rival = equallyFitting(c)) {
         setScores(&first, false);
-        return fallBack(describeMatch(c) + "; \"" + rival->command->name + "\" fits the request as well: ambiguous",
-                        &first);
+        appendMatch(text, c);
+        text.append("; \""sv).append(rival->command->name).append("\" fits the request as well: ambiguous"sv);
+        return fallBack(text, &first);
       }
     }
     if (v.serve) {
-      if (i == 0) return choose(c, v.target, v.confidence, concat({describeMatch(c), "; ", v.detail}));
-      return choose(c, v.target, v.confidence,
-                    concat({describeMatch(first), "; ", firstHeld, "; next: ", describeMatch(c), "; ", v.detail}));
+      if (i == 0) {
+        appendMatch(text, c);
+      } else {
+        appendMatch(text, first);
+        text.append("; "sv).append(firstHeld).append("; next: "sv);
+        appendMatch(text, c);
+      }
+      text.append("; "sv).append(detail);
+      return choose(c, v.target, v.confidence, {text});
     }
-    if (i == 0) firstHeld = std::move(v.detail);
+    if (i == 0) std::swap(firstHeld, detail);
     // The slot of a generic pattern named this command: the generic one must not
     // take what it names for an app ("关掉蓝牙功能" is no app called 蓝牙功能).
     if (c.namedBySlot) break;
   }
   setScores(&first, false);
-  fallBack(describeMatch(first) + "; " + firstHeld, &first);
+  appendMatch(text, first);
+  text.append("; "sv).append(firstHeld);
+  fallBack(text, &first);
 }
 
-void QueryRouter::answerNothing(const std::string& why) {
+void QueryRouter::answerNothing(std::string_view why) {
   setScores(nullptr, false);
   d_.target = CommandTarget::Chat;
   d_.confidence = 0.0;
-  d_.reasoning = "nothing recognisable (" + why + "): small talk for the pet, with no confidence";
+  setReasoning({"nothing recognisable (", why, "): small talk for the pet, with no confidence"});
 }
 
 void QueryRouter::fillAction() {
   d_.hasPatternAction = d_.hasMatch;
   if (!d_.hasMatch) return;
-  d_.patternAction = d_.best.command->action;
+  // Sized once for the action and the slots that add a member to it.
+  const ActionFields& action = d_.best.command->action;
+  d_.patternAction.reserve(action.size() + d_.best.slots.size());
+  d_.patternAction.assign(action.begin(), action.end());
   for (const auto& [name, value] : d_.best.slots) {
     auto same = std::find_if(d_.patternAction.begin(), d_.patternAction.end(),
                              [&name = name](const auto& field) { return field.first == name; });
@@ -1209,7 +1331,8 @@ RouteDecision QueryRouter::route() {
     d_.reasoning = "a self-correction: \"" + rest + "\" replaces what came before; " + d_.reasoning;
     return std::move(d_);
   }
-  d_.candidates = rankCandidates(snapshot_, query_, raw_, !signals_.multiStep);
+  d_.candidates =
+      rankCandidates(snapshot_, query_, spoken_.empty() ? query_.chars : spoken_, raw_, !signals_.multiStep);
   if (!hasScriptCharacter(query_.chars) && closest() == nullptr) {
     answerNothing("no word that any command knows");
     return std::move(d_);

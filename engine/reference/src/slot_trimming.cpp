@@ -18,16 +18,16 @@ const WordTable kTrailing = {U"吧",   U"啊",     U"呀",   U"哦",   U"嘛",  
 
 }  // namespace
 
-std::size_t leadingFillerLength(const std::u32string& text, std::size_t begin, std::size_t end) {
-  const std::u32string_view value(text.data() + begin, end - begin);
+std::size_t leadingFillerLength(std::u32string_view text, std::size_t begin, std::size_t end) {
+  const std::u32string_view value = text.substr(begin, end - begin);
   const std::size_t n = wordAt(value, 0, kLeading);
   if (n == 1 && wordAt(value, 0, kWordsStartingWithMeasure) != 0) return 0;
   // A word must be left: "一个人" is a title, "一首" stays "一首".
   return n + 2 <= value.size() ? n : 0;
 }
 
-std::size_t trailingFillerLength(const std::u32string& text, std::size_t begin, std::size_t end) {
-  const std::u32string_view value(text.data() + begin, end - begin);
+std::size_t trailingFillerLength(std::u32string_view text, std::size_t begin, std::size_t end) {
+  const std::u32string_view value = text.substr(begin, end - begin);
   const std::size_t n = wordBefore(value, value.size(), kTrailing);
   return n < value.size() ? n : 0;
 }

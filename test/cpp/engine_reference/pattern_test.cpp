@@ -96,6 +96,42 @@ TEST(Pattern, PlaceSlotsRefuseTimeWordsAndHere) {
   EXPECT_TRUE(match("{city:place}天气", "三亚天气"));  // a numeral alone is no time word
 }
 
+// Ranking matches patterns on a stretch of the query (without its fillers) in
+// place: the slots stand where they stand in the stretch, and their values are
+// cut from the original text as when the stretch is a text of its own.
+TEST(Pattern, MatchesAStretchOfAQueryInPlace) {
+  const struct {
+    const char* pattern;
+    const char* query;
+    std::size_t begin;  // of the stretch, in normalised characters
+    std::size_t end;    // counted from the end of the query
+  } cases[] = {{"打开{app}", "帮我打开 QQ 音乐吧", 2, 1},
+               {"{city:place}天气怎么样", "请问北京天气怎么样", 2, 0},
+               {"播放{singer}的{song}", "麻烦播放周杰伦的《晴天》谢谢", 2, 2},
+               {"打开{app}", "帮我关掉微信吧", 2, 1},
+               {"音量调到{level:number}", "嗯音量调到最大", 1, 0}};
+  std::size_t matches = 0;
+  for (const auto& c : cases) {
+    const Pattern pattern = parsed(c.pattern);
+    const NormalizedText query = normalizeText(c.query);
+    const std::size_t end = query.size() - c.end;
+    SlotSpans spans;
+    const bool matched = matchSlots(pattern, QueryView(query).sub(c.begin, end), spans);
+    // The same stretch as a text of its own, cut from the original bytes.
+    const uint32_t from = query.byteBegin[c.begin];
+    const std::string stretch(std::string_view(c.query).substr(from, query.byteEnd[end - 1] - from));
+    std::vector<std::pair<std::size_t, std::size_t>> ownSpans;
+    const auto own = matchPattern(pattern, normalizeText(stretch), stretch, &ownSpans);
+    ASSERT_EQ(matched, own.has_value()) << c.query;
+    if (!matched) continue;
+    ++matches;
+    const std::vector<std::pair<std::size_t, std::size_t>> found(spans.begin(), spans.end());
+    EXPECT_EQ(found, ownSpans) << c.query;
+    EXPECT_EQ(slotValues(pattern, QueryView(query).sub(c.begin, end), c.query, spans), *own) << c.query;
+  }
+  EXPECT_EQ(matches, 3u);
+}
+
 TEST(Pattern, IgnoresVeryLongQueries) {
   EXPECT_FALSE(match("打开{app}", "打开" + std::string(kMaxPatternQueryLength * 3, 'a')));
 }
