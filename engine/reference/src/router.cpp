@@ -93,6 +93,7 @@ struct RouterSpace {
   std::string text;
   std::string detail;
   std::string held;
+  NormalizedText query;  // the router's query
 };
 
 // One space per router that can be open at once on a thread: a route, and the
@@ -122,9 +123,9 @@ bool hasScriptCharacter(const std::u32string& text) {
 
 // The query's normalised characters, colloquial words read as standard ones;
 // `spoken` gets the characters as said when that changed any.
-NormalizedText readQuery(std::string_view raw, std::u32string& spoken) {
-  NormalizedText text = normalizeText(raw);
-  if (readColloquialWords(text.chars)) spoken = normalizeText(raw).chars;
+const NormalizedText& readQuery(std::string_view raw, NormalizedText& text, std::u32string& spoken) {
+  normalizeTextInto(raw, text);
+  if (readColloquialWords(text.chars)) spoken = normalizeChars(raw);
   return text;
 }
 
@@ -150,7 +151,7 @@ class QueryRouter {
       : space_(scope_.get<RouterScratch>().levels[allowCompound ? 0 : 1]),
         snapshot_(snapshot),
         raw_(raw),
-        query_(readQuery(raw, spoken_)),
+        query_(readQuery(raw, space_.query, spoken_)),
         signals_(readQuerySignals(raw, query_.chars)),
         form_(readQueryForm(raw, query_.chars)),
         queryHash_(textHash(query_.chars)),
@@ -226,7 +227,7 @@ class QueryRouter {
   const CorpusSnapshot& snapshot_;
   std::string_view raw_;
   std::u32string spoken_;  // the normalised characters as said, when colloquial words were read
-  NormalizedText query_;
+  const NormalizedText& query_;  // in space_
   QuerySignals signals_;
   QueryForm form_;
   uint64_t queryHash_;                           // textHash of the normalised query

@@ -94,6 +94,14 @@ constexpr std::size_t kRun = 64;
 
 NormalizedText normalizeText(std::string_view text) {
   NormalizedText out;
+  normalizeTextInto(text, out);
+  return out;
+}
+
+void normalizeTextInto(std::string_view text, NormalizedText& out) {
+  out.chars.clear();
+  out.byteBegin.clear();
+  out.byteEnd.clear();
   char32_t chars[kRun];
   uint32_t begins[kRun];
   uint32_t ends[kRun];
@@ -116,7 +124,6 @@ NormalizedText normalizeText(std::string_view text) {
     if (++count == kRun) flush();
   });
   flush();
-  return out;
 }
 
 std::u32string normalizeChars(std::string_view text) {

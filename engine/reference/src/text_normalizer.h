@@ -24,6 +24,9 @@ struct NormalizedText {
 char32_t foldCharacter(char32_t cp);
 
 NormalizedText normalizeText(std::string_view text);
+// The same into `out`, whose capacity is kept: a caller that hands the same
+// text back each time allocates nothing once it is large enough.
+void normalizeTextInto(std::string_view text, NormalizedText& out);
 
 // The normalised characters alone (normalizeText(text).chars without the
 // byte offsets), for callers that cut nothing from the original.
