@@ -38,16 +38,16 @@ inline std::uint64_t scaledMagnitude(double magnitude, std::uint32_t scale) {
 }
 #endif
 
-// round(magnitude * 10^6), the exact product rounded half to even, for a
-// magnitude below 2^32, from the product in doubles where that settles it:
-// false when the rounded product lies too near the middle between two
-// integers to tell on which side the exact one lies.
-inline bool roundedScaleBySixDecimals(double magnitude, std::uint64_t& scaled) {
+// round(magnitude * scale), the exact product rounded half to even, for a
+// magnitude below 2^32 and a scale of at most 10^6, from the product in
+// doubles where that settles it: false when the rounded product lies too near
+// the middle between two integers to tell on which side the exact one lies.
+inline bool roundedScale(double magnitude, std::uint32_t scale, std::uint64_t& scaled) {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
   // The product p is below 2^52 and within p * 2^-53 of the exact one. Its
   // whole part f and fraction t are exact; so long as t is farther from 1/2
   // than that, the exact product rounds as p does.
-  const double product = magnitude * 1e6;
+  const double product = magnitude * scale;
   const auto whole = static_cast<std::uint64_t>(product);
   const double fraction = product - static_cast<double>(whole);
   if (std::fabs(fraction - 0.5) <= product * 0x1p-52) return false;
@@ -55,6 +55,7 @@ inline bool roundedScaleBySixDecimals(double magnitude, std::uint64_t& scaled) {
   return true;
 #else
   (void)magnitude;
+  (void)scale;
   (void)scaled;
   return false;
 #endif
@@ -87,7 +88,10 @@ inline std::size_t fixedDecimals(double value, int decimals, char* out) {
   const std::uint32_t scale = kScales[decimals];
   char* p = out;
   if (std::signbit(value)) *p++ = '-';
-  const std::uint64_t scaled = fixed_decimals_detail::scaledMagnitude(std::fabs(value), scale);
+  std::uint64_t scaled = 0;
+  if (!fixed_decimals_detail::roundedScale(std::fabs(value), scale, scaled)) {
+    scaled = fixed_decimals_detail::scaledMagnitude(std::fabs(value), scale);
+  }
   p = fixed_decimals_detail::writeUnsigned(p, scaled / scale);
   if (decimals == 0) return static_cast<std::size_t>(p - out);
   *p++ = '.';
@@ -117,7 +121,7 @@ inline char* writeFixedSix(char* out, double value) {
   const double magnitude = std::fabs(value);
   if (magnitude < 4294967296.0) {  // not NaN either
     std::uint64_t scaled = 0;
-    if (!roundedScaleBySixDecimals(magnitude, scaled)) {
+    if (!roundedScale(magnitude, 1000000, scaled)) {
 #ifdef __SIZEOF_INT128__
       scaled = scaledMagnitude(magnitude, 1000000);
 #else

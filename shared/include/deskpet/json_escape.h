@@ -70,6 +70,33 @@ constexpr bool kWordScan = false;
 constexpr bool kWordScan = true;
 #endif
 
+inline std::uint64_t loadWord(const char* bytes) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
+// The `count` (2 to 7) bytes at `bytes`, then 'a's up to eight, read by two
+// overlapping loads.
+inline std::uint64_t loadTail(const char* bytes, std::size_t count) {
+  std::uint64_t word = 0;
+  if (count >= 4) {
+    std::uint32_t low = 0;
+    std::uint32_t high = 0;
+    std::memcpy(&low, bytes, sizeof low);
+    std::memcpy(&high, bytes + count - 4, sizeof high);
+    word = low | (std::uint64_t{high} << (8 * (count - 4)));
+  } else {
+    std::uint16_t low = 0;
+    std::uint16_t high = 0;
+    std::memcpy(&low, bytes, sizeof low);
+    std::memcpy(&high, bytes + count - 2, sizeof high);
+    word = low | (std::uint64_t{high} << (8 * (count - 2)));
+  }
+  const std::uint64_t filler = ~std::uint64_t{0} << (8 * count);
+  return (word & ~filler) | ('a' * kOnes & filler);
+}
+
 inline char* writeControl(char* out, unsigned char byte, ControlEscapes escapes) {
   if (escapes == ControlEscapes::kShortForms) {
     static constexpr char kShort[] = "btn\0fr";  // \b \t \n (\v has none) \f \r, from 0x08
@@ -103,17 +130,29 @@ inline std::size_t writeSpecial(char*& out, std::string_view text, std::size_t p
   const std::size_t size = text.size();
   const unsigned char byte = bytes[pos];
   if (byte >= 0x80) {
-    if (size - pos >= 3 && plainThreeBytes(bytes + pos)) {
-      // Non-ASCII text comes in runs (a Chinese name, a slot value).
-      char* to = out;
-      do {
-        std::memcpy(to, bytes + pos, 3);
+    // Non-ASCII text comes in runs (a Chinese name, a slot value): while four
+    // bytes can be read, one load and test per character, and a copy of four
+    // bytes whose last is overwritten next.
+    const std::size_t start = pos;
+    char* to = out;
+    if (kWordScan) {
+      while (size - pos >= 4) {
+        std::uint32_t word = 0;
+        std::memcpy(&word, bytes + pos, sizeof word);
+        const std::uint32_t lowBits = word & 0x0F;  // E1-EC, EE, EF
+        if ((word & 0xC0C0F0) != 0x8080E0 || lowBits == 0 || lowBits == 0x0D) break;
+        std::memcpy(to, &word, sizeof word);
         to += 3;
         pos += 3;
-      } while (size - pos >= 3 && plainThreeBytes(bytes + pos));
-      out = to;
-      return pos;
+      }
     }
+    while (size - pos >= 3 && plainThreeBytes(bytes + pos)) {
+      std::memcpy(to, bytes + pos, 3);
+      to += 3;
+      pos += 3;
+    }
+    out = to;
+    if (pos != start) return pos;
     const std::size_t length = utf8SequenceLength(text, pos);
     if (length == 0) {
       std::memcpy(out, "\xEF\xBF\xBD", 3);
@@ -171,14 +210,16 @@ inline char* writeJsonString(char* out, std::string_view text,
       continue;
     }
 #endif
-    if (kWordScan && size - pos >= 8) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, text.data() + pos, sizeof word);
+    if (kWordScan && size - pos >= 2) {
+      // A short tail is read into a word filled up with plain bytes; the
+      // eight bytes stored fit the room of a text of two bytes or more.
+      const std::uint64_t word = size - pos >= 8 ? loadWord(text.data() + pos) : loadTail(text.data() + pos, size - pos);
       std::memcpy(out, &word, sizeof word);
       const std::uint64_t special = specialBytes(word);
       if (special == 0) {
-        out += 8;
-        pos += 8;
+        const std::size_t plain = size - pos >= 8 ? 8 : size - pos;
+        out += plain;
+        pos += plain;
         continue;
       }
       const std::size_t plain = lowestBit(special) / 8;
