@@ -142,7 +142,7 @@ int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_
     if (!snapshot) return notInitialised(error);
     const ScratchScope scope;  // one lease for the route and its helpers
     const RouteDecision decision = routeQuery(*snapshot, query);
-    const std::string_view reply = writeRouteReply(decision, snapshot->config.verbose, outJson,
+    const std::string_view reply = writeRouteReply(*snapshot, decision, snapshot->config.verbose, outJson,
                                                    static_cast<std::size_t>(capacity), scope.get<ReplyText>().spare);
     return deliver(reply, outJson, capacity, outLength, error);
   });

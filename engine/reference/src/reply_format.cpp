@@ -20,6 +20,7 @@ class ReplyBound {
   void text(const char (&)[N]) {
     size_ += N - 1;
   }
+  void fragment(std::string_view json) { size_ += json.size(); }
   void string(std::string_view text) { size_ += deskpet::jsonStringBound(text.size()); }
   void fixed(double value) { size_ += deskpet::fixedSixBound(value); }
   void integer(int32_t) { size_ += kIntegerBound; }
@@ -41,6 +42,11 @@ class ReplyBytes {
     std::memcpy(end_, literal, N - 1);
     end_ += N - 1;
   }
+  // JSON text made beforehand.
+  void fragment(std::string_view json) {
+    std::memcpy(end_, json.data(), json.size());
+    end_ += json.size();
+  }
   void string(std::string_view text) { end_ = deskpet::writeJsonString(end_, text); }
   void fixed(double value) { end_ = deskpet::writeFixedSix(end_, value); }
   void integer(int32_t value) { end_ = std::to_chars(end_, end_ + ReplyBound::kIntegerBound, value).ptr; }
@@ -50,14 +56,47 @@ class ReplyBytes {
   char* end_;
 };
 
+// A command's {"id":.. and ,"name":.. members, from the snapshot's text where
+// it holds the command.
+class CommandMembers {
+ public:
+  CommandMembers(const CommandReplyText* texts, uint32_t position, const Command& command)
+      : texts_(texts != nullptr && texts->holds(position, &command) ? texts : nullptr),
+        position_(position),
+        command_(command) {}
+
+  template <typename Out>
+  void id(Out& out) const {
+    if (texts_ != nullptr) {
+      out.fragment(texts_->idMember(position_));
+    } else {
+      out.text("{\"id\":");
+      out.integer(command_.id);
+    }
+  }
+
+  template <typename Out>
+  void name(Out& out) const {
+    if (texts_ != nullptr) {
+      out.fragment(texts_->nameMember(position_));
+    } else {
+      out.text(",\"name\":");
+      out.string(command_.name);
+    }
+  }
+
+ private:
+  const CommandReplyText* texts_;
+  uint32_t position_;
+  const Command& command_;
+};
+
 template <typename Out>
-void writeCommandRef(Out& out, const Command& command, double similarity) {
-  out.text("{\"id\":");
-  out.integer(command.id);
+void writeCommandRef(Out& out, const CommandMembers& command, double similarity) {
+  command.id(out);
   out.text(",\"similarity\":");
   out.fixed(similarity);
-  out.text(",\"name\":");
-  out.string(command.name);
+  command.name(out);
   out.text("}");
 }
 
@@ -93,16 +132,15 @@ void writeFields(Out& out, const ActionFields& fields) {
 }
 
 template <typename Out>
-void writeCandidates(Out& out, const std::vector<RouteCandidate>& candidates) {
+void writeCandidates(Out& out, const CommandReplyText* texts, const std::vector<RouteCandidate>& candidates) {
   out.text("[");
   bool first = true;
   for (const RouteCandidate& candidate : candidates) {
     if (!first) out.text(",");
     first = false;
-    out.text("{\"id\":");
-    out.integer(candidate.command->id);
-    out.text(",\"name\":");
-    out.string(candidate.command->name);
+    const CommandMembers command(texts, candidate.position, *candidate.command);
+    command.id(out);
+    command.name(out);
     out.text(",\"similarity\":");
     out.fixed(candidate.similarity);
     out.text(",\"rank\":");
@@ -119,7 +157,7 @@ void writeCandidates(Out& out, const std::vector<RouteCandidate>& candidates) {
 }
 
 template <typename Out>
-void writeRoute(Out& out, const RouteDecision& d, bool verbose) {
+void writeRoute(Out& out, const CommandReplyText* texts, const RouteDecision& d, bool verbose) {
   out.text("{\"target\":");
   out.string(targetName(d.target));
   out.text(",\"confidence\":");
@@ -130,7 +168,7 @@ void writeRoute(Out& out, const RouteDecision& d, bool verbose) {
   writeScores(out, d.scores);
   out.text(",\"matchedCommand\":");
   if (d.hasMatch) {
-    writeCommandRef(out, *d.best.command, d.best.similarity);
+    writeCommandRef(out, CommandMembers(texts, d.best.position, *d.best.command), d.best.similarity);
   } else {
     out.text("null");
   }
@@ -142,7 +180,7 @@ void writeRoute(Out& out, const RouteDecision& d, bool verbose) {
   }
   if (verbose) {
     out.text(",\"candidates\":");
-    writeCandidates(out, d.candidates);
+    writeCandidates(out, texts, d.candidates);
   }
   out.text("}");
 }
@@ -154,7 +192,8 @@ void writeSimilarity(Out& out, const CorpusSnapshot& snapshot, const std::vector
   for (const SimilarityHit& hit : hits) {
     if (!first) out.text(",");
     first = false;
-    writeCommandRef(out, *snapshot.active[hit.command], hit.similarity);
+    writeCommandRef(out, CommandMembers(snapshot.replyText.get(), hit.command, *snapshot.active[hit.command]),
+                    hit.similarity);
   }
   out.text("]}");
 }
@@ -181,9 +220,10 @@ std::string asString(std::string_view reply, std::string& buffer) {
 
 }  // namespace
 
-std::string_view writeRouteReply(const RouteDecision& decision, bool verbose, char* direct, std::size_t capacity,
-                                 std::string& spare) {
-  return writeReply([&](auto& out) { writeRoute(out, decision, verbose); }, direct, capacity, spare);
+std::string_view writeRouteReply(const CorpusSnapshot& snapshot, const RouteDecision& decision, bool verbose,
+                                 char* direct, std::size_t capacity, std::string& spare) {
+  const CommandReplyText* texts = snapshot.replyText.get();
+  return writeReply([&](auto& out) { writeRoute(out, texts, decision, verbose); }, direct, capacity, spare);
 }
 
 std::string_view writeSimilarityReply(const CorpusSnapshot& snapshot, const std::vector<SimilarityHit>& hits,
@@ -191,8 +231,9 @@ std::string_view writeSimilarityReply(const CorpusSnapshot& snapshot, const std:
   return writeReply([&](auto& out) { writeSimilarity(out, snapshot, hits); }, direct, capacity, spare);
 }
 
-std::string writeRouteReply(const RouteDecision& decision, bool verbose, std::string buffer) {
-  return asString(writeRouteReply(decision, verbose, nullptr, 0, buffer), buffer);
+std::string writeRouteReply(const CorpusSnapshot& snapshot, const RouteDecision& decision, bool verbose,
+                            std::string buffer) {
+  return asString(writeRouteReply(snapshot, decision, verbose, nullptr, 0, buffer), buffer);
 }
 
 std::string writeSimilarityReply(const CorpusSnapshot& snapshot, const std::vector<SimilarityHit>& hits,
