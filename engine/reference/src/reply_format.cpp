@@ -159,7 +159,11 @@ void writeCandidates(Out& out, const CommandReplyText* texts, const std::vector<
 template <typename Out>
 void writeRoute(Out& out, const CommandReplyText* texts, const RouteDecision& d, bool verbose) {
   out.text("{\"target\":");
-  out.string(targetName(d.target));
+  if (texts != nullptr) {
+    out.fragment(texts->target(d.target));
+  } else {
+    out.string(targetName(d.target));
+  }
   out.text(",\"confidence\":");
   out.fixed(d.confidence);
   out.text(",\"reasoning\":");

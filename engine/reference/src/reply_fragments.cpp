@@ -24,6 +24,9 @@ CommandReplyText::CommandReplyText(const std::vector<CommandPtr>& commands) {
     text_.resize(size + static_cast<std::size_t>(deskpet::writeJsonString(start, command->name) - start));
   }
   starts_.push_back(text_.size());
+  for (const CommandTarget target : {CommandTarget::Local, CommandTarget::Llm, CommandTarget::Chat}) {
+    targets_[static_cast<std::size_t>(target)] = '"' + std::string(targetName(target)) + '"';
+  }
 }
 
 }  // namespace norvik

@@ -1,5 +1,6 @@
-// JSON text of each command's constant members, made once per snapshot: the
-// replies copy it instead of writing the id and escaping the name each time.
+// JSON text of each command's constant members, and of the targets, made once
+// per snapshot: the replies copy it instead of writing the id and escaping the
+// name each time.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +26,11 @@ class CommandReplyText {
   std::string_view idMember(uint32_t position) const { return piece(2 * position); }
   // ,"name":"设置闹钟"
   std::string_view nameMember(uint32_t position) const { return piece(2 * position + 1); }
+  // "local", "llm" or "chat", quoted.
+  std::string_view target(CommandTarget target) const {
+    const auto index = static_cast<std::size_t>(target);
+    return targets_[index < 3 ? index : static_cast<std::size_t>(CommandTarget::Local)];
+  }
 
  private:
   std::string_view piece(std::size_t index) const {
@@ -34,6 +40,7 @@ class CommandReplyText {
   std::vector<const Command*> commands_;
   std::string text_;              // the pieces of every command, one after the other
   std::vector<std::size_t> starts_;  // where each piece starts, and the end of the last
+  std::string targets_[3];            // by CommandTarget
 };
 
 }  // namespace norvik

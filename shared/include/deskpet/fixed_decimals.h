@@ -138,10 +138,15 @@ inline char* writeFixedSix(char* out, double value) {
       p = writeUnsigned(p, whole);
     }
     *p = '.';
-    const std::uint32_t low = fraction % 10000;
-    std::memcpy(p + 1, kDigitPairs + 2 * (fraction / 10000), 2);
-    std::memcpy(p + 3, kDigitPairs + 2 * (low / 100), 2);
-    std::memcpy(p + 5, kDigitPairs + 2 * (low % 100), 2);
+    // The three digit pairs of the fraction from one product: its top word is
+    // fraction / 10^4 and the rest, times 100 twice, gives the other pairs
+    // (exact for every fraction below 10^6).
+    std::uint64_t pairs = std::uint64_t{fraction} * 429497u;  // 2^32 / 10^4, rounded up
+    std::memcpy(p + 1, kDigitPairs + 2 * (pairs >> 32), 2);
+    pairs = (pairs & 0xFFFFFFFFu) * 100;
+    std::memcpy(p + 3, kDigitPairs + 2 * (pairs >> 32), 2);
+    pairs = (pairs & 0xFFFFFFFFu) * 100;
+    std::memcpy(p + 5, kDigitPairs + 2 * (pairs >> 32), 2);
     return p + 7;
   }
   const double finite = std::isfinite(value) ? value : 0.0;
