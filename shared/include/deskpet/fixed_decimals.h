@@ -47,11 +47,12 @@ inline bool roundedScale(double magnitude, std::uint32_t scale, std::uint64_t& s
   // The product p is below 2^52 and within p * 2^-53 of the exact one. Its
   // whole part f and fraction t are exact; so long as t is farther from 1/2
   // than that, the exact product rounds as p does.
+  // (Signed conversions: one instruction each way.)
   const double product = magnitude * scale;
-  const auto whole = static_cast<std::uint64_t>(product);
+  const auto whole = static_cast<std::int64_t>(product);
   const double fraction = product - static_cast<double>(whole);
   if (std::fabs(fraction - 0.5) <= product * 0x1p-52) return false;
-  scaled = whole + (fraction > 0.5 ? 1 : 0);
+  scaled = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
   return true;
 #else
   (void)magnitude;
