@@ -62,14 +62,8 @@ class JsonWriter {
   // Fixed notation with six decimals; a non-finite value is written as 0.
   JsonWriter& numberFixed(double value) {
     beforeValue();
-    const std::size_t bound = fixedSixBound(value);
-    if (bound <= kStageSize) {
-      char* start = room(bound);
-      staged_ += static_cast<std::size_t>(writeFixedSix(start, value) - start);
-    } else {
-      char buffer[400];
-      put(buffer, static_cast<std::size_t>(writeFixedSix(buffer, value) - buffer));
-    }
+    char* start = room(fixedSixBound(value));  // at most 320 bytes
+    staged_ += static_cast<std::size_t>(writeFixedSix(start, value) - start);
     return *this;
   }
 
@@ -164,6 +158,7 @@ class JsonWriter {
   }
 
   static constexpr std::size_t kStageSize = 1024;
+  static_assert(kStageSize >= 320, "a number with six decimals fits the staging area");
 
   ControlEscapes escapes_;
   // What text() and take() give: the staged bytes are moved in first.
