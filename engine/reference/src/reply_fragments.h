@@ -34,7 +34,7 @@ class CommandReplyText {
 
  private:
   std::string_view piece(std::size_t index) const {
-    return std::string_view(text_).substr(starts_[index], starts_[index + 1] - starts_[index]);
+    return std::string_view(text_.data() + starts_[index], starts_[index + 1] - starts_[index]);
   }
 
   std::vector<const Command*> commands_;
