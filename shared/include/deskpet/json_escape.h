@@ -44,6 +44,17 @@ inline std::uint64_t specialBytes(std::uint64_t word) {
   return (word & kHighs) | control | zeroBytes(word ^ ('"' * kOnes)) | zeroBytes(word ^ ('\\' * kOnes));
 }
 
+#ifdef DESKPET_JSON_ESCAPE_SSE2
+// A bit for each byte of `block` that stands for something else in a JSON
+// string. Signed, a byte below 0x20 is a control byte or one of 0x80 and above.
+inline unsigned specialBlock(__m128i block) {
+  const __m128i quote = _mm_cmpeq_epi8(block, _mm_set1_epi8('"'));
+  const __m128i backslash = _mm_cmpeq_epi8(block, _mm_set1_epi8('\\'));
+  const __m128i low = _mm_cmplt_epi8(block, _mm_set1_epi8(0x20));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(quote, backslash), low)));
+}
+#endif
+
 // The index of the lowest set bit of a non-zero word.
 inline unsigned lowestBit(std::uint64_t word) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -191,22 +202,17 @@ inline char* writeJsonString(char* out, std::string_view text,
     // every byte of the text gives at least one byte of it.
 #ifdef DESKPET_JSON_ESCAPE_SSE2
     if (size - pos >= 16) {
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
-      // Signed, a byte below 0x20 is a control byte or one of 0x80 and above.
-      const __m128i special =
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')), _mm_cmpeq_epi8(block, _mm_set1_epi8('\\'))),
-                       _mm_cmplt_epi8(block, _mm_set1_epi8(0x20)));
-      const auto mask = static_cast<unsigned>(_mm_movemask_epi8(special));
-      if (mask == 0) {
-        out += 16;
-        pos += 16;
-        continue;
-      }
-      const unsigned plain = lowestBit(mask);
-      out += plain;
-      pos += plain;
-      pos = writeSpecial(out, text, pos, escapes);
+      std::size_t plain = 0;
+      unsigned mask = 0;
+      do {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+        mask = specialBlock(block);
+        plain = mask == 0 ? 16 : lowestBit(mask);
+        out += plain;
+        pos += plain;
+      } while (mask == 0 && size - pos >= 16);
+      if (mask != 0) pos = writeSpecial(out, text, pos, escapes);
       continue;
     }
 #endif
