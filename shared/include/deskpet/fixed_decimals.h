@@ -44,10 +44,10 @@ inline std::uint64_t scaledMagnitude(double magnitude, std::uint32_t scale) {
 // the middle between two integers to tell on which side the exact one lies.
 inline bool roundedScale(double magnitude, std::uint32_t scale, std::uint64_t& scaled) {
 #if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0
-  // The product p is below 2^52 and within p * 2^-53 of the exact one. Its
-  // whole part f and fraction t are exact; so long as t is farther from 1/2
-  // than that, the exact product rounds as p does.
-  // (Signed conversions: one instruction each way.)
+  // The product p is below 2^52 and within a unit in its last place (at most
+  // p * 2^-52) of the exact one, whatever the rounding mode. Its whole part
+  // and fraction t are exact; so long as t is farther from 1/2 than that, the
+  // exact product rounds as p does. (Signed conversions: one instruction each.)
   const double product = magnitude * scale;
   const auto whole = static_cast<std::int64_t>(product);
   const double fraction = product - static_cast<double>(whole);

@@ -189,7 +189,8 @@ inline std::size_t writeSpecial(char*& out, std::string_view text, std::size_t p
 }  // namespace json_escape_detail
 
 // Writes `text` as a JSON string, quotes included, at `out`, which has room for
-// jsonStringBound(text.size()) bytes; returns the end of the string.
+// jsonStringBound(text.size()) bytes; returns the end of the string. Bytes of
+// that room past the end may have been written too.
 inline char* writeJsonString(char* out, std::string_view text,
                              ControlEscapes escapes = ControlEscapes::kShortForms) {
   using namespace json_escape_detail;
@@ -198,8 +199,9 @@ inline char* writeJsonString(char* out, std::string_view text,
   const std::size_t size = text.size();
   while (pos < size) {
     // A block of bytes is copied at once and the pointer moves past its plain
-    // ones: what lies beyond is overwritten next, and is within the string, as
-    // every byte of the text gives at least one byte of it.
+    // ones: what lies beyond is overwritten next. A block of 16 or 8 bytes of
+    // the text stays within the string, as every byte of the text gives at
+    // least one byte of it.
 #ifdef DESKPET_JSON_ESCAPE_SSE2
     if (size - pos >= 16) {
       std::size_t plain = 0;
@@ -218,7 +220,8 @@ inline char* writeJsonString(char* out, std::string_view text,
 #endif
     if (kWordScan && size - pos >= 2) {
       // A short tail is read into a word filled up with plain bytes; the
-      // eight bytes stored fit the room of a text of two bytes or more.
+      // eight bytes stored fit the room of a text of two bytes or more (the
+      // bytes before took at most six each).
       const std::uint64_t word = size - pos >= 8 ? loadWord(text.data() + pos) : loadTail(text.data() + pos, size - pos);
       std::memcpy(out, &word, sizeof word);
       const std::uint64_t special = specialBytes(word);
