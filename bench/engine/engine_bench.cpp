@@ -79,7 +79,7 @@ void runBuiltIn() {
   for (int pass = 0; pass < 5; ++pass) repeated.insert(repeated.end(), queries.begin(), queries.end());
   std::size_t sink = 0;
   const Percentiles route = timeEach(repeated, [&](const std::string& q) {
-    sink += norvik::writeRouteReply(norvik::routeQuery(*snapshot, q), false).size();
+    sink += norvik::writeRouteReply(*snapshot, norvik::routeQuery(*snapshot, q), false).size();
   });
   std::printf(
       "built-in corpus, %zu commands, %zu labelled queries x 5: route p50 %.1f us, p99 %.1f us, "
@@ -105,7 +105,7 @@ void run(std::size_t commands) {
 
   std::size_t sink = 0;
   const Percentiles route = timeEach(corpus.queries, [&](const std::string& q) {
-    sink += norvik::writeRouteReply(norvik::routeQuery(*snapshot, q), false).size();
+    sink += norvik::writeRouteReply(*snapshot, norvik::routeQuery(*snapshot, q), false).size();
   });
   const Percentiles similarity = timeEach(corpus.queries, [&](const std::string& q) {
     const auto hits = snapshot->index->search(norvik::normalizeText(q).chars, 5);

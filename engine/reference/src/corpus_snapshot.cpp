@@ -65,6 +65,7 @@ std::shared_ptr<CorpusSnapshot> makeSnapshot(Config config, std::vector<CommandP
   for (const CommandPtr& command : user) snapshot->active.push_back(command);
   snapshot->base = std::move(base);
   snapshot->user = std::move(user);
+  snapshot->replyText = std::make_shared<const CommandReplyText>(snapshot->active);
   snapshot->index = std::make_shared<const CommandIndex>(snapshot->active);
   indexGenericCommands(*snapshot);
   indexKeywords(*snapshot);

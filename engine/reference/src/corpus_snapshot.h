@@ -12,6 +12,7 @@
 
 #include "command.h"
 #include "command_index.h"
+#include "reply_fragments.h"
 #include "routing_config.h"
 
 namespace norvik {
@@ -22,6 +23,8 @@ struct CorpusSnapshot {
   std::vector<CommandPtr> user;               // added by AddCorpus*, in order of first addition
   std::vector<CommandPtr> active;             // base commands not replaced by a user command, then user ones
   std::shared_ptr<const CommandIndex> index;  // built over `active`
+  // The JSON of the ids and names of `active`, for the replies.
+  std::shared_ptr<const CommandReplyText> replyText;
   // Ids of user commands that replace a built-in command of the same name.
   std::unordered_set<int32_t> namesakes;
   // For each action type, the position in `active` of the first command whose

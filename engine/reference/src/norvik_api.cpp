@@ -9,6 +9,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "corpus_file.h"
@@ -77,23 +78,25 @@ int32_t notInitialised(std::string& error) {
   return NORVIK_NOT_INITIALIZED;
 }
 
-// Copies a reply and its NUL into the caller's buffer, or reports the length it needs.
-int32_t deliver(const std::string& reply, char* out, int32_t capacity, uint32_t* outLength, std::string& error) {
+// Puts a reply and its NUL in the caller's buffer (where the reply may already
+// stand), or reports the length it needs.
+int32_t deliver(std::string_view reply, char* out, int32_t capacity, uint32_t* outLength, std::string& error) {
   *outLength = static_cast<uint32_t>(reply.size());
   if (reply.size() + 1 > static_cast<std::size_t>(capacity)) {
     error = "the reply needs " + std::to_string(reply.size() + 1) + " bytes with its NUL; the buffer holds " +
             std::to_string(capacity);
     return NORVIK_BUFFER_TOO_SMALL;
   }
-  std::memcpy(out, reply.data(), reply.size());
+  if (reply.data() != out) std::memcpy(out, reply.data(), reply.size());
   out[reply.size()] = '\0';
   return NORVIK_OK;
 }
 
-// The reply text of a route or similarity call, kept in the call's scratch so
-// that its capacity serves later calls.
+// Room for the reply of a route or similarity call whose reply may not fit
+// the caller's buffer, kept in the call's scratch so that its capacity serves
+// later calls.
 struct ReplyText {
-  std::string text;
+  std::string spare;
 };
 
 // NORVIK_OK when a reply buffer can be used, else why not.
@@ -139,8 +142,8 @@ int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_
     if (!snapshot) return notInitialised(error);
     const ScratchScope scope;  // one lease for the route and its helpers
     const RouteDecision decision = routeQuery(*snapshot, query);
-    std::string& reply = scope.get<ReplyText>().text;
-    reply = writeRouteReply(decision, snapshot->config.verbose, std::move(reply));
+    const std::string_view reply = writeRouteReply(*snapshot, decision, snapshot->config.verbose, outJson,
+                                                   static_cast<std::size_t>(capacity), scope.get<ReplyText>().spare);
     return deliver(reply, outJson, capacity, outLength, error);
   });
 }
@@ -154,8 +157,8 @@ int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, i
     const std::size_t limit = topK > 0 ? static_cast<std::size_t>(topK) : 0;
     const ScratchScope scope;
     const auto hits = snapshot->index->search(normalizeText(query).chars, limit);
-    std::string& reply = scope.get<ReplyText>().text;
-    reply = writeSimilarityReply(*snapshot, hits, std::move(reply));
+    const std::string_view reply =
+        writeSimilarityReply(*snapshot, hits, outJson, static_cast<std::size_t>(capacity), scope.get<ReplyText>().spare);
     return deliver(reply, outJson, capacity, outLength, error);
   });
 }

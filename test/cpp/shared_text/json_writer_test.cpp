@@ -9,9 +9,11 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "deskpet/fixed_decimals.h"
+#include "deskpet/json_escape.h"
 
 namespace {
 
@@ -51,11 +53,35 @@ TEST(JsonWriter, LongTextsComeOutWholeThroughTheStagingArea) {
   EXPECT_EQ(keys.take(), "{\"q\\\"\\n\":null,\"" + std::string(300, 'k') + "\":1,\"\":null}");
 }
 
+// writeJsonString stays within jsonStringBound for the texts that grow most
+// (control bytes, invalid bytes) at every length and position, as the replies
+// are written into room measured with it.
+TEST(JsonEscape, WorstCaseTextsStayWithinTheirBound) {
+  const std::pair<std::string, std::string> kinds[] = {
+      {"\x01", "\\u0001"}, {"\xff", "\xEF\xBF\xBD"}, {"\"", "\\\""}, {"中", "中"}, {"a", "a"}};
+  for (std::size_t length = 0; length <= 40; ++length) {
+    for (const auto& [unit, escaped] : kinds) {
+      std::string text;
+      std::string expected = "\"";
+      for (std::size_t i = 0; i < length; ++i) {
+        text += unit;
+        expected += escaped;
+      }
+      expected += '"';
+      std::string room(deskpet::jsonStringBound(text.size()) + 8, '#');
+      const char* end = deskpet::writeJsonString(&room[0], text);
+      const char* begin = room.data();
+      EXPECT_EQ(std::string(begin, end), expected);
+      EXPECT_EQ(room.substr(room.size() - 8), "########") << unit << " x" << length;
+    }
+  }
+}
+
 // fixedDecimals gives what std::to_chars gives, or leaves the value to it.
 TEST(FixedDecimals, MatchesToCharsOnEdgesTiesAndASweep) {
   std::vector<double> values = {0.0,           -0.0,         0.5,   1.5,     2.5,     0.125,   0.375,
                                 0.0078125,     1e-7,         5e-7,  0x1p-30, 0x1p-31, -0.004,  0.995,
-                                4294967295.75, 4294967296.0, 1e300, -1e300,  NAN,     INFINITY};
+                                4294967295.75, 4294967296.0, 1e300, -1e300,  NAN,     INFINITY, -1.7976931348623157e308};
   std::uint64_t state = 12345;
   for (int i = 0; i < 20000; ++i) {
     state = state * 6364136223846793005ull + 1442695040888963407ull;
@@ -77,6 +103,15 @@ TEST(FixedDecimals, MatchesToCharsOnEdgesTiesAndASweep) {
       const auto end = std::to_chars(theirs, theirs + sizeof theirs, value, std::chars_format::fixed, decimals);
       ASSERT_EQ(std::string(ours, length), std::string(theirs, end.ptr)) << value << " " << decimals;
     }
+    // writeFixedSix: the same text for every value, 0 for a non-finite one.
+    char six[400];
+    char theirs[400];
+    const double finite = std::isfinite(value) ? value : 0.0;
+    const auto end = std::to_chars(theirs, theirs + sizeof theirs, finite, std::chars_format::fixed, 6);
+    const char* sixEnd = deskpet::writeFixedSix(six, value);
+    const char* sixBegin = six;
+    ASSERT_LE(static_cast<std::size_t>(sixEnd - sixBegin), deskpet::fixedSixBound(value)) << value;
+    ASSERT_EQ(std::string(sixBegin, sixEnd), std::string(theirs, end.ptr)) << value;
   }
   EXPECT_GT(written, 0);
 }
