@@ -5,11 +5,13 @@
 // everything it allocated. One test case per call, mode and allocation.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,20 +31,39 @@ constexpr char kBadCorpus[] = R"({"commands":[{"id":9001,"name":"喂猫"},]})";
 constexpr char kUserCommand[] =
     R"([{"id":9002,"name":"遛狗","examples":["带狗出去走走"],"patterns":["遛{minutes:number}分钟狗"]}])";
 
-std::string corpusFile(const char* name, const char* text) {
-  const fs::path path = fs::temp_directory_path() / name;
-  std::ofstream(path, std::ios::binary) << text;
-  return path.u8string();
-}
+// A corpus file of this test process, removed when it ends. ctest runs the
+// cases as processes in parallel: a shared name would let one rewrite the
+// file while another reads it.
+class CorpusFile {
+ public:
+  CorpusFile(const char* name, const char* text) {
+    const std::string unique = std::to_string(std::random_device{}()) + "-" +
+                               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    path_ = fs::temp_directory_path() / (std::string("deskpet-alloc-") + unique + "-" + name);
+    std::ofstream(path_, std::ios::binary) << text;
+    text_ = path_.u8string();
+  }
+  ~CorpusFile() {
+    std::error_code ignored;
+    fs::remove(path_, ignored);
+  }
+  CorpusFile(const CorpusFile&) = delete;
+  CorpusFile& operator=(const CorpusFile&) = delete;
+  const std::string& path() const { return text_; }
+
+ private:
+  fs::path path_;
+  std::string text_;
+};
 
 const std::string& smallCorpusFile() {
-  static const std::string path = corpusFile("deskpet-alloc-small-corpus.json", kSmallCorpus);
-  return path;
+  static const CorpusFile file("small-corpus.json", kSmallCorpus);
+  return file.path();
 }
 
 const std::string& badCorpusFile() {
-  static const std::string path = corpusFile("deskpet-alloc-bad-corpus.json", kBadCorpus);
-  return path;
+  static const CorpusFile file("bad-corpus.json", kBadCorpus);
+  return file.path();
 }
 
 // The calls allocate nothing themselves: every allocation counted is the engine's.
