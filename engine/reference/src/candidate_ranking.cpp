@@ -326,6 +326,13 @@ void sortByRank(std::vector<RouteCandidate>& candidates) {
 std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
                                            const std::u32string& spoken, std::string_view raw, bool tryPatterns) {
   std::vector<RouteCandidate> candidates;
+  rankCandidates(snapshot, query, spoken, raw, tryPatterns, candidates);
+  return candidates;
+}
+
+void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query, const std::u32string& spoken,
+                    std::string_view raw, bool tryPatterns, std::vector<RouteCandidate>& candidates) {
+  candidates.clear();
   const CharacterFilter characters(query.chars);
   CharacterBits characterBits;
   for (const char32_t c : query.chars) characterBits.add(c);
@@ -362,7 +369,6 @@ std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const
   sortByRank(candidates);
   preferPatternReading(candidates, *snapshot.index, spoken);
   preferSpecific(candidates, snapshot, query, spoken);
-  return candidates;
 }
 
 }  // namespace norvik

@@ -32,6 +32,10 @@ struct RouteCandidate {
 // colloquial_words.h): what a slot names is read in them.
 std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
                                            const std::u32string& spoken, std::string_view raw, bool tryPatterns);
+// The same into `candidates` (emptied first), whose space a caller can keep
+// from one route to the next.
+void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query, const std::u32string& spoken,
+                    std::string_view raw, bool tryPatterns, std::vector<RouteCandidate>& candidates);
 
 // Share of the query's characters covered by the command's keywords, doubled,
 // capped at 1. `characters` holds the query's characters.

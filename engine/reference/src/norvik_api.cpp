@@ -99,6 +99,12 @@ struct ReplyText {
   std::string spare;
 };
 
+// The decision of the last route made with this space, kept for the room its
+// candidates, reasoning and action took.
+struct DecisionSpace {
+  RouteDecision decision;
+};
+
 // NORVIK_OK when a reply buffer can be used, else why not.
 int32_t checkBuffer(const char* out, int32_t capacity, const uint32_t* outLength, std::string& error) {
   if (outLength == nullptr) return invalid(error, "outLength is null");
@@ -141,7 +147,8 @@ int32_t Norvik_Route(const char* query, char* outJson, int32_t capacity, uint32_
     const auto snapshot = theEngine().snapshot();
     if (!snapshot) return notInitialised(error);
     const ScratchScope scope;  // one lease for the route and its helpers
-    const RouteDecision decision = routeQuery(*snapshot, query);
+    RouteDecision& decision = scope.get<DecisionSpace>().decision;
+    routeQueryInto(*snapshot, query, decision);
     const std::string_view reply = writeRouteReply(*snapshot, decision, snapshot->config.verbose, outJson,
                                                    static_cast<std::size_t>(capacity), scope.get<ReplyText>().spare);
     return deliver(reply, outJson, capacity, outLength, error);

@@ -147,8 +147,11 @@ std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std
 
 class QueryRouter {
  public:
-  QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound, const Strictness& strictness)
-      : space_(scope_.get<RouterScratch>().levels[allowCompound ? 0 : 1]),
+  // The decision is written into `out`, which starts as a fresh decision.
+  QueryRouter(const CorpusSnapshot& snapshot, std::string_view raw, bool allowCompound, const Strictness& strictness,
+              RouteDecision& out)
+      : d_(out),
+        space_(scope_.get<RouterScratch>().levels[allowCompound ? 0 : 1]),
         snapshot_(snapshot),
         raw_(raw),
         query_(readQuery(raw, space_.query, spoken_)),
@@ -160,7 +163,7 @@ class QueryRouter {
     readClauses(query_.chars, query_.byteBegin, query_.byteEnd, form_);
   }
 
-  RouteDecision route();
+  void route();
 
  private:
   std::string_view span(std::size_t begin, std::size_t end) const;
@@ -222,6 +225,7 @@ class QueryRouter {
   void answerNothing(std::string_view why);
   void fillAction();
 
+  RouteDecision& d_;
   const ScratchScope scope_;  // leased for the router's life, when no route holds one yet
   RouterSpace& space_;
   const CorpusSnapshot& snapshot_;
@@ -253,7 +257,6 @@ class QueryRouter {
   // weighed it on its words alone: equallyFitting asks for it again.
   const RouteCandidate* weighed_ = nullptr;
   double weighedShare_ = 0.0;
-  RouteDecision d_;
 };
 
 const CoveredQuery& QueryRouter::covered() const {
@@ -378,7 +381,8 @@ std::optional<Reading> QueryRouter::readCompound() const {
         return Reading{std::move(*c), "opening \"" + app + "\" to search the web"};
       }
     }
-    const RouteDecision rest = QueryRouter(snapshot_, cut(pos, query_.size()), false, strictness_).route();
+    RouteDecision rest;
+    QueryRouter(snapshot_, cut(pos, query_.size()), false, strictness_, rest).route();
     if (rest.target == CommandTarget::Local && rest.hasMatch && rest.best.command->risk == RiskClass::None) {
       return Reading{rest.best,
                      "opening \"" + app + "\" to do the rest, which \"" + rest.best.command->name + "\" covers"};
@@ -1320,23 +1324,23 @@ void QueryRouter::fillAction() {
   }
 }
 
-RouteDecision QueryRouter::route() {
+void QueryRouter::route() {
   if (!hasWordCharacter(query_.chars)) {
     answerNothing(query_.size() == 0 ? "empty text" : "no letters, digits or words");
-    return std::move(d_);
+    return;
   }
   if (allowCompound_ && form_.correctedFrom != 0) {
     // The speaker corrected themselves: what follows the correction is the request.
     const std::string rest = cut(form_.correctedFrom, query_.size());
-    d_ = QueryRouter(snapshot_, rest, false, strictness_).route();
+    QueryRouter(snapshot_, rest, false, strictness_, d_).route();
     d_.reasoning = "a self-correction: \"" + rest + "\" replaces what came before; " + d_.reasoning;
-    return std::move(d_);
+    return;
   }
-  d_.candidates =
-      rankCandidates(snapshot_, query_, spoken_.empty() ? query_.chars : spoken_, raw_, !signals_.multiStep);
+  rankCandidates(snapshot_, query_, spoken_.empty() ? query_.chars : spoken_, raw_, !signals_.multiStep,
+                 d_.candidates);
   if (!hasScriptCharacter(query_.chars) && closest() == nullptr) {
     answerNothing("no word that any command knows");
-    return std::move(d_);
+    return;
   }
   std::optional<Reading> reading;
   if (!signals_.multiStep) reading = readCompound();
@@ -1354,13 +1358,30 @@ RouteDecision QueryRouter::route() {
     fallBack("no similar command", nullptr);
   }
   fillAction();
-  return std::move(d_);
 }
 
 }  // namespace
 
 RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query, int strictness) {
-  return QueryRouter(snapshot, query, true, strictnessLevel(strictness)).route();
+  RouteDecision decision;
+  routeQueryInto(snapshot, query, decision, strictness);
+  return decision;
+}
+
+void routeQueryInto(const CorpusSnapshot& snapshot, std::string_view query, RouteDecision& decision, int strictness) {
+  // A fresh decision, with the space its candidates, reasoning and action
+  // took in an earlier route.
+  std::vector<RouteCandidate> candidates = std::move(decision.candidates);
+  std::string reasoning = std::move(decision.reasoning);
+  ActionFields patternAction = std::move(decision.patternAction);
+  candidates.clear();
+  reasoning.clear();
+  patternAction.clear();
+  decision = RouteDecision{};
+  decision.candidates = std::move(candidates);
+  decision.reasoning = std::move(reasoning);
+  decision.patternAction = std::move(patternAction);
+  QueryRouter(snapshot, query, true, strictnessLevel(strictness), decision).route();
 }
 
 }  // namespace norvik

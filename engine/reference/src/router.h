@@ -41,5 +41,10 @@ constexpr double kMinReportedSimilarity = 0.2;
 // `strictness` is the level of evidence a machine-changing command needs (see
 // risk_gate.h); benchmarks vary it, the engine uses the default.
 RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query, int strictness = kDefaultStrictness);
+// The same into `decision`, whatever it held, keeping the space of its
+// candidates, reasoning and action: a caller that routes into the same
+// decision each time allocates little once it has grown.
+void routeQueryInto(const CorpusSnapshot& snapshot, std::string_view query, RouteDecision& decision,
+                    int strictness = kDefaultStrictness);
 
 }  // namespace norvik
