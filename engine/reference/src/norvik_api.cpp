@@ -164,8 +164,8 @@ int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, i
     const std::size_t limit = topK > 0 ? static_cast<std::size_t>(topK) : 0;
     const ScratchScope scope;
     const auto hits = snapshot->index->search(normalizeText(query).chars, limit);
-    const std::string_view reply =
-        writeSimilarityReply(*snapshot, hits, outJson, static_cast<std::size_t>(capacity), scope.get<ReplyText>().spare);
+    const std::string_view reply = writeSimilarityReply(*snapshot, hits, outJson, static_cast<std::size_t>(capacity),
+                                                        scope.get<ReplyText>().spare);
     return deliver(reply, outJson, capacity, outLength, error);
   });
 }

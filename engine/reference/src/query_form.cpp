@@ -33,7 +33,7 @@ const CharacterSet kMakingSet(U"调开关放弄搞加减降提拉变");
 // Characters of a wish: 要, 想, 用 or 需.
 const CharacterSet kWishSet(U"要想用需");
 // Words that report what happens or happened.
-const WordTable kReportWords = {U"已经", U"突然", U"自己", U"老是", U"总是",
+const WordTable kReportWords = {U"已经",   U"突然", U"自己", U"老是", U"总是",
                                 U"动不动", U"居然", U"竟然", U"经常", U"莫名"};
 // 刚才 reports only in a statement of what happened; "取消刚才的倒计时" refers.
 const WordTable kJustNow = {U"刚才", U"刚刚"};
@@ -292,8 +292,8 @@ void readStates(const std::u32string& text, const FormPositions& at, QueryForm& 
     if (!kStateSet.contains(text[pos])) continue;
     const bool degree = wordBefore(std::u32string_view(text).substr(0, pos), pos, kDegrees) != 0;
     // "别响了" asks to stop.
-    const bool become = pos + 1 < text.size() && text[pos + 1] == U'了' &&
-                        !kMakingSet.contains(text[pos - 1]) && !kNegationSet.contains(text[pos - 1]);
+    const bool become = pos + 1 < text.size() && text[pos + 1] == U'了' && !kMakingSet.contains(text[pos - 1]) &&
+                        !kNegationSet.contains(text[pos - 1]);
     if (degree) form.states.push_back(pos - 1);
     if (become) form.states.push_back(pos);
   }

@@ -15,9 +15,9 @@ namespace norvik {
 namespace {
 
 // Words that join several steps into one request.
-constexpr std::u32string_view kConnectiveWords[] = {
-    U"然后", U"并且", U"而且", U"接着", U"同时", U"顺便", U"另外", U"再帮", U"再把",
-    U"再打开", U"再关", U"如果", U"因为", U"所以", U"但是", U"不过", U"或者"};
+constexpr std::u32string_view kConnectiveWords[] = {U"然后", U"并且", U"而且", U"接着",   U"同时", U"顺便",
+                                                    U"另外", U"再帮", U"再把", U"再打开", U"再关", U"如果",
+                                                    U"因为", U"所以", U"但是", U"不过",   U"或者"};
 
 // Question words and particles.
 constexpr std::u32string_view kQuestionMarkers[] = {U"为什么", U"怎么", U"什么", U"如何", U"是不是", U"有没有",
@@ -25,17 +25,17 @@ constexpr std::u32string_view kQuestionMarkers[] = {U"为什么", U"怎么", U"�
 
 // Small talk: feelings, opinions, the pet itself.
 constexpr std::u32string_view kChatMarkers[] = {
-    U"你觉得", U"你喜欢", U"你是谁", U"你叫", U"聊",   U"讲个", U"讲一个", U"说个", U"故事", U"笑话",
-    U"心情",   U"无聊",   U"陪我",   U"谢谢", U"你好", U"晚安", U"早安",   U"早上好", U"难过", U"开心",
-    U"伤心",   U"累了",   U"想你",   U"爱你", U"哈哈", U"嗯",   U"人生",   U"意义", U"你会", U"你能",
-    U"可爱",   U"厉害",   U"再见",   U"拜拜", U"喜欢我", U"朋友", U"孤独", U"烦"};
+    U"你觉得", U"你喜欢", U"你是谁", U"你叫", U"聊",     U"讲个", U"讲一个", U"说个",   U"故事", U"笑话",
+    U"心情",   U"无聊",   U"陪我",   U"谢谢", U"你好",   U"晚安", U"早安",   U"早上好", U"难过", U"开心",
+    U"伤心",   U"累了",   U"想你",   U"爱你", U"哈哈",   U"嗯",   U"人生",   U"意义",   U"你会", U"你能",
+    U"可爱",   U"厉害",   U"再见",   U"拜拜", U"喜欢我", U"朋友", U"孤独",   U"烦"};
 
 // Request verbs that ask the computer to act.
 constexpr std::u32string_view kRequestVerbs[] = {
-    U"打开", U"关闭", U"关掉", U"启动", U"运行", U"退出", U"设置", U"设个", U"调",   U"帮我", U"给我",
+    U"打开", U"关闭", U"关掉", U"启动", U"运行", U"退出", U"设置", U"设个",   U"调",   U"帮我", U"给我",
     U"播放", U"放一", U"搜索", U"搜一", U"查",   U"找",   U"开启", U"开一下", U"切换", U"提醒", U"定个",
-    U"截",   U"锁",   U"重启", U"关机", U"静音", U"暂停", U"下载", U"发送", U"发给", U"发个", U"发一",
-    U"翻译", U"新建", U"删除", U"清空", U"安装", U"卸载", U"连接", U"断开", U"把"};
+    U"截",   U"锁",   U"重启", U"关机", U"静音", U"暂停", U"下载", U"发送",   U"发给", U"发个", U"发一",
+    U"翻译", U"新建", U"删除", U"清空", U"安装", U"卸载", U"连接", U"断开",   U"把"};
 
 // The four lists in one table, counted in one pass over the query, in these
 // groups.
@@ -96,7 +96,7 @@ Punctuation readPunctuation(std::string_view raw) {
       const auto third = static_cast<unsigned char>(raw[pos + 2]);
       if (byte == 0xEF && second == 0xBC) {
         if (third == 0x8C || third == 0x9B) ++marks.clauseBreaks;  // ， ；
-        if (third == 0x9F) marks.questionMark = true;               // ？
+        if (third == 0x9F) marks.questionMark = true;              // ？
       } else if (byte == 0xE3 && second == 0x80 && (third == 0x82 || third == 0x81)) {
         ++marks.clauseBreaks;  // 。 、
       }

@@ -38,9 +38,9 @@ class CommandReplyText {
   }
 
   std::vector<const Command*> commands_;
-  std::string text_;              // the pieces of every command, one after the other
+  std::string text_;                 // the pieces of every command, one after the other
   std::vector<std::size_t> starts_;  // where each piece starts, and the end of the last
-  std::string targets_[3];            // by CommandTarget
+  std::string targets_[3];           // by CommandTarget
 };
 
 }  // namespace norvik

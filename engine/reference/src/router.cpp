@@ -230,7 +230,7 @@ class QueryRouter {
   RouterSpace& space_;
   const CorpusSnapshot& snapshot_;
   std::string_view raw_;
-  std::u32string spoken_;  // the normalised characters as said, when colloquial words were read
+  std::u32string spoken_;        // the normalised characters as said, when colloquial words were read
   const NormalizedText& query_;  // in space_
   QuerySignals signals_;
   QueryForm form_;
@@ -1336,8 +1336,7 @@ void QueryRouter::route() {
     d_.reasoning = "a self-correction: \"" + rest + "\" replaces what came before; " + d_.reasoning;
     return;
   }
-  rankCandidates(snapshot_, query_, spoken_.empty() ? query_.chars : spoken_, raw_, !signals_.multiStep,
-                 d_.candidates);
+  rankCandidates(snapshot_, query_, spoken_.empty() ? query_.chars : spoken_, raw_, !signals_.multiStep, d_.candidates);
   if (!hasScriptCharacter(query_.chars) && closest() == nullptr) {
     answerNothing("no word that any command knows");
     return;

@@ -89,10 +89,10 @@ class CharacterSet {
  public:
   explicit CharacterSet(std::u32string_view chars) : chars_(chars.begin(), chars.end()) {
     using text_scan_detail::slotOf;
-    std::sort(chars_.begin(), chars_.end(), [](char32_t a, char32_t b) {
-      return slotOf(a) != slotOf(b) ? slotOf(a) < slotOf(b) : a < b;
-    });
-    text_scan_detail::indexBySlot(chars_, [](char32_t c) { return c; }, start_);
+    std::sort(chars_.begin(), chars_.end(),
+              [](char32_t a, char32_t b) { return slotOf(a) != slotOf(b) ? slotOf(a) < slotOf(b) : a < b; });
+    text_scan_detail::indexBySlot(
+        chars_, [](char32_t c) { return c; }, start_);
   }
   bool contains(char32_t c) const {
     const std::size_t slot = text_scan_detail::slotOf(c);
@@ -117,7 +117,8 @@ class CharacterMap {
     std::sort(pairs_.begin(), pairs_.end(), [](const Pair& a, const Pair& b) {
       return slotOf(a.first) != slotOf(b.first) ? slotOf(a.first) < slotOf(b.first) : a < b;
     });
-    text_scan_detail::indexBySlot(pairs_, [](const Pair& pair) { return pair.first; }, start_);
+    text_scan_detail::indexBySlot(
+        pairs_, [](const Pair& pair) { return pair.first; }, start_);
   }
   char32_t operator()(char32_t c) const {
     const std::size_t slot = text_scan_detail::slotOf(c);
@@ -154,8 +155,10 @@ class WordTable {
     }
     std::sort(byFirst_.begin(), byFirst_.end());
     std::sort(byLast_.begin(), byLast_.end());
-    text_scan_detail::indexBySlot(byFirst_, [](const Entry& entry) { return entry.key; }, firstStart_);
-    text_scan_detail::indexBySlot(byLast_, [](const Entry& entry) { return entry.key; }, lastStart_);
+    text_scan_detail::indexBySlot(
+        byFirst_, [](const Entry& entry) { return entry.key; }, firstStart_);
+    text_scan_detail::indexBySlot(
+        byLast_, [](const Entry& entry) { return entry.key; }, lastStart_);
   }
 
   // How many times the listed words occur in the text, each word counted where
@@ -169,8 +172,7 @@ class WordTable {
   // The counts of countIn for groups of the listed words, in one pass: group g
   // holds the words from ends[g - 1] (0 for the first) to ends[g] of the list.
   template <std::size_t Groups>
-  void countGroupsIn(std::u32string_view text, const std::size_t (&ends)[Groups],
-                     std::size_t (&counts)[Groups]) const {
+  void countGroupsIn(std::u32string_view text, const std::size_t (&ends)[Groups], std::size_t (&counts)[Groups]) const {
     std::fill_n(counts, Groups, std::size_t{0});
     forEachCounted(text, [&](std::size_t index) {
       std::size_t group = 0;

@@ -112,7 +112,9 @@ inline std::size_t fixedDecimals(double value, int decimals, char* out) {
 
 // The room writeFixedSix needs for `value`: the text of a double of 2^32 or
 // more can have 309 digits before the point.
-inline std::size_t fixedSixBound(double value) { return std::fabs(value) >= 4294967296.0 ? 320 : 18; }
+inline std::size_t fixedSixBound(double value) {
+  return std::fabs(value) >= 4294967296.0 ? 320 : 18;
+}
 
 // Writes `value` with six decimals at `out`, which has room for
 // fixedSixBound(value) bytes, as std::to_chars does (fixed, 6), a non-finite

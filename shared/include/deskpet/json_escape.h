@@ -28,7 +28,9 @@ enum class ControlEscapes { kShortForms, kUnicodeOnly };
 
 // The room writeJsonString needs for a text of `size` bytes: its quotes and
 // six bytes per byte at most (\u00XX).
-constexpr std::size_t jsonStringBound(std::size_t size) { return 6 * size + 2; }
+constexpr std::size_t jsonStringBound(std::size_t size) {
+  return 6 * size + 2;
+}
 
 namespace json_escape_detail {
 
@@ -191,8 +193,7 @@ inline std::size_t writeSpecial(char*& out, std::string_view text, std::size_t p
 // Writes `text` as a JSON string, quotes included, at `out`, which has room for
 // jsonStringBound(text.size()) bytes; returns the end of the string. Bytes of
 // that room past the end may have been written too.
-inline char* writeJsonString(char* out, std::string_view text,
-                             ControlEscapes escapes = ControlEscapes::kShortForms) {
+inline char* writeJsonString(char* out, std::string_view text, ControlEscapes escapes = ControlEscapes::kShortForms) {
   using namespace json_escape_detail;
   *out++ = '"';
   std::size_t pos = 0;
@@ -222,7 +223,8 @@ inline char* writeJsonString(char* out, std::string_view text,
       // A short tail is read into a word filled up with plain bytes; the
       // eight bytes stored fit the room of a text of two bytes or more (the
       // bytes before took at most six each).
-      const std::uint64_t word = size - pos >= 8 ? loadWord(text.data() + pos) : loadTail(text.data() + pos, size - pos);
+      const std::uint64_t word =
+          size - pos >= 8 ? loadWord(text.data() + pos) : loadTail(text.data() + pos, size - pos);
       std::memcpy(out, &word, sizeof word);
       const std::uint64_t special = specialBytes(word);
       if (special == 0) {

@@ -9,7 +9,7 @@ namespace {
 
 // Characters whose low bytes are equal share a slot of the tables; a lookup
 // must still tell them apart.
-constexpr char32_t kZhong = U'中';               // U+4E2D
+constexpr char32_t kZhong = U'中';              // U+4E2D
 constexpr char32_t kSameSlot = kZhong + 0x100;  // U+4F2D, another character in the same slot
 
 TEST(WordTable, FindsTheLongestWordStartingOrEndingAtAPosition) {

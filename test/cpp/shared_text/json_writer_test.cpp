@@ -79,9 +79,10 @@ TEST(JsonEscape, WorstCaseTextsStayWithinTheirBound) {
 
 // fixedDecimals gives what std::to_chars gives, or leaves the value to it.
 TEST(FixedDecimals, MatchesToCharsOnEdgesTiesAndASweep) {
-  std::vector<double> values = {0.0,           -0.0,         0.5,   1.5,     2.5,     0.125,   0.375,
-                                0.0078125,     1e-7,         5e-7,  0x1p-30, 0x1p-31, -0.004,  0.995,
-                                4294967295.75, 4294967296.0, 1e300, -1e300,  NAN,     INFINITY, -1.7976931348623157e308};
+  std::vector<double> values = {
+      0.0,           -0.0,         0.5,   1.5,     2.5,     0.125,    0.375,
+      0.0078125,     1e-7,         5e-7,  0x1p-30, 0x1p-31, -0.004,   0.995,
+      4294967295.75, 4294967296.0, 1e300, -1e300,  NAN,     INFINITY, -1.7976931348623157e308};
   std::uint64_t state = 12345;
   for (int i = 0; i < 20000; ++i) {
     state = state * 6364136223846793005ull + 1442695040888963407ull;
