@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "byte_compare.h"
 #include "json_number.h"
 
 namespace intent_bridge {
@@ -143,24 +142,6 @@ void JsonCursor::unescapeInto(TextBuffer& out) {
     }
     ++position_;
   }
-}
-
-double JsonCursor::readNumber() {
-  skipWhitespace();
-  // strtod may read further than the scanned span (hexadecimal and infinity
-  // forms); the value is read without going past the reply.
-  const char* const start = position_;
-  return scanNumber(start, end_, position_);
-}
-
-bool JsonCursor::takeQuoted(std::string_view text) {
-  const std::size_t size = text.size();
-  if (static_cast<std::size_t>(end_ - position_) < size + 2 || position_[0] != '"' || position_[size + 1] != '"' ||
-      !sameBytes(position_ + 1, text.data(), size)) {
-    return false;
-  }
-  position_ += size + 2;
-  return true;
 }
 
 bool JsonCursor::takeLiteral(std::string_view word) {
