@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__) && defined(__GNUC__)
+#include <emmintrin.h>
+#endif
+
 #include "json_number.h"
 
 namespace intent_bridge {
@@ -24,10 +28,22 @@ std::uint64_t bytesEqualTo(std::uint64_t word, unsigned char byte) {
   return (flipped - kOnes) & ~flipped & kHighs;
 }
 
-// The first quote or backslash in [p, end), or end: eight bytes at a time
-// while eight remain, then byte by byte. On little-endian machines the
+// The first quote or backslash in [p, end), or end: sixteen bytes at a time
+// where SSE2 is at hand, eight bytes at a time while eight remain, then byte
+// by byte. On little-endian machines the
 // lowest marked bit of a word names the byte itself.
 const char* findQuoteOrBackslash(const char* p, const char* end) {
+#if defined(__SSE2__) && defined(__GNUC__)
+  // Sixteen bytes at a time while sixteen remain.
+  const __m128i quotes = _mm_set1_epi8('"');
+  const __m128i backslashes = _mm_set1_epi8('\\');
+  for (; end - p >= 16; p += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const unsigned marks = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, quotes), _mm_cmpeq_epi8(block, backslashes))));
+    if (marks != 0) return p + __builtin_ctz(marks);
+  }
+#endif
   for (; end - p >= 8; p += 8) {
     std::uint64_t word;
     std::memcpy(&word, p, sizeof word);
