@@ -163,7 +163,7 @@ void JsonCursor::unescapeInto(TextBuffer& out) {
 bool JsonCursor::takeLiteral(std::string_view word) {
   skipWhitespace();
   if (static_cast<std::size_t>(end_ - position_) < word.size()) return false;
-  if (std::memcmp(position_, word.data(), word.size()) != 0) return false;
+  if (!sameBytes(position_, word.data(), word.size())) return false;
   position_ += word.size();
   return true;
 }
