@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "byte_compare.h"
+#if defined(__SSE2__) && defined(__GNUC__)
+#include <emmintrin.h>
+#endif
+
 #include "json_number.h"
 
 namespace intent_bridge {
@@ -25,10 +28,22 @@ std::uint64_t bytesEqualTo(std::uint64_t word, unsigned char byte) {
   return (flipped - kOnes) & ~flipped & kHighs;
 }
 
-// The first quote or backslash in [p, end), or end: eight bytes at a time
-// while eight remain, then byte by byte. On little-endian machines the
+// The first quote or backslash in [p, end), or end: sixteen bytes at a time
+// where SSE2 is at hand, eight bytes at a time while eight remain, then byte
+// by byte. On little-endian machines the
 // lowest marked bit of a word names the byte itself.
 const char* findQuoteOrBackslash(const char* p, const char* end) {
+#if defined(__SSE2__) && defined(__GNUC__)
+  // Sixteen bytes at a time while sixteen remain.
+  const __m128i quotes = _mm_set1_epi8('"');
+  const __m128i backslashes = _mm_set1_epi8('\\');
+  for (; end - p >= 16; p += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const unsigned marks = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, quotes), _mm_cmpeq_epi8(block, backslashes))));
+    if (marks != 0) return p + __builtin_ctz(marks);
+  }
+#endif
   for (; end - p >= 8; p += 8) {
     std::uint64_t word;
     std::memcpy(&word, p, sizeof word);
@@ -145,28 +160,10 @@ void JsonCursor::unescapeInto(TextBuffer& out) {
   }
 }
 
-double JsonCursor::readNumber() {
-  skipWhitespace();
-  // strtod may read further than the scanned span (hexadecimal and infinity
-  // forms); the value is read without going past the reply.
-  const char* const start = position_;
-  return scanNumber(start, end_, position_);
-}
-
-bool JsonCursor::takeQuoted(std::string_view text) {
-  const std::size_t size = text.size();
-  if (static_cast<std::size_t>(end_ - position_) < size + 2 || position_[0] != '"' || position_[size + 1] != '"' ||
-      !sameBytes(position_ + 1, text.data(), size)) {
-    return false;
-  }
-  position_ += size + 2;
-  return true;
-}
-
 bool JsonCursor::takeLiteral(std::string_view word) {
   skipWhitespace();
   if (static_cast<std::size_t>(end_ - position_) < word.size()) return false;
-  if (std::memcmp(position_, word.data(), word.size()) != 0) return false;
+  if (!sameBytes(position_, word.data(), word.size())) return false;
   position_ += word.size();
   return true;
 }

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <type_traits>
 
+#include "byte_compare.h"
+#include "json_number.h"
 #include "text_buffer.h"
 
 namespace intent_bridge {
@@ -59,7 +61,13 @@ class JsonCursor {
   std::string_view readStringView(TextBuffer& scratch);
   // The number span at the position, converted as strtod does; 0 when nothing
   // convertible stands there.
-  double readNumber();
+  double readNumber() {
+    skipWhitespace();
+    // strtod may read further than the scanned span (hexadecimal and infinity
+    // forms); the value is read without going past the reply.
+    const char* const start = position_;
+    return scanNumber(start, end_, position_);
+  }
   // Consumes `word` when its bytes stand at the position.
   bool takeLiteral(std::string_view word);
   // Passes over one value of any kind.
@@ -122,7 +130,15 @@ class JsonCursor {
 
   // Consumes `text` between two quotes when exactly those bytes stand at the
   // position.
-  bool takeQuoted(std::string_view text);
+  bool takeQuoted(std::string_view text) {
+    const std::size_t size = text.size();
+    if (static_cast<std::size_t>(end_ - position_) < size + 2 || position_[0] != '"' || position_[size + 1] != '"' ||
+        !sameBytes(position_ + 1, text.data(), size)) {
+      return false;
+    }
+    position_ += size + 2;
+    return true;
+  }
   void skipWhitespaceRun();
   void skipBalanced(char open, char close);
   void skipBareValue();

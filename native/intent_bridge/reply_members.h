@@ -41,6 +41,12 @@ inline std::string_view memberKey(std::string_view key) {
   return key.substr(0, length);
 }
 
+// The same for a key the member walk may have taken by the guess `expected`:
+// that key is the guess itself, which holds no NUL, and is not scanned again.
+inline std::string_view guessedOrMemberKey(std::string_view key, const ExpectedKey& expected) {
+  return key.data() == expected.name().data() ? key : memberKey(key);
+}
+
 // Where kReplyKeys holds the members of a number or string object in the
 // order the engine writes them: the index of the first one.
 namespace member_run {
@@ -58,7 +64,7 @@ typename Sink::Object readNumberMembers(Sink& sink, JsonCursor& cursor) {
   if (cursor.enterObject()) {
     ExpectedKey expected(member_run::kScores);
     cursor.walkMembers(expected.name(), [&](std::string_view key) {
-      const std::string_view name = memberKey(key);
+      const std::string_view name = guessedOrMemberKey(key, expected);
       sink.setNumber(members, ReplyKey{name, expected.indexOf(name)}, cursor.readNumber());
     });
   }
@@ -72,7 +78,7 @@ void readStringMembersInto(Sink& sink, typename Sink::Object& target, JsonCursor
   TextBuffer scratch;
   ExpectedKey expected(member_run::kAction);
   cursor.walkMembers(expected.name(), [&](std::string_view key) {
-    const std::string_view name = memberKey(key);
+    const std::string_view name = guessedOrMemberKey(key, expected);
     sink.setString(target, ReplyKey{name, expected.indexOf(name)}, cursor.readStringView(scratch));
   });
 }

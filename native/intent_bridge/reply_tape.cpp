@@ -19,8 +19,9 @@ namespace {
 // replaced them) and keeps its registers in an object without a prototype,
 // made once. The step numbers are those of ReplyTape::Step. The strings of
 // kReplyValues (`"local", `) stand between kBuilderOpen and kBuilderHead, the
-// key cases (one per name of kReplyKeys, `case 0: o.target = v; continue;`)
-// between kBuilderHead and kBuilderTail.
+// named set steps (one per name of kReplyKeys and kind of value,
+// `case 16: registers[steps[at + 1]].target = numbers[n++]; at += 2; continue;`)
+// between kBuilderHead and kBuilderTail, in one switch with the other steps.
 constexpr std::string_view kBuilderOpen = R"JS((function (steps, numbers) {
   var registers = { __proto__: null }, values = [)JS";
 constexpr std::string_view kBuilderHead = R"JS(];
@@ -28,19 +29,20 @@ constexpr std::string_view kBuilderHead = R"JS(];
     var at = 0, n = 0, s = 0, op = 0, k = 0, i = 0, o, v, key;
     for (;;) {
       op = steps[at];
-      if (op === 0) {
-        k = steps[at + 1];
-        if (k < 0) return;
-        o = registers[k];
-        for (i = steps[at + 2] - 1; i >= 0; i--) registers[i] = void 0;
-        return o;
+      switch (op) {
+)JS";
+constexpr std::string_view kBuilderTail = R"JS(        case 0:
+          k = steps[at + 1];
+          if (k < 0) return;
+          o = registers[k];
+          for (i = steps[at + 2] - 1; i >= 0; i--) registers[i] = void 0;
+          return o;
+        case 1: registers[steps[at + 1]] = {}; at += 2; continue;
+        case 2: registers[steps[at + 1]] = []; at += 2; continue;
+        case 9: registers[steps[at + 1]][steps[at + 2]] = registers[steps[at + 3]]; at += 4; continue;
       }
-      if (op === 1) { registers[steps[at + 1]] = {}; at += 2; continue; }
-      if (op === 2) { registers[steps[at + 1]] = []; at += 2; continue; }
       o = registers[steps[at + 1]];
-      k = steps[at + 2];
-      if (op === 9) { o[k] = registers[steps[at + 3]]; at += 4; continue; }
-      if (k < 0) key = arguments[s++];
+      key = arguments[s++];
       switch (op) {
         case 3: v = numbers[n++]; at += 3; break;
         case 4: v = arguments[s++]; at += 3; break;
@@ -51,9 +53,6 @@ constexpr std::string_view kBuilderHead = R"JS(];
         case 10: v = values[steps[at + 3]]; at += 4; break;
         default: return;
       }
-      switch (k) {
-)JS";
-constexpr std::string_view kBuilderTail = R"JS(      }
       o[key] = v;
     }
   };
@@ -61,14 +60,34 @@ constexpr std::string_view kBuilderTail = R"JS(      }
 constexpr std::string_view kValueOpen = "\"";
 constexpr std::string_view kValueClose = "\", ";
 constexpr std::string_view kCaseOpen = "        case ";
-constexpr std::string_view kCaseStore = ": o.";
-constexpr std::string_view kCaseClose = " = v; continue;\n";
+constexpr std::string_view kCaseStore = ": registers[steps[at + 1]].";
+constexpr std::string_view kCaseValue = " = ";
+constexpr std::string_view kCaseAdvance = "; at += ";
+constexpr std::string_view kCaseClose = "; continue;\n";
+
+// The value each kind of named set step assigns, and the length of the step
+// (the step number, the register and the value's operand if any), in the
+// order of ReplyTape::valueKind.
+struct ValueKind {
+  std::string_view value;
+  std::size_t length;
+};
+constexpr ValueKind kValueKinds[] = {{"numbers[n++]", 2}, {"arguments[s++]", 2},           {"true", 2},
+                                     {"false", 2},        {"null", 2},                     {"registers[steps[at + 2]]", 3},
+                                     {"values[steps[at + 2]]", 3}};
+static_assert(sizeof kValueKinds / sizeof kValueKinds[0] == ReplyTape::kValueKinds, "one value per kind");
 
 static_assert(ReplyTape::kNewObject == 1 && ReplyTape::kNewArray == 2 && ReplyTape::kSetNumber == 3 &&
                   ReplyTape::kSetString == 4 && ReplyTape::kSetTrue == 5 && ReplyTape::kSetFalse == 6 &&
                   ReplyTape::kSetNull == 7 && ReplyTape::kSetValue == 8 && ReplyTape::kSetElement == 9 &&
                   ReplyTape::kSetHeld == 10,
               "the builder's step numbers");
+static_assert(ReplyTape::valueKind(ReplyTape::kSetNumber) == 0 && ReplyTape::valueKind(ReplyTape::kSetString) == 1 &&
+                  ReplyTape::valueKind(ReplyTape::kSetTrue) == 2 && ReplyTape::valueKind(ReplyTape::kSetFalse) == 3 &&
+                  ReplyTape::valueKind(ReplyTape::kSetNull) == 4 && ReplyTape::valueKind(ReplyTape::kSetValue) == 5 &&
+                  ReplyTape::valueKind(ReplyTape::kSetHeld) == 6,
+              "the builder's kinds of value");
+static_assert(ReplyTape::kFirstNamedSet > ReplyTape::kSetHeld, "named set steps follow the others");
 
 constexpr std::size_t decimalDigits(std::size_t value) {
   std::size_t digits = 1;
@@ -80,7 +99,12 @@ constexpr std::size_t builderSourceLength() {
   std::size_t length = kBuilderOpen.size() + kBuilderHead.size() + kBuilderTail.size();
   for (const std::string_view value : kReplyValues) length += kValueOpen.size() + value.size() + kValueClose.size();
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
-    length += kCaseOpen.size() + decimalDigits(i) + kCaseStore.size() + kReplyKeys[i].size() + kCaseClose.size();
+    for (std::size_t kind = 0; kind < ReplyTape::kValueKinds; ++kind) {
+      const std::size_t step = ReplyTape::kFirstNamedSet + i * ReplyTape::kValueKinds + kind;
+      length += kCaseOpen.size() + decimalDigits(step) + kCaseStore.size() + kReplyKeys[i].size() +
+                kCaseValue.size() + kValueKinds[kind].value.size() + kCaseAdvance.size() +
+                decimalDigits(kValueKinds[kind].length) + kCaseClose.size();
+    }
   }
   return length;
 }
@@ -111,11 +135,17 @@ constexpr BuilderSource makeBuilderSource() {
   }
   append(source.text, at, kBuilderHead);
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
-    append(source.text, at, kCaseOpen);
-    appendDecimal(source.text, at, i);
-    append(source.text, at, kCaseStore);
-    append(source.text, at, kReplyKeys[i]);
-    append(source.text, at, kCaseClose);
+    for (std::size_t kind = 0; kind < ReplyTape::kValueKinds; ++kind) {
+      append(source.text, at, kCaseOpen);
+      appendDecimal(source.text, at, ReplyTape::kFirstNamedSet + i * ReplyTape::kValueKinds + kind);
+      append(source.text, at, kCaseStore);
+      append(source.text, at, kReplyKeys[i]);
+      append(source.text, at, kCaseValue);
+      append(source.text, at, kValueKinds[kind].value);
+      append(source.text, at, kCaseAdvance);
+      appendDecimal(source.text, at, kValueKinds[kind].length);
+      append(source.text, at, kCaseClose);
+    }
   }
   append(source.text, at, kBuilderTail);
   return source;

@@ -53,6 +53,18 @@ class ReplyTape {
   // string argument (taken before a string value of the same step).
   static constexpr std::int32_t kKeyInArguments = -1;
 
+  // A set step whose key is a name of kReplyKeys is written as one step
+  // number naming both the kind of value and the key (namedSet), followed by
+  // the register and, for kSetValue and kSetHeld, the value's operand; the
+  // builder then goes straight to that key's own assignment. The step numbers
+  // above take their key as an operand, and it is always kKeyInArguments.
+  static constexpr std::int32_t kFirstNamedSet = 16;
+  static constexpr std::int32_t kValueKinds = 7;  // kSetNumber .. kSetValue, then kSetHeld
+  static constexpr std::int32_t valueKind(Step step) { return step == kSetHeld ? 6 : step - kSetNumber; }
+  static constexpr std::int32_t namedSet(Step step, std::int32_t key) {
+    return kFirstNamedSet + key * kValueKinds + valueKind(step);
+  }
+
   // What one step may need at most.
   static constexpr std::size_t kStepOperands = 4;
 

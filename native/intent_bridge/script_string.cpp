@@ -4,6 +4,10 @@
 #include <cstring>
 #include <string>
 
+#if defined(__SSE2__) && defined(__GNUC__)
+#include <emmintrin.h>
+#endif
+
 namespace intent_bridge {
 
 namespace {
@@ -39,6 +43,22 @@ long decodeWellFormed(std::string_view bytes, char16_t* out) {
   while (p < end) {
     const unsigned char lead = *p;
     if (lead < 0x80) {
+#if defined(__SSE2__) && defined(__GNUC__)
+      // A run of ASCII, sixteen bytes at a time while sixteen remain: each
+      // block is widened whole (`out` has room for as many units as bytes
+      // remain), and the run goes on up to its first byte that is not ASCII.
+      while (end - p >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i zero = _mm_setzero_si128();
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
+        const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(block));
+        const unsigned ascii = high == 0 ? 16 : static_cast<unsigned>(__builtin_ctz(high));
+        p += ascii;
+        out += ascii;
+        if (ascii < 16) break;
+      }
+#endif
       // A run of ASCII, eight bytes at a time while eight remain.
       for (; end - p >= 8; p += 8, out += 8) {
         std::uint64_t word;
@@ -56,11 +76,19 @@ long decodeWellFormed(std::string_view bytes, char16_t* out) {
       continue;
     }
     if (lead >= 0xE0 && lead <= 0xEF) {
-      if (end - p < 3 || !isContinuation(p[1]) || !isContinuation(p[2])) return -1;
-      const char32_t cp = ((lead & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
-      if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
-      *out++ = static_cast<char16_t>(cp);
-      p += 3;
+      // A run of three-byte characters (the Chinese text of replies), the
+      // lead and both continuation bytes of each tested at once; the run ends
+      // at any other byte, which the outer loop then reads. A lead that does
+      // not start a run is ill-formed (cut off, or a wrong continuation).
+      const char16_t* const runStart = out;
+      for (; end - p >= 3; p += 3) {
+        const std::uint32_t word = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
+        if ((word & 0xC0C0F0u) != 0x8080E0u) break;
+        const char32_t cp = ((word & 0x0Fu) << 12) | ((word & 0x3F00u) >> 2) | ((word >> 16) & 0x3Fu);
+        if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
+        *out++ = static_cast<char16_t>(cp);
+      }
+      if (out == runStart) return -1;
       continue;
     }
     if (lead >= 0xF0 && lead <= 0xF4) {

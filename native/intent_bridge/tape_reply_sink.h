@@ -87,15 +87,21 @@ class TapeReplySink {
     if (freeCount_ < kFreeCapacity) free_[freeCount_++] = value;
   }
 
-  // The step, its target register and its key; a key that kReplyKeys does not
-  // hold goes as a string argument before any string value of the step.
+  // The step and its target register: for a key of kReplyKeys one step
+  // number naming step and key; any other key follows as kKeyInArguments and
+  // goes as a string argument before any string value of the step.
   void beginSet(ReplyTape::Step step, Object target, ReplyKey key, std::size_t numbers, std::size_t strings) {
-    const bool named = key.index >= 0;
-    makeRoom(numbers, strings + (named ? 0 : 1));
+    if (key.index >= 0) {
+      makeRoom(numbers, strings);
+      tape_.step(ReplyTape::namedSet(step, key.index));
+      tape_.step(target);
+      return;
+    }
+    makeRoom(numbers, strings + 1);
     tape_.step(step);
     tape_.step(target);
-    tape_.step(named ? key.index : ReplyTape::kKeyInArguments);
-    if (!named) addString(key.name);
+    tape_.step(ReplyTape::kKeyInArguments);
+    addString(key.name);
   }
 
   // A string that cannot be made leaves a script exception pending, and the

@@ -97,10 +97,19 @@ test('strings are what the host makes of their UTF-8 bytes, ill-formed ones incl
   useReplies({ Norvik_Route: [
     { json: '{"target":"\\ud83d\\ude00 \\udc00x","reasoning":"😀\\u0000\\u00ff","scores":{"\\ud800":1}}' },
     { json: cut, outLength: Buffer.byteLength(cut) - 3 },  // cut inside the last character
+    // Long ASCII runs around Chinese, two-byte and four-byte characters, and an
+    // ill-formed sequence found only after them.
+    { json: `{"target":"${'a'.repeat(17)}打开${'b'.repeat(16)}é😀${'c'.repeat(15)}",` +
+      `"reasoning":"${'d'.repeat(33)}计算器${'e'.repeat(20)}\\udc00${'f'.repeat(18)}"}` },
   ] });
   const surrogates = bytes([0xed, 0xa0, 0xbd, 0xed, 0xb8, 0x80, 0x20, 0xed, 0xb0, 0x80, 0x78]);
   assertSame(bridge.route('q'), { target: surrogates, reasoning: '😀\u0000ÿ', scores: { [bytes([0xed, 0xa0, 0x80])]: 1 } });
   assertSame(bridge.route('q'), { target: bytes([0x61, 0x62, 0xe6, 0x89]) });
+  assertSame(bridge.route('q'), {
+    target: `${'a'.repeat(17)}打开${'b'.repeat(16)}é😀${'c'.repeat(15)}`,
+    reasoning: bytes([...Buffer.from(`${'d'.repeat(33)}计算器${'e'.repeat(20)}`)], [0xed, 0xb0, 0x80],
+      [...Buffer.from('f'.repeat(18))]),
+  });
 });
 
 test('members are set by assignment: __proto__, inherited setters and read-only members, re-entrant calls', (t) => {
