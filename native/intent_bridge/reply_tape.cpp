@@ -72,8 +72,12 @@ struct ValueKind {
   std::string_view value;
   std::size_t length;
 };
-constexpr ValueKind kValueKinds[] = {{"numbers[n++]", 2}, {"arguments[s++]", 2},           {"true", 2},
-                                     {"false", 2},        {"null", 2},                     {"registers[steps[at + 2]]", 3},
+constexpr ValueKind kValueKinds[] = {{"numbers[n++]", 2},
+                                     {"arguments[s++]", 2},
+                                     {"true", 2},
+                                     {"false", 2},
+                                     {"null", 2},
+                                     {"registers[steps[at + 2]]", 3},
                                      {"values[steps[at + 2]]", 3}};
 static_assert(sizeof kValueKinds / sizeof kValueKinds[0] == ReplyTape::kValueKinds, "one value per kind");
 
@@ -101,9 +105,9 @@ constexpr std::size_t builderSourceLength() {
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
     for (std::size_t kind = 0; kind < ReplyTape::kValueKinds; ++kind) {
       const std::size_t step = ReplyTape::kFirstNamedSet + i * ReplyTape::kValueKinds + kind;
-      length += kCaseOpen.size() + decimalDigits(step) + kCaseStore.size() + kReplyKeys[i].size() +
-                kCaseValue.size() + kValueKinds[kind].value.size() + kCaseAdvance.size() +
-                decimalDigits(kValueKinds[kind].length) + kCaseClose.size();
+      length += kCaseOpen.size() + decimalDigits(step) + kCaseStore.size() + kReplyKeys[i].size() + kCaseValue.size() +
+                kValueKinds[kind].value.size() + kCaseAdvance.size() + decimalDigits(kValueKinds[kind].length) +
+                kCaseClose.size();
     }
   }
   return length;
