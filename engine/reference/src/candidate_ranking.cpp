@@ -323,13 +323,6 @@ void sortByRank(std::vector<RouteCandidate>& candidates) {
 
 }  // namespace
 
-std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
-                                           const std::u32string& spoken, std::string_view raw, bool tryPatterns) {
-  std::vector<RouteCandidate> candidates;
-  rankCandidates(snapshot, query, spoken, raw, tryPatterns, candidates);
-  return candidates;
-}
-
 void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query, const std::u32string& spoken,
                     std::string_view raw, bool tryPatterns, std::vector<RouteCandidate>& candidates) {
   candidates.clear();

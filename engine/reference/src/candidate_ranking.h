@@ -27,13 +27,10 @@ struct RouteCandidate {
   double rank = 0.0;
 };
 
-// Ranked candidates, best first. Patterns are tried only when `tryPatterns`.
-// `spoken` holds the query's normalised characters as the user said them (see
-// colloquial_words.h): what a slot names is read in them.
-std::vector<RouteCandidate> rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
-                                           const std::u32string& spoken, std::string_view raw, bool tryPatterns);
-// The same into `candidates` (emptied first), whose space a caller can keep
-// from one route to the next.
+// Ranked candidates, best first, into `candidates` (emptied first, its space
+// kept from one route to the next). Patterns are tried only when
+// `tryPatterns`. `spoken` holds the query's normalised characters as the user
+// said them (see colloquial_words.h): what a slot names is read in them.
 void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query, const std::u32string& spoken,
                     std::string_view raw, bool tryPatterns, std::vector<RouteCandidate>& candidates);
 

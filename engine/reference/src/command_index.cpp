@@ -45,8 +45,8 @@ std::vector<std::u32string> textsOf(const Command& command) {
     if (text.empty()) return;
     if (std::find(texts.begin(), texts.end(), text) == texts.end()) texts.push_back(std::move(text));
   };
-  add(normalizeText(command.name).chars);
-  for (const std::string& example : command.examples) add(normalizeText(example).chars);
+  add(normalizeChars(command.name));
+  for (const std::string& example : command.examples) add(normalizeChars(example));
   return texts;
 }
 

@@ -34,7 +34,7 @@ bool readCommandId(const element& value, int32_t& id) {
 
 // The hashes of the command's normalised name and examples, sorted and unique.
 std::vector<uint64_t> collectOwnTextHashes(const Command& command) {
-  std::vector<uint64_t> hashes{textHash(normalizeText(command.name).chars)};
+  std::vector<uint64_t> hashes{textHash(normalizeChars(command.name))};
   for (const std::string& example : command.examples) {
     const NormalizedText normalized = normalizeText(example);
     if (!normalized.chars.empty()) hashes.push_back(textHash(normalized.chars));
@@ -179,7 +179,7 @@ struct CommandReader {
     }
     if (!seen.id) return fail("\"id\" is missing");
     if (!seen.name) return fail("\"name\" is missing");
-    if (normalizeText(command.name).chars.empty()) {
+    if (normalizeChars(command.name).empty()) {
       return fail("\"name\" " + inQuotes(command.name) + " has no letter, digit or CJK character");
     }
     for (const std::string& keyword : command.keywords) {
@@ -194,7 +194,7 @@ struct CommandReader {
     command.thingWords = collectThingWords(command);
     command.operation = namedOperation(command.name);
     command.answersQuestions = std::any_of(command.examples.begin(), command.examples.end(), [](const std::string& e) {
-      return readQueryForm(e, normalizeText(e).chars).question != QuestionKind::None;
+      return readQueryForm(e, normalizeChars(e)).question != QuestionKind::None;
     });
     return true;
   }

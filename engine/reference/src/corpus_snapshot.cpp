@@ -22,7 +22,7 @@ void indexKeywords(CorpusSnapshot& snapshot) {
   for (uint32_t i = 0; i < snapshot.active.size(); ++i) {
     const Command& command = *snapshot.active[i];
     if (const std::string* app = command.actionValue("app"); app != nullptr && command.hasActionType("open_app")) {
-      snapshot.openerByApp.emplace(normalizeText(*app).chars, i);
+      snapshot.openerByApp.emplace(normalizeChars(*app), i);
     }
     for (const std::u32string& keyword : snapshot.active[i]->normalizedKeywords) {
       if (keyword.size() < 2) continue;
@@ -50,12 +50,12 @@ std::shared_ptr<CorpusSnapshot> makeSnapshot(Config config, std::vector<CommandP
   std::unordered_map<std::u32string, int32_t> userNames;
   for (const CommandPtr& command : user) {
     userIds.insert(command->id);
-    userNames.emplace(normalizeText(command->name).chars, command->id);
+    userNames.emplace(normalizeChars(command->name), command->id);
   }
   snapshot->active.reserve(base.size() + user.size());
   for (const CommandPtr& command : base) {
     if (userIds.count(command->id) != 0) continue;
-    const auto sameName = userNames.empty() ? userNames.end() : userNames.find(normalizeText(command->name).chars);
+    const auto sameName = userNames.empty() ? userNames.end() : userNames.find(normalizeChars(command->name));
     if (sameName != userNames.end()) {
       snapshot->namesakes.insert(sameName->second);
       continue;

@@ -163,7 +163,7 @@ int32_t Norvik_QuerySimilarity(const char* query, int32_t topK, char* outJson, i
     if (!snapshot) return notInitialised(error);
     const std::size_t limit = topK > 0 ? static_cast<std::size_t>(topK) : 0;
     const ScratchScope scope;
-    const auto hits = snapshot->index->search(normalizeText(query).chars, limit);
+    const auto hits = snapshot->index->search(normalizeChars(query), limit);
     const std::string_view reply = writeSimilarityReply(*snapshot, hits, outJson, static_cast<std::size_t>(capacity),
                                                         scope.get<ReplyText>().spare);
     return deliver(reply, outJson, capacity, outLength, error);
@@ -178,7 +178,7 @@ int32_t Norvik_SemanticScore(const char* query, double* outScore, double* outRaw
     if (outCmdId == nullptr) return invalid(error, "outCmdId is null");
     const auto snapshot = theEngine().snapshot();
     if (!snapshot) return notInitialised(error);
-    const auto hits = snapshot->index->search(normalizeText(query).chars, 1);
+    const auto hits = snapshot->index->search(normalizeChars(query), 1);
     if (hits.empty()) {
       *outScore = 0.0;
       *outRaw = 0.0;

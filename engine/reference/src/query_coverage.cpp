@@ -266,7 +266,7 @@ std::vector<std::u32string> collectThingWords(const Command& command) {
     }
     endRun();
   };
-  const std::u32string name = normalizeText(command.name).chars;
+  const std::u32string name = normalizeChars(command.name);
   addWord(name);
   addStretches(name, 1);
   for (const std::u32string& keyword : command.normalizedKeywords) {
@@ -279,7 +279,7 @@ std::vector<std::u32string> collectThingWords(const Command& command) {
   // A command whose name and keywords say only what it does (暂停播放: pause
   // whatever plays) acts on no thing of its own.
   if (words.empty()) return words;
-  for (const std::string& example : command.examples) addStretches(normalizeText(example).chars, 2);
+  for (const std::string& example : command.examples) addStretches(normalizeChars(example), 2);
   std::sort(words.begin(), words.end());
   words.erase(std::unique(words.begin(), words.end()), words.end());
   return words;
@@ -290,7 +290,7 @@ std::vector<uint64_t> collectKnownPairs(const Command& command) {
   // Each text with and without its fillers: a query's fillers are skipped too
   // ("换个皮肤吧" is "换皮肤" to the command that knows "换个皮肤").
   const auto addText = [&pairs](const std::string& text) {
-    const std::u32string chars = normalizeText(text).chars;
+    const std::u32string chars = normalizeChars(text);
     addPairs(chars, pairs);
     std::vector<uint8_t> filler(chars.size(), 0);
     markWords(chars, kFillers, filler, 1);
@@ -325,7 +325,7 @@ bool knowsCharacter(const Command& command, char32_t c) {
 
 Operation namedOperation(const std::string& name) {
   static constexpr std::u32string_view kOpenings = U"开启设定";
-  const std::u32string chars = normalizeText(name).chars;
+  const std::u32string chars = normalizeChars(name);
   Operation named = Operation::None;
   for (std::size_t pos = 0; pos < chars.size();) {
     if (const std::size_t n = kNotDirections.longestAt(chars, pos)) {
