@@ -47,6 +47,21 @@ function runDriver(driver, args) {
   return JSON.parse(result.stdout);
 }
 
+// The name of the command the engine ranks first for each query (its verbose
+// reply's first candidate), whether or not it is then chosen: what compares with
+// a classifier, which always names its best intent.
+function rankedFirst(driver, dataset, workDir) {
+  const file = path.join(workDir, `verbose-${path.basename(path.dirname(dataset.queriesFile))}.txt`);
+  const made = spawnSync(driver, ['replies', dataset.corpusArg, dataset.queriesFile, file], { stdio: 'inherit' });
+  if (made.status !== 0) throw new Error(`route_bench_engine replies failed (exit ${made.status})`);
+  // Two lines a query: the verbose route reply, then the similarity reply.
+  const lines = fs.readFileSync(file, 'utf8').split('\n');
+  return dataset.queries.map((_, i) => {
+    const candidates = JSON.parse(lines[2 * i]).candidates || [];
+    return candidates.length > 0 ? candidates[0].name : null;
+  });
+}
+
 function engineAlone(driver, dataset, rounds, workDir) {
   const repliesFile = path.join(workDir, `replies-${path.basename(path.dirname(dataset.queriesFile))}.txt`);
   const figures = runDriver(driver, ['time', dataset.corpusArg, dataset.queriesFile, String(rounds), repliesFile]);
@@ -79,7 +94,10 @@ async function benchDataset(bridge, driver, dataset, { rounds, peerRounds }, wor
   else bridge.init();
   let sameAsParse = 0;
   const ours = { served: 0, command: 0 };
+  const firstRanked = rankedFirst(driver, dataset, workDir);
+  let oursFirst = 0;
   dataset.queries.forEach((query, i) => {
+    if (dataset.labels[i].command !== undefined && firstRanked[i] === dataset.labels[i].command) oursFirst += 1;
     const result = bridge.route(query);
     if (JSON.stringify(result) === JSON.stringify(JSON.parse(engine.replies[i]))) sameAsParse += 1;
     tally(ours, dataset.labels[i], result.target, result.matchedCommand && result.matchedCommand.name);
@@ -120,6 +138,8 @@ async function benchDataset(bridge, driver, dataset, { rounds, peerRounds }, wor
     `(trained in ${(peer.trainMs / 1000).toFixed(1)} s)`);
   console.log(`  right command where the label names one: route() ${pct(ours.command, named)}; ` +
     `NLP.js ${pct(theirs.command, named)}`);
+  console.log(`  right command ranked first (the engine's first candidate, chosen or held back; NLP.js's intent): ` +
+    `engine ${pct(oursFirst, named)}; NLP.js ${pct(theirs.command, named)}`);
   console.log(`  route() result equal to JSON.parse of the engine's reply (members and order): ` +
     `${sameAsParse} of ${queries.length}`);
   console.log(`  engine timed call by call by the thread's CPU clock (a system call, which slows the call it times): ` +
