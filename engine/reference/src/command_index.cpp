@@ -540,37 +540,43 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     addDeferred(deferred, limit, include);
   }
 
-  // Each text's similarity, and the best text of each command. A command is
-  // listed when first met: written at the end of the list every time, kept
-  // (no branch) only then.
+  // Each text's similarity, and the best text of each command. A similarity is
+  // never negative, so a command not met yet (best -1) always takes its first
+  // text, and is listed then.
   const std::size_t touched = s.touchedTexts.size();
   const std::size_t listed = s.touchedCommands.size();
   s.touchedCommands.resize(listed + touched);
   uint32_t* commandEnd = s.touchedCommands.data() + listed;
+  const uint32_t* const texts = s.touchedTexts.data();
+  float* const score = s.textScore.data();
+  float* const best = s.commandBest.data();
+  float* const raw = s.commandRaw.data();
+  const uint32_t* const commandOf = textCommand_.data();
+  const float* const norm = textNorm_.data();
   const auto complete = [&](auto withReadAhead) {
     for (std::size_t i = 0; i < touched; ++i) {
       if constexpr (decltype(withReadAhead)::value) {
         if (i + kPrefetchFar < touched) {
-          const uint32_t ahead = s.touchedTexts[i + kPrefetchFar];
-          prefetch(&textCommand_[ahead]);
-          prefetch(&textNorm_[ahead]);
+          const uint32_t ahead = texts[i + kPrefetchFar];
+          prefetch(&commandOf[ahead]);
+          prefetch(&norm[ahead]);
         }
         if (i + kPrefetchNear < touched) {
-          const uint32_t ahead = textCommand_[s.touchedTexts[i + kPrefetchNear]];
-          prefetch(&s.commandBest[ahead]);
-          prefetch(&s.commandRaw[ahead]);
+          const uint32_t ahead = commandOf[texts[i + kPrefetchNear]];
+          prefetch(&best[ahead]);
+          prefetch(&raw[ahead]);
         }
       }
-      const uint32_t t = s.touchedTexts[i];
-      const float dot = s.textScore[t];
-      s.textScore[t] = 0.0f;
-      const uint32_t c = textCommand_[t];
+      const uint32_t t = texts[i];
+      const float dot = score[t];
+      score[t] = 0.0f;
+      const uint32_t c = commandOf[t];
       const float similarity = std::min(1.0f, dot / queryNorm);
-      *commandEnd = c;
-      commandEnd += s.commandBest[c] < 0.0f ? 1 : 0;
-      if (similarity > s.commandBest[c]) {
-        s.commandBest[c] = similarity;
-        s.commandRaw[c] = dot * textNorm_[t];
+      if (similarity > best[c]) {
+        *commandEnd = c;
+        commandEnd += best[c] < 0.0f ? 1 : 0;
+        best[c] = similarity;
+        raw[c] = dot * norm[t];
       }
     }
   };
