@@ -108,10 +108,15 @@ using IdList = std::vector<uint32_t, UninitializedAllocator<uint32_t>>;
 // Scratch space for scoring, reused across queries (see scratch_space.h).
 struct Scratch {
   std::vector<float> textScore;
+  // The texts and commands reached: the first textCount (commandCount)
+  // entries of each list. A list's size is the room written into, grown when
+  // a walk needs more and kept, so that the walks do not resize it.
   IdList touchedTexts;
+  std::size_t textCount = 0;
   std::vector<float> commandBest;
   std::vector<float> commandRaw;
   IdList touchedCommands;
+  std::size_t commandCount = 0;
   std::vector<uint8_t> commandIncluded;
   std::vector<std::pair<float, uint32_t>> order;  // (partial score, text)
   std::vector<uint32_t> survivors;                // texts completed after the head
@@ -124,17 +129,23 @@ struct Scratch {
     if (commandIncluded.size() < commands) commandIncluded.resize(commands, 0);
   }
 
+  // Room for `more` entries after the first `count` of `list`.
+  static uint32_t* roomFor(IdList& list, std::size_t count, std::size_t more) {
+    if (list.size() - count < more) list.resize(std::max(2 * list.size(), count + more));
+    return list.data();
+  }
+
   // Back to all-clear (every score 0, every best -1, nothing included or
   // touched) after a search that stopped half-way.
   void clear(const std::vector<uint32_t>& include) noexcept {
-    for (uint32_t t : touchedTexts) textScore[t] = 0.0f;
+    for (std::size_t i = 0; i < textCount; ++i) textScore[touchedTexts[i]] = 0.0f;
     for (const auto& entry : order) textScore[entry.second] = 0.0f;
-    for (uint32_t c : touchedCommands) commandBest[c] = -1.0f;
+    for (std::size_t i = 0; i < commandCount; ++i) commandBest[touchedCommands[i]] = -1.0f;
     for (uint32_t c : include) {
       if (c < commandIncluded.size()) commandIncluded[c] = 0;
     }
-    touchedTexts.clear();
-    touchedCommands.clear();
+    textCount = 0;
+    commandCount = 0;
     order.clear();
   }
 };
@@ -173,12 +184,13 @@ constexpr std::size_t kPrefetchFar = 24;
 // caches, and the loops do not read ahead.
 constexpr std::size_t kReadAheadTexts = 16384;
 
-// Whether a score is 0 (either sign), from its bits: one integer test where
-// a float comparison also checks for NaN.
-inline bool isZero(float value) {
+// Whether a text's score is still the +0 that every score is cleared to, from
+// its bits: one integer test where a float comparison also checks for NaN.
+// A text reached has a positive score (a sum of positive weights).
+inline uint32_t untouched(float score) {
   uint32_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  return (bits << 1) == 0;
+  std::memcpy(&bits, &score, sizeof bits);
+  return bits < 1u ? 1u : 0u;
 }
 
 inline void prefetch(const void* address) {
@@ -191,10 +203,10 @@ inline void prefetch(const void* address) {
 // bits order like its value) turned round to put the highest first, above the
 // command's rank in id order. Choosing and
 // sorting integers costs far less than comparing hits through the id table.
-void bestCommands(const IdList& touched, const std::vector<float>& similarity, const std::vector<uint32_t>& idRank,
-                  std::size_t limit, std::vector<uint64_t>& order) {
-  order.resize(touched.size());
-  for (std::size_t i = 0; i < touched.size(); ++i) {
+void bestCommands(const uint32_t* touched, std::size_t count, const std::vector<float>& similarity,
+                  const std::vector<uint32_t>& idRank, std::size_t limit, std::vector<uint64_t>& order) {
+  order.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
     uint32_t bits = 0;
     std::memcpy(&bits, &similarity[touched[i]], sizeof bits);
     order[i] = (static_cast<uint64_t>(UINT32_MAX - bits) << 32) | idRank[touched[i]];
@@ -406,18 +418,19 @@ void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t 
   for (uint32_t c : include) s.commandIncluded[c] = 1;
 
   s.order.clear();
-  for (uint32_t t : s.touchedTexts) s.order.emplace_back(s.textScore[t], t);
+  for (std::size_t i = 0; i < s.textCount; ++i) s.order.emplace_back(s.textScore[s.touchedTexts[i]], s.touchedTexts[i]);
   const std::size_t head = std::min(s.order.size(), kCompletedFirst + 2 * limit);
   std::nth_element(s.order.begin(), s.order.begin() + static_cast<long>(head), s.order.end(),
                    [](const auto& a, const auto& b) { return a.first > b.first; });
-  s.touchedTexts.clear();
+  // The texts completed are listed again; they are fewer than were listed.
+  s.textCount = 0;
   std::vector<std::pair<uint32_t, float>> bestOfCommand;  // (command, exact dot) of the head
   bestOfCommand.reserve(head);
   for (std::size_t i = 0; i < head; ++i) {
     if (i + kPrefetchNear < head) prefetchRow(s.order[i + kPrefetchNear].second);
     const uint32_t t = s.order[i].second;
     s.textScore[t] += deferredDot(t, deferred);
-    s.touchedTexts.push_back(t);
+    s.touchedTexts[s.textCount++] = t;
     bestOfCommand.emplace_back(textCommand_[t], s.textScore[t]);
   }
   const float bar = limitthBest(bestOfCommand, limit);
@@ -440,7 +453,7 @@ void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t 
     if (i + kPrefetchNear < count) prefetchRow(s.survivors[i + kPrefetchNear]);
     const uint32_t t = s.survivors[i];
     s.textScore[t] += deferredDot(t, deferred);
-    s.touchedTexts.push_back(t);
+    s.touchedTexts[s.textCount++] = t;
   }
   for (uint32_t c : include) s.commandIncluded[c] = 0;
 }
@@ -515,25 +528,24 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     const float weight = known[i].weight;
     float* const score = s.textScore.data();
     // Room for every text of the list; each is written and kept when it was
-    // not touched before (no branch), and the list is cut to what was kept.
-    const std::size_t listed = s.touchedTexts.size();
-    s.touchedTexts.resize(listed + static_cast<std::size_t>(last - first));
-    uint32_t* touched = s.touchedTexts.data() + listed;
+    // not touched before (no branch).
+    uint32_t* const touched = Scratch::roomFor(s.touchedTexts, s.textCount, static_cast<std::size_t>(last - first));
+    std::size_t count = s.textCount;
     if (readAhead) {
       for (const Posting* p = first; p < last; ++p) {
         if (last - p > static_cast<long>(kPrefetchFar)) prefetch(&score[p[kPrefetchFar].text]);
-        *touched = p->text;
-        touched += isZero(score[p->text]) ? 1 : 0;
+        touched[count] = p->text;
+        count += untouched(score[p->text]);
         score[p->text] += weight * p->weight;
       }
     } else {
       for (const Posting* p = first; p < last; ++p) {
-        *touched = p->text;
-        touched += isZero(score[p->text]) ? 1 : 0;
+        touched[count] = p->text;
+        count += untouched(score[p->text]);
         score[p->text] += weight * p->weight;
       }
     }
-    s.touchedTexts.resize(static_cast<std::size_t>(touched - s.touchedTexts.data()));
+    s.textCount = count;
   }
   if (firstDeferred < known.size()) {
     deferred.assign(known.begin() + static_cast<long>(firstDeferred), known.end());
@@ -543,10 +555,9 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
   // Each text's similarity, and the best text of each command. A similarity is
   // never negative, so a command not met yet (best -1) always takes its first
   // text, and is listed then.
-  const std::size_t touched = s.touchedTexts.size();
-  const std::size_t listed = s.touchedCommands.size();
-  s.touchedCommands.resize(listed + touched);
-  uint32_t* commandEnd = s.touchedCommands.data() + listed;
+  const std::size_t touched = s.textCount;
+  uint32_t* const commandList = Scratch::roomFor(s.touchedCommands, s.commandCount, touched);
+  std::size_t commandCount = s.commandCount;
   const uint32_t* const texts = s.touchedTexts.data();
   float* const score = s.textScore.data();
   float* const best = s.commandBest.data();
@@ -573,8 +584,8 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
       const uint32_t c = commandOf[t];
       const float similarity = std::min(1.0f, dot / queryNorm);
       if (similarity > best[c]) {
-        *commandEnd = c;
-        commandEnd += best[c] < 0.0f ? 1 : 0;
+        commandList[commandCount] = c;
+        commandCount += best[c] < 0.0f ? 1 : 0;
         best[c] = similarity;
         raw[c] = dot * norm[t];
       }
@@ -585,8 +596,8 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
   } else {
     complete(std::false_type{});
   }
-  s.touchedCommands.resize(static_cast<std::size_t>(commandEnd - s.touchedCommands.data()));
-  s.touchedTexts.clear();
+  s.commandCount = commandCount;
+  s.textCount = 0;
 
   std::vector<SimilarityHit>& included = q.included;
   included.clear();
@@ -594,14 +605,14 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
   }
   std::vector<uint64_t>& order = q.order;
-  bestCommands(s.touchedCommands, s.commandBest, idRank_, limit, order);
+  bestCommands(s.touchedCommands.data(), s.commandCount, s.commandBest, idRank_, limit, order);
   hits.resize(order.size());
   for (std::size_t i = 0; i < order.size(); ++i) {
     const uint32_t c = rankedCommand_[static_cast<uint32_t>(order[i])];
     hits[i] = {c, s.commandBest[c], s.commandRaw[c]};
   }
-  for (uint32_t c : s.touchedCommands) s.commandBest[c] = -1.0f;
-  s.touchedCommands.clear();
+  for (std::size_t i = 0; i < s.commandCount; ++i) s.commandBest[s.touchedCommands[i]] = -1.0f;
+  s.commandCount = 0;
   guard.finished();
 
   for (const SimilarityHit& extra : included) {
