@@ -197,24 +197,68 @@ inline void prefetch(const void* address) {
   __builtin_prefetch(address);
 }
 
-// The `limit` commands of `touched` with the highest similarity, equal
-// similarities by command id, as sort keys in `order`, best first. A key is
-// one integer: the similarity's bits (a similarity is never negative, so its
-// bits order like its value) turned round to put the highest first, above the
-// command's rank in id order. Choosing and
-// sorting integers costs far less than comparing hits through the id table.
-void bestCommands(const uint32_t* touched, std::size_t count, const std::vector<float>& similarity,
-                  const std::vector<uint32_t>& idRank, std::size_t limit, std::vector<uint64_t>& order) {
-  order.resize(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &similarity[touched[i]], sizeof bits);
-    order[i] = (static_cast<uint64_t>(UINT32_MAX - bits) << 32) | idRank[touched[i]];
+// A command's sort key: one integer, the similarity's bits (a similarity is
+// never negative, so its bits order like its value) turned round to put the
+// highest first, above the command's rank in id order. Keys are distinct, and
+// choosing and sorting integers costs far less than comparing hits through
+// the id table.
+inline uint64_t rankKey(float similarity, uint32_t rank) {
+  uint32_t bits = 0;
+  std::memcpy(&bits, &similarity, sizeof bits);
+  return (static_cast<uint64_t>(UINT32_MAX - bits) << 32) | rank;
+}
+
+inline float similarityOf(uint64_t key) {
+  const uint32_t bits = UINT32_MAX - static_cast<uint32_t>(key >> 32);
+  float similarity = 0.0f;
+  std::memcpy(&similarity, &bits, sizeof similarity);
+  return similarity;
+}
+
+// Up to this many commands asked for are kept in order as they come, each
+// new key shifted into place; more are chosen with nth_element.
+constexpr std::size_t kFewBest = 16;
+
+// The keys of the `limit` commands of `touched` with the highest similarity
+// (equal similarities by command id), best first, at the start of `order`
+// (whose size is only room); returns how many. Every touched command's best
+// similarity is set back to -1 on the way.
+std::size_t bestCommands(const uint32_t* touched, std::size_t count, float* best, const uint32_t* idRank,
+                         std::size_t limit, std::vector<uint64_t>& order) {
+  const std::size_t kept = std::min(limit, count);
+  if (kept == 0) {
+    for (std::size_t i = 0; i < count; ++i) best[touched[i]] = -1.0f;
+    return 0;
   }
-  const std::size_t kept = std::min(limit, order.size());
-  if (order.size() > kept) std::nth_element(order.begin(), order.begin() + static_cast<long>(kept), order.end());
-  order.resize(kept);
-  std::sort(order.begin(), order.end());
+  if (limit > kFewBest) {
+    if (order.size() < count) order.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      const uint32_t c = touched[i];
+      order[i] = rankKey(best[c], idRank[c]);
+      best[c] = -1.0f;
+    }
+    const auto first = order.begin();
+    std::nth_element(first, first + static_cast<long>(kept), first + static_cast<long>(count));
+    std::sort(first, first + static_cast<long>(kept));
+    return kept;
+  }
+  if (order.size() < kFewBest) order.resize(kFewBest);
+  uint64_t* const top = order.data();
+  std::size_t listed = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const uint32_t c = touched[i];
+    const uint64_t key = rankKey(best[c], idRank[c]);
+    best[c] = -1.0f;
+    if (listed == kept) {
+      if (key > top[kept - 1]) continue;
+      --listed;  // the last one kept gives way
+    }
+    std::size_t j = listed;
+    for (; j > 0 && top[j - 1] > key; --j) top[j] = top[j - 1];
+    top[j] = key;
+    ++listed;
+  }
+  return kept;
 }
 
 }  // namespace
@@ -615,14 +659,14 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
   }
   std::vector<uint64_t>& order = q.order;
-  bestCommands(s.touchedCommands.data(), s.commandCount, s.commandBest, idRank_, limit, order);
-  hits.resize(order.size());
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    const uint32_t c = rankedCommand_[static_cast<uint32_t>(order[i])];
-    hits[i] = {c, s.commandBest[c], s.commandRaw[c]};
-  }
-  for (std::size_t i = 0; i < s.commandCount; ++i) s.commandBest[s.touchedCommands[i]] = -1.0f;
+  const std::size_t kept =
+      bestCommands(s.touchedCommands.data(), s.commandCount, best, idRank_.data(), limit, order);
   s.commandCount = 0;
+  hits.resize(kept);
+  for (std::size_t i = 0; i < kept; ++i) {
+    const uint32_t c = rankedCommand_[static_cast<uint32_t>(order[i])];
+    hits[i] = {c, similarityOf(order[i]), raw[c]};
+  }
   guard.finished();
 
   for (const SimilarityHit& extra : included) {
