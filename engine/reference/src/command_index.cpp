@@ -374,6 +374,8 @@ void CommandIndex::indexAnchors(std::vector<std::pair<uint64_t, uint32_t>>& anch
   std::stable_sort(anchors.begin(), anchors.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (std::size_t i = 0; i < anchors.size(); ++i) {
     const auto [key, command] = anchors[i];
+    const std::size_t startBit = static_cast<char32_t>(key >> 32) % kAnchorStartBits;
+    anchorStarts_[startBit / 64] |= uint64_t{1} << (startBit % 64);
     if (i == 0 || anchors[i - 1].first != key) {
       bool inserted = false;
       anchorIds_.findOrInsert(key, static_cast<uint32_t>(anchorOffsets_.size()), inserted);
@@ -512,6 +514,7 @@ void CommandIndex::patternCommands(const std::u32string& query, std::size_t limi
   found.clear();
   if (anchorCommands_.empty()) return;
   for (std::size_t i = 0; i < query.size() && found.size() < limit; ++i) {
+    if (!mayStartAnchor(query[i])) continue;
     for (const uint64_t key : {anchorKey(query[i], i + 1 < query.size() ? query[i + 1] : 0), anchorKey(query[i], 0)}) {
       const uint32_t k = anchorIds_.find(key);
       if (k == FeatureTable::kMissing) continue;
