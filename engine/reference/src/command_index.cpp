@@ -261,11 +261,29 @@ std::size_t bestCommands(const uint32_t* touched, std::size_t count, float* best
   return kept;
 }
 
+// Orders features by the length of their posting lists, shortest first, as
+// std::sort does: a query's dozen features by a stable insertion inline, like
+// std::sort below its threshold of 16 elements; more by std::sort itself.
+template <typename Feature>
+void sortByPostings(Feature* first, Feature* last) {
+  const auto shorter = [](const Feature& a, const Feature& b) { return a.postings < b.postings; };
+  if (last - first > 16) {
+    std::sort(first, last, shorter);
+    return;
+  }
+  for (Feature* i = first + 1; i < last; ++i) {
+    const Feature feature = *i;
+    Feature* j = i;
+    for (; j > first && shorter(feature, *(j - 1)); --j) *j = *(j - 1);
+    *j = feature;
+  }
+}
+
 }  // namespace
 
 struct CommandIndex::QueryScratch {
   std::vector<WeightedFeature> features;
-  std::vector<QueryFeature> known;      // features the corpus has, rarest first
+  std::vector<QueryFeature> known;      // room for the features the corpus has
   std::vector<QueryFeature> deferred;   // those left to addDeferred
   std::vector<SimilarityHit> included;  // the commands that must be listed
   std::vector<uint64_t> order;          // sort keys of the best commands
@@ -548,31 +566,32 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
 
   // Known query features with their weights, rarest (shortest posting list) first.
   extractFeatures(normalizedQuery, features);
-  known.clear();
+  if (known.size() < features.size()) known.resize(features.size());
+  QueryFeature* const rarest = known.data();
+  std::size_t knownCount = 0;
   float queryNorm2 = 0.0f;
   for (const WeightedFeature& f : features) {
     const uint32_t id = featureIds_.find(f.key);
     const float w = weightOf(f, id == FeatureTable::kMissing ? unknownIdf_ : idf_[id]);
     queryNorm2 += w * w;
-    if (id != FeatureTable::kMissing) known.push_back({id, w, postingOffsets_[id + 1] - postingOffsets_[id]});
+    if (id != FeatureTable::kMissing) rarest[knownCount++] = {id, w, postingOffsets_[id + 1] - postingOffsets_[id]};
   }
   const float queryNorm = std::sqrt(queryNorm2);
-  std::sort(known.begin(), known.end(),
-            [](const QueryFeature& a, const QueryFeature& b) { return a.postings < b.postings; });
+  sortByPostings(rarest, rarest + knownCount);
 
   // A small index stays in the caches: reading ahead would only add work.
   const bool readAhead = textCommand_.size() > kReadAheadTexts;
   std::size_t walked = 0;
-  std::size_t firstDeferred = known.size();
-  for (std::size_t i = 0; i < known.size(); ++i) {
-    if (walked > 0 && (walked + known[i].postings > kPostingBudget || known[i].postings > kLongPostingList)) {
+  std::size_t firstDeferred = knownCount;
+  for (std::size_t i = 0; i < knownCount; ++i) {
+    if (walked > 0 && (walked + rarest[i].postings > kPostingBudget || rarest[i].postings > kLongPostingList)) {
       firstDeferred = i;
       break;
     }
-    walked += known[i].postings;
-    const Posting* const first = postings_.data() + postingOffsets_[known[i].id];
-    const Posting* const last = postings_.data() + postingOffsets_[known[i].id + 1];
-    const float weight = known[i].weight;
+    walked += rarest[i].postings;
+    const Posting* const first = postings_.data() + postingOffsets_[rarest[i].id];
+    const Posting* const last = postings_.data() + postingOffsets_[rarest[i].id + 1];
+    const float weight = rarest[i].weight;
     float* const score = s.textScore.data();
     // Room for every text of the list; each is written and kept when it was
     // not touched before (no branch).
@@ -604,8 +623,8 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     }
     s.textCount = count;
   }
-  if (firstDeferred < known.size()) {
-    deferred.assign(known.begin() + static_cast<long>(firstDeferred), known.end());
+  if (firstDeferred < knownCount) {
+    deferred.assign(rarest + firstDeferred, rarest + knownCount);
     addDeferred(deferred, limit, include);
   }
 
