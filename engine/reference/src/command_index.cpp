@@ -640,37 +640,42 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
   float* const raw = s.commandRaw.data();
   const uint32_t* const commandOf = textCommand_.data();
   const float* const norm = textNorm_.data();
-  const auto complete = [&](auto withReadAhead) {
-    for (std::size_t i = 0; i < touched; ++i) {
-      if constexpr (decltype(withReadAhead)::value) {
-        if (i + kPrefetchFar < touched) {
-          const uint32_t ahead = texts[i + kPrefetchFar];
-          prefetch(&commandOf[ahead]);
-          prefetch(&norm[ahead]);
-        }
-        if (i + kPrefetchNear < touched) {
-          const uint32_t ahead = commandOf[texts[i + kPrefetchNear]];
-          prefetch(&best[ahead]);
-          prefetch(&raw[ahead]);
-        }
-      }
-      const uint32_t t = texts[i];
-      const float dot = score[t];
-      score[t] = 0.0f;
-      const uint32_t c = commandOf[t];
-      const float similarity = std::min(1.0f, dot / queryNorm);
-      if (similarity > best[c]) {
-        commandList[commandCount] = c;
-        commandCount += best[c] < 0.0f ? 1 : 0;
-        best[c] = similarity;
-        raw[c] = dot * norm[t];
-      }
+  const auto complete = [&](uint32_t t) {
+    const float dot = score[t];
+    score[t] = 0.0f;
+    const uint32_t c = commandOf[t];
+    const float similarity = std::min(1.0f, dot / queryNorm);
+    if (similarity > best[c]) {
+      commandList[commandCount] = c;
+      commandCount += best[c] < 0.0f ? 1 : 0;
+      best[c] = similarity;
+      raw[c] = dot * norm[t];
     }
   };
   if (readAhead) {
-    complete(std::true_type{});
+    for (std::size_t i = 0; i < touched; ++i) {
+      if (i + kPrefetchFar < touched) {
+        const uint32_t ahead = texts[i + kPrefetchFar];
+        prefetch(&commandOf[ahead]);
+        prefetch(&norm[ahead]);
+      }
+      if (i + kPrefetchNear < touched) {
+        const uint32_t ahead = commandOf[texts[i + kPrefetchNear]];
+        prefetch(&best[ahead]);
+        prefetch(&raw[ahead]);
+      }
+      complete(texts[i]);
+    }
   } else {
-    complete(std::false_type{});
+    // Four texts a round, in order (texts of one command may follow each other).
+    const std::size_t rounds = touched & ~std::size_t{3};
+    for (std::size_t i = 0; i < rounds; i += 4) {
+      complete(texts[i]);
+      complete(texts[i + 1]);
+      complete(texts[i + 2]);
+      complete(texts[i + 3]);
+    }
+    for (std::size_t i = rounds; i < touched; ++i) complete(texts[i]);
   }
   s.commandCount = commandCount;
   s.textCount = 0;
