@@ -686,8 +686,7 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
   }
   std::vector<uint64_t>& order = q.order;
-  const std::size_t kept =
-      bestCommands(s.touchedCommands.data(), s.commandCount, best, idRank_.data(), limit, order);
+  const std::size_t kept = bestCommands(s.touchedCommands.data(), s.commandCount, best, idRank_.data(), limit, order);
   s.commandCount = 0;
   hits.resize(kept);
   for (std::size_t i = 0; i < kept; ++i) {
