@@ -108,10 +108,15 @@ using IdList = std::vector<uint32_t, UninitializedAllocator<uint32_t>>;
 // Scratch space for scoring, reused across queries (see scratch_space.h).
 struct Scratch {
   std::vector<float> textScore;
+  // The texts and commands reached: the first textCount (commandCount)
+  // entries of each list. A list's size is the room written into, grown when
+  // a walk needs more and kept, so that the walks do not resize it.
   IdList touchedTexts;
+  std::size_t textCount = 0;
   std::vector<float> commandBest;
   std::vector<float> commandRaw;
   IdList touchedCommands;
+  std::size_t commandCount = 0;
   std::vector<uint8_t> commandIncluded;
   std::vector<std::pair<float, uint32_t>> order;  // (partial score, text)
   std::vector<uint32_t> survivors;                // texts completed after the head
@@ -124,17 +129,23 @@ struct Scratch {
     if (commandIncluded.size() < commands) commandIncluded.resize(commands, 0);
   }
 
+  // Room for `more` entries after the first `count` of `list`.
+  static uint32_t* roomFor(IdList& list, std::size_t count, std::size_t more) {
+    if (list.size() - count < more) list.resize(std::max(2 * list.size(), count + more));
+    return list.data();
+  }
+
   // Back to all-clear (every score 0, every best -1, nothing included or
   // touched) after a search that stopped half-way.
   void clear(const std::vector<uint32_t>& include) noexcept {
-    for (uint32_t t : touchedTexts) textScore[t] = 0.0f;
+    for (std::size_t i = 0; i < textCount; ++i) textScore[touchedTexts[i]] = 0.0f;
     for (const auto& entry : order) textScore[entry.second] = 0.0f;
-    for (uint32_t c : touchedCommands) commandBest[c] = -1.0f;
+    for (std::size_t i = 0; i < commandCount; ++i) commandBest[touchedCommands[i]] = -1.0f;
     for (uint32_t c : include) {
       if (c < commandIncluded.size()) commandIncluded[c] = 0;
     }
-    touchedTexts.clear();
-    touchedCommands.clear();
+    textCount = 0;
+    commandCount = 0;
     order.clear();
   }
 };
@@ -173,43 +184,106 @@ constexpr std::size_t kPrefetchFar = 24;
 // caches, and the loops do not read ahead.
 constexpr std::size_t kReadAheadTexts = 16384;
 
-// Whether a score is 0 (either sign), from its bits: one integer test where
-// a float comparison also checks for NaN.
-inline bool isZero(float value) {
+// Whether a text's score is still the +0 that every score is cleared to, from
+// its bits: one integer test where a float comparison also checks for NaN.
+// A text reached has a positive score (a sum of positive weights).
+inline uint32_t untouched(float score) {
   uint32_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  return (bits << 1) == 0;
+  std::memcpy(&bits, &score, sizeof bits);
+  return bits < 1u ? 1u : 0u;
 }
 
 inline void prefetch(const void* address) {
   __builtin_prefetch(address);
 }
 
-// The `limit` commands of `touched` with the highest similarity, equal
-// similarities by command id, as sort keys in `order`, best first. A key is
-// one integer: the similarity's bits (a similarity is never negative, so its
-// bits order like its value) turned round to put the highest first, above the
-// command's rank in id order. Choosing and
-// sorting integers costs far less than comparing hits through the id table.
-void bestCommands(const IdList& touched, const std::vector<float>& similarity, const std::vector<uint32_t>& idRank,
-                  std::size_t limit, std::vector<uint64_t>& order) {
-  order.resize(touched.size());
-  for (std::size_t i = 0; i < touched.size(); ++i) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &similarity[touched[i]], sizeof bits);
-    order[i] = (static_cast<uint64_t>(UINT32_MAX - bits) << 32) | idRank[touched[i]];
+// A command's sort key: one integer, the similarity's bits (a similarity is
+// never negative, so its bits order like its value) turned round to put the
+// highest first, above the command's rank in id order. Keys are distinct, and
+// choosing and sorting integers costs far less than comparing hits through
+// the id table.
+inline uint64_t rankKey(float similarity, uint32_t rank) {
+  uint32_t bits = 0;
+  std::memcpy(&bits, &similarity, sizeof bits);
+  return (static_cast<uint64_t>(UINT32_MAX - bits) << 32) | rank;
+}
+
+inline float similarityOf(uint64_t key) {
+  const uint32_t bits = UINT32_MAX - static_cast<uint32_t>(key >> 32);
+  float similarity = 0.0f;
+  std::memcpy(&similarity, &bits, sizeof similarity);
+  return similarity;
+}
+
+// Up to this many commands asked for are kept in order as they come, each
+// new key shifted into place; more are chosen with nth_element.
+constexpr std::size_t kFewBest = 16;
+
+// The keys of the `limit` commands of `touched` with the highest similarity
+// (equal similarities by command id), best first, at the start of `order`
+// (whose size is only room); returns how many. Every touched command's best
+// similarity is set back to -1 on the way.
+std::size_t bestCommands(const uint32_t* touched, std::size_t count, float* best, const uint32_t* idRank,
+                         std::size_t limit, std::vector<uint64_t>& order) {
+  const std::size_t kept = std::min(limit, count);
+  if (kept == 0) {
+    for (std::size_t i = 0; i < count; ++i) best[touched[i]] = -1.0f;
+    return 0;
   }
-  const std::size_t kept = std::min(limit, order.size());
-  if (order.size() > kept) std::nth_element(order.begin(), order.begin() + static_cast<long>(kept), order.end());
-  order.resize(kept);
-  std::sort(order.begin(), order.end());
+  if (limit > kFewBest) {
+    if (order.size() < count) order.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      const uint32_t c = touched[i];
+      order[i] = rankKey(best[c], idRank[c]);
+      best[c] = -1.0f;
+    }
+    const auto first = order.begin();
+    std::nth_element(first, first + static_cast<long>(kept), first + static_cast<long>(count));
+    std::sort(first, first + static_cast<long>(kept));
+    return kept;
+  }
+  if (order.size() < kFewBest) order.resize(kFewBest);
+  uint64_t* const top = order.data();
+  std::size_t listed = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const uint32_t c = touched[i];
+    const uint64_t key = rankKey(best[c], idRank[c]);
+    best[c] = -1.0f;
+    if (listed == kept) {
+      if (key > top[kept - 1]) continue;
+      --listed;  // the last one kept gives way
+    }
+    std::size_t j = listed;
+    for (; j > 0 && top[j - 1] > key; --j) top[j] = top[j - 1];
+    top[j] = key;
+    ++listed;
+  }
+  return kept;
+}
+
+// Orders features by the length of their posting lists, shortest first, as
+// std::sort does: a query's dozen features by a stable insertion inline, like
+// std::sort below its threshold of 16 elements; more by std::sort itself.
+template <typename Feature>
+void sortByPostings(Feature* first, Feature* last) {
+  const auto shorter = [](const Feature& a, const Feature& b) { return a.postings < b.postings; };
+  if (last - first > 16) {
+    std::sort(first, last, shorter);
+    return;
+  }
+  for (Feature* i = first + 1; i < last; ++i) {
+    const Feature feature = *i;
+    Feature* j = i;
+    for (; j > first && shorter(feature, *(j - 1)); --j) *j = *(j - 1);
+    *j = feature;
+  }
 }
 
 }  // namespace
 
 struct CommandIndex::QueryScratch {
   std::vector<WeightedFeature> features;
-  std::vector<QueryFeature> known;      // features the corpus has, rarest first
+  std::vector<QueryFeature> known;      // room for the features the corpus has
   std::vector<QueryFeature> deferred;   // those left to addDeferred
   std::vector<SimilarityHit> included;  // the commands that must be listed
   std::vector<uint64_t> order;          // sort keys of the best commands
@@ -318,6 +392,8 @@ void CommandIndex::indexAnchors(std::vector<std::pair<uint64_t, uint32_t>>& anch
   std::stable_sort(anchors.begin(), anchors.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (std::size_t i = 0; i < anchors.size(); ++i) {
     const auto [key, command] = anchors[i];
+    const std::size_t startBit = static_cast<char32_t>(key >> 32) % kAnchorStartBits;
+    anchorStarts_[startBit / 64] |= uint64_t{1} << (startBit % 64);
     if (i == 0 || anchors[i - 1].first != key) {
       bool inserted = false;
       anchorIds_.findOrInsert(key, static_cast<uint32_t>(anchorOffsets_.size()), inserted);
@@ -406,18 +482,19 @@ void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t 
   for (uint32_t c : include) s.commandIncluded[c] = 1;
 
   s.order.clear();
-  for (uint32_t t : s.touchedTexts) s.order.emplace_back(s.textScore[t], t);
+  for (std::size_t i = 0; i < s.textCount; ++i) s.order.emplace_back(s.textScore[s.touchedTexts[i]], s.touchedTexts[i]);
   const std::size_t head = std::min(s.order.size(), kCompletedFirst + 2 * limit);
   std::nth_element(s.order.begin(), s.order.begin() + static_cast<long>(head), s.order.end(),
                    [](const auto& a, const auto& b) { return a.first > b.first; });
-  s.touchedTexts.clear();
+  // The texts completed are listed again; they are fewer than were listed.
+  s.textCount = 0;
   std::vector<std::pair<uint32_t, float>> bestOfCommand;  // (command, exact dot) of the head
   bestOfCommand.reserve(head);
   for (std::size_t i = 0; i < head; ++i) {
     if (i + kPrefetchNear < head) prefetchRow(s.order[i + kPrefetchNear].second);
     const uint32_t t = s.order[i].second;
     s.textScore[t] += deferredDot(t, deferred);
-    s.touchedTexts.push_back(t);
+    s.touchedTexts[s.textCount++] = t;
     bestOfCommand.emplace_back(textCommand_[t], s.textScore[t]);
   }
   const float bar = limitthBest(bestOfCommand, limit);
@@ -440,7 +517,7 @@ void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t 
     if (i + kPrefetchNear < count) prefetchRow(s.survivors[i + kPrefetchNear]);
     const uint32_t t = s.survivors[i];
     s.textScore[t] += deferredDot(t, deferred);
-    s.touchedTexts.push_back(t);
+    s.touchedTexts[s.textCount++] = t;
   }
   for (uint32_t c : include) s.commandIncluded[c] = 0;
 }
@@ -455,6 +532,7 @@ void CommandIndex::patternCommands(const std::u32string& query, std::size_t limi
   found.clear();
   if (anchorCommands_.empty()) return;
   for (std::size_t i = 0; i < query.size() && found.size() < limit; ++i) {
+    if (!mayStartAnchor(query[i])) continue;
     for (const uint64_t key : {anchorKey(query[i], i + 1 < query.size() ? query[i + 1] : 0), anchorKey(query[i], 0)}) {
       const uint32_t k = anchorIds_.find(key);
       if (k == FeatureTable::kMissing) continue;
@@ -488,99 +566,119 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
 
   // Known query features with their weights, rarest (shortest posting list) first.
   extractFeatures(normalizedQuery, features);
-  known.clear();
+  if (known.size() < features.size()) known.resize(features.size());
+  QueryFeature* const rarest = known.data();
+  std::size_t knownCount = 0;
   float queryNorm2 = 0.0f;
   for (const WeightedFeature& f : features) {
     const uint32_t id = featureIds_.find(f.key);
     const float w = weightOf(f, id == FeatureTable::kMissing ? unknownIdf_ : idf_[id]);
     queryNorm2 += w * w;
-    if (id != FeatureTable::kMissing) known.push_back({id, w, postingOffsets_[id + 1] - postingOffsets_[id]});
+    if (id != FeatureTable::kMissing) rarest[knownCount++] = {id, w, postingOffsets_[id + 1] - postingOffsets_[id]};
   }
   const float queryNorm = std::sqrt(queryNorm2);
-  std::sort(known.begin(), known.end(),
-            [](const QueryFeature& a, const QueryFeature& b) { return a.postings < b.postings; });
+  sortByPostings(rarest, rarest + knownCount);
 
   // A small index stays in the caches: reading ahead would only add work.
   const bool readAhead = textCommand_.size() > kReadAheadTexts;
   std::size_t walked = 0;
-  std::size_t firstDeferred = known.size();
-  for (std::size_t i = 0; i < known.size(); ++i) {
-    if (walked > 0 && (walked + known[i].postings > kPostingBudget || known[i].postings > kLongPostingList)) {
+  std::size_t firstDeferred = knownCount;
+  for (std::size_t i = 0; i < knownCount; ++i) {
+    if (walked > 0 && (walked + rarest[i].postings > kPostingBudget || rarest[i].postings > kLongPostingList)) {
       firstDeferred = i;
       break;
     }
-    walked += known[i].postings;
-    const Posting* const first = postings_.data() + postingOffsets_[known[i].id];
-    const Posting* const last = postings_.data() + postingOffsets_[known[i].id + 1];
-    const float weight = known[i].weight;
+    walked += rarest[i].postings;
+    const Posting* const first = postings_.data() + postingOffsets_[rarest[i].id];
+    const Posting* const last = postings_.data() + postingOffsets_[rarest[i].id + 1];
+    const float weight = rarest[i].weight;
     float* const score = s.textScore.data();
     // Room for every text of the list; each is written and kept when it was
-    // not touched before (no branch), and the list is cut to what was kept.
-    const std::size_t listed = s.touchedTexts.size();
-    s.touchedTexts.resize(listed + static_cast<std::size_t>(last - first));
-    uint32_t* touched = s.touchedTexts.data() + listed;
+    // not touched before (no branch).
+    uint32_t* const touched = Scratch::roomFor(s.touchedTexts, s.textCount, static_cast<std::size_t>(last - first));
+    std::size_t count = s.textCount;
     if (readAhead) {
       for (const Posting* p = first; p < last; ++p) {
         if (last - p > static_cast<long>(kPrefetchFar)) prefetch(&score[p[kPrefetchFar].text]);
-        *touched = p->text;
-        touched += isZero(score[p->text]) ? 1 : 0;
+        touched[count] = p->text;
+        count += untouched(score[p->text]);
         score[p->text] += weight * p->weight;
       }
     } else {
-      for (const Posting* p = first; p < last; ++p) {
-        *touched = p->text;
-        touched += isZero(score[p->text]) ? 1 : 0;
-        score[p->text] += weight * p->weight;
+      // Four postings a round: a list holds a text once, so the steps of a
+      // round touch different scores, and the loop costs a quarter as much.
+      const auto add = [&](const Posting& posting) {
+        touched[count] = posting.text;
+        count += untouched(score[posting.text]);
+        score[posting.text] += weight * posting.weight;
+      };
+      const Posting* const roundsEnd = first + ((last - first) & ~static_cast<std::ptrdiff_t>(3));
+      for (const Posting* p = first; p != roundsEnd; p += 4) {
+        add(p[0]);
+        add(p[1]);
+        add(p[2]);
+        add(p[3]);
       }
+      for (const Posting* p = roundsEnd; p != last; ++p) add(*p);
     }
-    s.touchedTexts.resize(static_cast<std::size_t>(touched - s.touchedTexts.data()));
+    s.textCount = count;
   }
-  if (firstDeferred < known.size()) {
-    deferred.assign(known.begin() + static_cast<long>(firstDeferred), known.end());
+  if (firstDeferred < knownCount) {
+    deferred.assign(rarest + firstDeferred, rarest + knownCount);
     addDeferred(deferred, limit, include);
   }
 
-  // Each text's similarity, and the best text of each command. A command is
-  // listed when first met: written at the end of the list every time, kept
-  // (no branch) only then.
-  const std::size_t touched = s.touchedTexts.size();
-  const std::size_t listed = s.touchedCommands.size();
-  s.touchedCommands.resize(listed + touched);
-  uint32_t* commandEnd = s.touchedCommands.data() + listed;
-  const auto complete = [&](auto withReadAhead) {
-    for (std::size_t i = 0; i < touched; ++i) {
-      if constexpr (decltype(withReadAhead)::value) {
-        if (i + kPrefetchFar < touched) {
-          const uint32_t ahead = s.touchedTexts[i + kPrefetchFar];
-          prefetch(&textCommand_[ahead]);
-          prefetch(&textNorm_[ahead]);
-        }
-        if (i + kPrefetchNear < touched) {
-          const uint32_t ahead = textCommand_[s.touchedTexts[i + kPrefetchNear]];
-          prefetch(&s.commandBest[ahead]);
-          prefetch(&s.commandRaw[ahead]);
-        }
-      }
-      const uint32_t t = s.touchedTexts[i];
-      const float dot = s.textScore[t];
-      s.textScore[t] = 0.0f;
-      const uint32_t c = textCommand_[t];
-      const float similarity = std::min(1.0f, dot / queryNorm);
-      *commandEnd = c;
-      commandEnd += s.commandBest[c] < 0.0f ? 1 : 0;
-      if (similarity > s.commandBest[c]) {
-        s.commandBest[c] = similarity;
-        s.commandRaw[c] = dot * textNorm_[t];
-      }
+  // Each text's similarity, and the best text of each command. A similarity is
+  // never negative, so a command not met yet (best -1) always takes its first
+  // text, and is listed then.
+  const std::size_t touched = s.textCount;
+  uint32_t* const commandList = Scratch::roomFor(s.touchedCommands, s.commandCount, touched);
+  std::size_t commandCount = s.commandCount;
+  const uint32_t* const texts = s.touchedTexts.data();
+  float* const score = s.textScore.data();
+  float* const best = s.commandBest.data();
+  float* const raw = s.commandRaw.data();
+  const uint32_t* const commandOf = textCommand_.data();
+  const float* const norm = textNorm_.data();
+  const auto complete = [&](uint32_t t) {
+    const float dot = score[t];
+    score[t] = 0.0f;
+    const uint32_t c = commandOf[t];
+    const float similarity = std::min(1.0f, dot / queryNorm);
+    if (similarity > best[c]) {
+      commandList[commandCount] = c;
+      commandCount += best[c] < 0.0f ? 1 : 0;
+      best[c] = similarity;
+      raw[c] = dot * norm[t];
     }
   };
   if (readAhead) {
-    complete(std::true_type{});
+    for (std::size_t i = 0; i < touched; ++i) {
+      if (i + kPrefetchFar < touched) {
+        const uint32_t ahead = texts[i + kPrefetchFar];
+        prefetch(&commandOf[ahead]);
+        prefetch(&norm[ahead]);
+      }
+      if (i + kPrefetchNear < touched) {
+        const uint32_t ahead = commandOf[texts[i + kPrefetchNear]];
+        prefetch(&best[ahead]);
+        prefetch(&raw[ahead]);
+      }
+      complete(texts[i]);
+    }
   } else {
-    complete(std::false_type{});
+    // Four texts a round, in order (texts of one command may follow each other).
+    const std::size_t rounds = touched & ~std::size_t{3};
+    for (std::size_t i = 0; i < rounds; i += 4) {
+      complete(texts[i]);
+      complete(texts[i + 1]);
+      complete(texts[i + 2]);
+      complete(texts[i + 3]);
+    }
+    for (std::size_t i = rounds; i < touched; ++i) complete(texts[i]);
   }
-  s.touchedCommands.resize(static_cast<std::size_t>(commandEnd - s.touchedCommands.data()));
-  s.touchedTexts.clear();
+  s.commandCount = commandCount;
+  s.textCount = 0;
 
   std::vector<SimilarityHit>& included = q.included;
   included.clear();
@@ -588,14 +686,13 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
   }
   std::vector<uint64_t>& order = q.order;
-  bestCommands(s.touchedCommands, s.commandBest, idRank_, limit, order);
-  hits.resize(order.size());
-  for (std::size_t i = 0; i < order.size(); ++i) {
+  const std::size_t kept = bestCommands(s.touchedCommands.data(), s.commandCount, best, idRank_.data(), limit, order);
+  s.commandCount = 0;
+  hits.resize(kept);
+  for (std::size_t i = 0; i < kept; ++i) {
     const uint32_t c = rankedCommand_[static_cast<uint32_t>(order[i])];
-    hits[i] = {c, s.commandBest[c], s.commandRaw[c]};
+    hits[i] = {c, similarityOf(order[i]), raw[c]};
   }
-  for (uint32_t c : s.touchedCommands) s.commandBest[c] = -1.0f;
-  s.touchedCommands.clear();
   guard.finished();
 
   for (const SimilarityHit& extra : included) {

@@ -6,6 +6,7 @@
 // budget and the query, not the corpus size, and every similarity returned is exact.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -71,6 +72,11 @@ class CommandIndex {
   float weightOf(const WeightedFeature& feature, float idf) const;
   // Fills the anchor table from (key, command) pairs in the order met.
   void indexAnchors(std::vector<std::pair<uint64_t, uint32_t>>& anchors);
+  // Whether some anchor may start with `character` (no: none does).
+  bool mayStartAnchor(char32_t character) const {
+    const std::size_t bit = character % kAnchorStartBits;
+    return ((anchorStarts_[bit / 64] >> (bit % 64)) & 1u) != 0;
+  }
   // Asks for the cache lines of a text's features ahead of deferredDot.
   void prefetchRow(uint32_t text) const;
   // Dot product of a text with query features sorted by id.
@@ -106,6 +112,11 @@ class CommandIndex {
   FeatureTable anchorIds_;
   std::vector<uint32_t> anchorOffsets_;
   std::vector<uint32_t> anchorCommands_;
+  // A bit for each first character of an anchor (by its low bits): query
+  // positions whose character has no bit set start no anchor, and their keys
+  // are not looked up.
+  static constexpr std::size_t kAnchorStartBits = 4096;
+  std::array<uint64_t, kAnchorStartBits / 64> anchorStarts_{};
   float unknownIdf_ = 1.0f;
 };
 

@@ -88,7 +88,7 @@ TEST(CommandIndex, SkippingHopelessTextsKeepsTheTopResultsExact) {
   for (const std::u32string& query : queries) {
     const auto all = index.search(query, 100000);
     ASSERT_GE(all.size(), 10u);
-    for (std::size_t limit : {1u, 3u, 10u}) {
+    for (std::size_t limit : {1u, 3u, 10u, 16u, 17u, 40u}) {
       const auto top = index.search(query, limit);
       ASSERT_EQ(top.size(), limit);
       for (std::size_t i = 0; i < limit; ++i) {
