@@ -350,7 +350,7 @@ void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
     if (candidate.command->keywordFirsts.mayShare(characterBits)) {
       candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters, scratch.covered);
     }
-    if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
+    if (tryPatterns && !candidate.command->patterns.empty()) matchPatterns(candidate, query, trimmed, raw);
     candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
     if (candidate.pattern != nullptr) {
       // The more of the query the pattern spells out, the stronger the evidence.
