@@ -355,10 +355,14 @@ void sortByRank(std::vector<RouteCandidate>& candidates) {
   std::vector<uint32_t> heap;
   if (n > sizeof local / sizeof local[0]) heap.resize(n);
   uint32_t* const order = heap.empty() ? local : heap.data();
-  for (std::size_t i = 0; i < n; ++i) {
+  // The ranked prefix stays where it is; the rest is inserted into it, each
+  // after the candidates of the same rank before it.
+  for (std::size_t i = 0; i < unsorted; ++i) order[i] = static_cast<uint32_t>(i);
+  for (std::size_t i = unsorted; i < n; ++i) {
     const auto moving = static_cast<uint32_t>(i);
+    const double rank = candidates[i].rank;
     std::size_t j = i;
-    for (; j > 0 && candidates[moving].rank > candidates[order[j - 1]].rank; --j) order[j] = order[j - 1];
+    for (; j > 0 && rank > candidates[order[j - 1]].rank; --j) order[j] = order[j - 1];
     order[j] = moving;
   }
   // order[k] is the candidate that goes to place k; a place is done once filled.
