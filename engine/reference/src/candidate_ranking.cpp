@@ -1,6 +1,7 @@
 #include "candidate_ranking.h"
 
 #include <algorithm>
+#include <bitset>
 #include <optional>
 
 #include "occurrences.h"
@@ -69,6 +70,60 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
   return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
 }
 
+// Where each character stands in a query of at most 64 characters, made once
+// per route: the first place of the characters with the same low 9 bits and,
+// from each place, the next one. A keyword is then looked for only where its
+// first character stands, and the characters covered are one 64-bit mask.
+class QueryPlaces {
+ public:
+  static constexpr std::size_t kMaxLength = 64;
+
+  // Whether the query is short enough to be indexed (else nothing is).
+  bool index(const std::u32string& query) {
+    query_ = &query;
+    if (query.size() > kMaxLength) return false;
+    // Back to all-clear from the last query, which set only its own slots.
+    for (const char32_t c : last_) first_[slot(c)] = 0;
+    last_.assign(query.begin(), query.end());
+    for (std::size_t pos = query.size(); pos-- > 0;) {
+      uint8_t& first = first_[slot(query[pos])];
+      next_[pos] = first;
+      first = static_cast<uint8_t>(pos + 1);
+    }
+    return true;
+  }
+
+  // Keyword coverage as keywordCoverage computes it, for an indexed query.
+  double coverage(const Command& command) const {
+    const std::u32string& query = *query_;
+    uint64_t covered = 0;
+    for (const std::u32string& keyword : command.normalizedKeywords) {
+      const std::size_t length = keyword.size();
+      if (length > query.size()) continue;
+      const char32_t first = keyword.front();
+      for (uint8_t place = first_[slot(first)]; place != 0; place = next_[place - 1]) {
+        const std::size_t pos = place - 1u;
+        if (query[pos] != first || pos + length > query.size() ||
+            !std::equal(keyword.begin() + 1, keyword.end(), query.begin() + static_cast<long>(pos) + 1)) {
+          continue;
+        }
+        covered |= (length == kMaxLength ? ~uint64_t{0} : (uint64_t{1} << length) - 1) << pos;
+      }
+    }
+    if (covered == 0) return 0.0;
+    const auto count = static_cast<double>(std::bitset<kMaxLength>(covered).count());
+    return std::min(1.0, 2.0 * count / static_cast<double>(query.size()));
+  }
+
+ private:
+  static uint32_t slot(char32_t c) { return static_cast<uint32_t>(c) & 511; }
+
+  const std::u32string* query_ = nullptr;
+  std::u32string last_;  // the characters whose slots are set
+  uint8_t first_[512] = {};
+  uint8_t next_[kMaxLength] = {};
+};
+
 // The marks of keywordCoverage when called on its own.
 struct CoverageScratch {
   std::vector<uint8_t> covered;
@@ -113,6 +168,7 @@ struct RankingScratch {
   std::u32string searchText;
   std::vector<SimilarityHit> hits;
   std::vector<uint8_t> covered;  // by keywords, for one command at a time
+  QueryPlaces places;
 };
 
 // Where the query stands without its leading and trailing fillers.
@@ -299,10 +355,14 @@ void sortByRank(std::vector<RouteCandidate>& candidates) {
   std::vector<uint32_t> heap;
   if (n > sizeof local / sizeof local[0]) heap.resize(n);
   uint32_t* const order = heap.empty() ? local : heap.data();
-  for (std::size_t i = 0; i < n; ++i) {
+  // The ranked prefix stays where it is; the rest is inserted into it, each
+  // after the candidates of the same rank before it.
+  for (std::size_t i = 0; i < unsorted; ++i) order[i] = static_cast<uint32_t>(i);
+  for (std::size_t i = unsorted; i < n; ++i) {
     const auto moving = static_cast<uint32_t>(i);
+    const double rank = candidates[i].rank;
     std::size_t j = i;
-    for (; j > 0 && candidates[moving].rank > candidates[order[j - 1]].rank; --j) order[j] = order[j - 1];
+    for (; j > 0 && rank > candidates[order[j - 1]].rank; --j) order[j] = order[j - 1];
     order[j] = moving;
   }
   // order[k] is the candidate that goes to place k; a place is done once filled.
@@ -326,13 +386,16 @@ void sortByRank(std::vector<RouteCandidate>& candidates) {
 void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query, const std::u32string& spoken,
                     std::string_view raw, bool tryPatterns, std::vector<RouteCandidate>& candidates) {
   candidates.clear();
-  const CharacterFilter characters(query.chars);
   CharacterBits characterBits;
   for (const char32_t c : query.chars) characterBits.add(c);
   const std::optional<TrimmedQuery> trimmed = tryPatterns ? withoutFillers(query) : std::nullopt;
   // Ranking is not re-entered on a thread while these are in use.
   const ScratchScope scope;
   RankingScratch& scratch = scope.get<RankingScratch>();
+  // A long query (rare) is searched for keywords as keywordCoverage does.
+  const bool indexed = scratch.places.index(query.chars);
+  const std::optional<CharacterFilter> characters =
+      indexed ? std::nullopt : std::optional<CharacterFilter>(std::in_place, query.chars);
   scratch.withPatterns.clear();
   if (tryPatterns) snapshot.index->patternCommands(query.chars, kPatternCandidateCount, scratch.withPatterns);
   searchText(query.chars, scratch.searchText);
@@ -348,9 +411,10 @@ void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
     // Many candidates hold no keyword that starts with a character of the query:
     // told here, without the call.
     if (candidate.command->keywordFirsts.mayShare(characterBits)) {
-      candidate.keywordCoverage = keywordCoverage(*candidate.command, query.chars, characters, scratch.covered);
+      candidate.keywordCoverage = indexed ? scratch.places.coverage(*candidate.command)
+                                          : keywordCoverage(*candidate.command, query.chars, *characters, scratch.covered);
     }
-    if (tryPatterns) matchPatterns(candidate, query, trimmed, raw);
+    if (tryPatterns && !candidate.command->patterns.empty()) matchPatterns(candidate, query, trimmed, raw);
     candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;
     if (candidate.pattern != nullptr) {
       // The more of the query the pattern spells out, the stronger the evidence.

@@ -79,6 +79,11 @@ char32_t fold(char32_t c) {
   return kFolds(c);
 }
 
+// A character's bit in a 64-bit set of characters: a set without it does not hold it.
+uint64_t characterBit(char32_t c) {
+  return uint64_t{1} << (c & 63);
+}
+
 uint64_t pairKey(char32_t a, char32_t b) {
   return (static_cast<uint64_t>(a) << 32) | static_cast<uint64_t>(b);
 }
@@ -125,11 +130,26 @@ void CoveredQuery::reset(const std::u32string& query, const std::vector<std::siz
     }
   }
   markWords(query, kNotDirections, direction_, 0);
-  content_.clear();
-  content_.reserve(query.size());
+  query_ = &query;
+  contentRead_ = false;
+  foldedContent_.clear();
+  foldedContentBits_ = 0;
   for (std::size_t i = 0; i < query.size(); ++i) {
-    if (!filler_[i]) content_.push_back(query[i]);
+    if (filler_[i]) continue;
+    foldedContent_.push_back(folded_[i]);
+    foldedContentBits_ |= characterBit(folded_[i]);
   }
+}
+
+const std::u32string& CoveredQuery::content() const {
+  if (!contentRead_) {
+    content_.clear();
+    for (std::size_t i = 0; i < filler_.size(); ++i) {
+      if (!filler_[i]) content_.push_back((*query_)[i]);
+    }
+    contentRead_ = true;
+  }
+  return content_;
 }
 
 // The first meaningful character that the negation at `n` applies to: past
@@ -147,13 +167,25 @@ std::size_t CoveredQuery::negatedWord(std::size_t n, std::size_t end) const {
 bool CoveredQuery::namesThing(const Command& command, std::size_t begin, std::size_t end) const {
   if (command.thingWords.empty()) return true;
   end = std::min(end, folded_.size());
-  std::u32string& content = stretch_;
-  content.clear();
-  for (std::size_t i = begin; i < end; ++i) {
-    if (!filler_[i]) content.push_back(folded_[i]);
+  // The whole query's meaningful characters are folded once, in reset.
+  const bool whole = begin == 0 && end == folded_.size();
+  std::u32string& stretch = stretch_;
+  uint64_t held = foldedContentBits_;
+  if (!whole) {
+    stretch.clear();
+    held = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+      if (filler_[i]) continue;
+      stretch.push_back(folded_[i]);
+      held |= characterBit(folded_[i]);
+    }
   }
-  return std::any_of(command.thingWords.begin(), command.thingWords.end(),
-                     [&content](const std::u32string& word) { return content.find(word) != std::u32string::npos; });
+  const std::u32string& content = whole ? foldedContent_ : stretch;
+  // A word whose first character is not in the text is not searched for.
+  return std::any_of(command.thingWords.begin(), command.thingWords.end(), [&](const std::u32string& word) {
+    return word.empty() ||
+           ((held & characterBit(word.front())) != 0 && content.find(word) != std::u32string::npos);
+  });
 }
 
 bool CoveredQuery::states(std::size_t begin, std::size_t end) const {

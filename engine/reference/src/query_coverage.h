@@ -39,7 +39,8 @@ class CoveredQuery {
   CoveredQuery() = default;
   CoveredQuery(const std::u32string& query, const std::vector<std::size_t>& negations) { reset(query, negations); }
 
-  // Prepares another query, reusing the space of the one before.
+  // Prepares another query, reusing the space of the one before. The query
+  // must outlive its use here (a route's query does).
   void reset(const std::u32string& query, const std::vector<std::size_t>& negations);
 
   // Coverage of query[begin, end) by the command; `given` (empty, or one flag
@@ -47,8 +48,8 @@ class CoveredQuery {
   Coverage cover(const Command& command, std::size_t begin, std::size_t end,
                  const std::vector<uint8_t>& given = {}) const;
 
-  // The meaningful characters alone ("帮我关一下电脑" → "关电脑").
-  const std::u32string& content() const { return content_; }
+  // The meaningful characters alone ("帮我关一下电脑" → "关电脑"), read when first asked for.
+  const std::u32string& content() const;
 
   // Whether query[begin, end) asks for nothing: no word of direction or of
   // action (打开, 调, 放, 搜, 换…) that a negation does not take back. "电脑卡住了"
@@ -69,7 +70,11 @@ class CoveredQuery {
   std::vector<uint8_t> filler_;     // 1 for a filler
   std::vector<uint8_t> direction_;  // 1 for a word of direction
   std::vector<std::size_t> negations_;
-  std::u32string content_;
+  const std::u32string* query_ = nullptr;  // the query prepared, which outlives the preparation
+  mutable std::u32string content_;
+  mutable bool contentRead_ = false;
+  std::u32string foldedContent_;  // the meaningful characters folded
+  uint64_t foldedContentBits_ = 0;  // its characters, one bit each (c & 63)
   // The meaningful characters of the stretch namesThing looks at: space kept
   // from one call to the next (an object serves one route on one thread).
   mutable std::u32string stretch_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
@@ -63,6 +64,19 @@ struct Reading {
 
 // Appends a number with two decimals.
 void appendFixed(std::string& text, double value) {
+#ifdef __SIZEOF_INT128__
+  // Scores and similarities (0 to 1, a threshold below 10): one digit, the
+  // point and two decimals, rounded as fixedDecimals rounds them.
+  if (value >= 0.0 && value < 9.99 && !std::signbit(value)) {
+    using namespace deskpet::fixed_decimals_detail;
+    std::uint64_t scaled = 0;
+    if (!roundedScale(value, 100, scaled)) scaled = scaledMagnitude(value, 100);
+    const char digits[4] = {static_cast<char>('0' + scaled / 100), '.', kDigitPairs[2 * (scaled % 100)],
+                            kDigitPairs[2 * (scaled % 100) + 1]};
+    text.append(digits, sizeof digits);
+    return;
+  }
+#endif
   char buffer[32];
   std::size_t length = deskpet::fixedDecimals(value, 2, buffer);
   if (length == 0) {
@@ -960,6 +974,13 @@ void QueryRouter::setScores(const RouteCandidate* c, bool explicitForm) {
 
 // The parts joined in the decision's reasoning, which is sized once.
 void QueryRouter::setReasoning(std::initializer_list<std::string_view> parts) {
+  // The reasoning written whole in the scratch text is taken over, not copied:
+  // the two strings trade their space.
+  if (parts.size() == 1 && parts.begin()->data() == space_.text.data() &&
+      parts.begin()->size() == space_.text.size()) {
+    d_.reasoning.swap(space_.text);
+    return;
+  }
   std::size_t size = 0;
   for (const std::string_view part : parts) size += part.size();
   d_.reasoning.clear();
