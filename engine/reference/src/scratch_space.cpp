@@ -21,10 +21,14 @@ ScratchSet::~ScratchSet() {
 }
 
 // The free sets, made as threads needed them (at most one per thread routing at
-// the same time) and kept for the next lease.
+// the same time) and kept for the next lease. One free set waits in a slot
+// taken and filled by single atomic exchanges, without the lock: while calls
+// do not overlap (the common case) every lease passes through it. The others
+// wait in a list under the lock.
 class ScratchPool {
  public:
   ScratchSet* take() {
+    if (ScratchSet* set = ready_.exchange(nullptr); set != nullptr) return set;
     {
       const std::lock_guard<std::mutex> lock(mutex_);
       if (ScratchSet* set = free_; set != nullptr) {
@@ -37,9 +41,17 @@ class ScratchPool {
   }
 
   void give(ScratchSet* set) noexcept {
+    ScratchSet* empty = nullptr;
+    if (ready_.compare_exchange_strong(empty, set)) {
+      // A close that came before the set was put in the slot has not seen it:
+      // the set is taken back out and freed here (by whichever of the two
+      // finds it in the slot).
+      if (closed_.load()) delete ready_.exchange(nullptr);
+      return;
+    }
     {
       const std::lock_guard<std::mutex> lock(mutex_);
-      if (!closed_) {
+      if (!closed_.load()) {
         set->nextFree_ = free_;
         free_ = set;
         return;
@@ -53,10 +65,11 @@ class ScratchPool {
   // held it may have been stopped, and the sets are then left to the exit.
   void close() noexcept {
     if (!mutex_.try_lock()) return;
-    closed_ = true;
+    closed_.store(true);
     ScratchSet* set = free_;
     free_ = nullptr;
     mutex_.unlock();
+    delete ready_.exchange(nullptr);
     while (set != nullptr) {
       ScratchSet* const next = set->nextFree_;
       delete set;
@@ -65,9 +78,10 @@ class ScratchPool {
   }
 
  private:
+  std::atomic<ScratchSet*> ready_{nullptr};
   std::mutex mutex_;
-  ScratchSet* free_ = nullptr;
-  bool closed_ = false;
+  ScratchSet* free_ = nullptr;  // under mutex_
+  std::atomic<bool> closed_{false};
 };
 
 namespace {
@@ -94,16 +108,17 @@ ScratchSet*& openSet() noexcept {
 
 }  // namespace
 
-ScratchScope::ScratchScope() : set_(openSet()) {
+ScratchScope::ScratchScope() {
+  ScratchSet*& open = openSet();
+  set_ = open;
   if (set_ != nullptr) return;
   set_ = pool().take();
-  openSet() = set_;
-  leased_ = true;
+  open = set_;
+  lease_ = &open;
 }
 
-ScratchScope::~ScratchScope() {
-  if (!leased_) return;
-  openSet() = nullptr;
+void ScratchScope::giveBack() noexcept {
+  *lease_ = nullptr;
   pool().give(set_);
 }
 

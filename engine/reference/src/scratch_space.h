@@ -69,7 +69,9 @@ class ScratchSet {
 class ScratchScope {
  public:
   ScratchScope();
-  ~ScratchScope();
+  ~ScratchScope() {
+    if (lease_ != nullptr) giveBack();
+  }
   ScratchScope(const ScratchScope&) = delete;
   ScratchScope& operator=(const ScratchScope&) = delete;
 
@@ -79,8 +81,12 @@ class ScratchScope {
   }
 
  private:
+  void giveBack() noexcept;
+
   ScratchSet* set_;
-  bool leased_ = false;
+  // The thread's open-set pointer, when this scope leased the set (the
+  // outermost scope of the thread): cleared and the set given back at the end.
+  ScratchSet** lease_ = nullptr;
 };
 
 }  // namespace norvik

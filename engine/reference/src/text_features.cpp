@@ -45,24 +45,29 @@ namespace {
 
 // The tokens of `text` written from `out` on (at most text.size()); returns how many.
 std::size_t tokenizeTo(const std::u32string& text, uint64_t* out) {
+  // The text's length and characters are read once: a token written through
+  // `out` could otherwise be the string's own length for the compiler.
+  const char32_t* const chars = text.data();
+  const std::size_t size = text.size();
   std::size_t count = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    if (isAsciiWordChar(text[i])) {
+  for (std::size_t i = 0; i < size;) {
+    if (isAsciiWordChar(chars[i])) {
       std::size_t end = i + 1;
-      while (end < text.size() && isAsciiWordChar(text[end])) ++end;
+      while (end < size && isAsciiWordChar(chars[end])) ++end;
       out[count++] = wordToken(text, i, end);
       i = end;
     } else {
-      out[count++] = static_cast<uint64_t>(text[i]);
+      out[count++] = static_cast<uint64_t>(chars[i]);
       ++i;
     }
   }
   return count;
 }
 
-// Key space for texts too long for the stack.
+// Key and feature space for texts too long for the stack.
 struct FeatureScratch {
   std::vector<uint64_t> keys;
+  std::vector<WeightedFeature> counted;
 };
 
 // Orders a run of keys: a query gives a dozen, which insertion orders with the
@@ -80,20 +85,24 @@ void sortKeys(uint64_t* first, uint64_t* last) {
   }
 }
 
-// Appends the distinct keys of a sorted run with the number of times each occurs.
-void appendCounted(const uint64_t* first, const uint64_t* last, bool bigram, std::vector<WeightedFeature>& out) {
+// Writes the distinct keys of a sorted run with the number of times each
+// occurs from `out` on (room for last - first); returns the end of what it wrote.
+WeightedFeature* countDistinct(const uint64_t* first, const uint64_t* last, bool bigram, WeightedFeature* out) {
   while (first != last) {
+    const uint64_t key = *first;
     const uint64_t* next = first + 1;
-    while (next != last && *next == *first) ++next;
-    out.push_back({*first, static_cast<float>(next - first), bigram});
+    while (next != last && *next == key) ++next;
+    *out++ = {key, static_cast<float>(next - first), bigram};
     first = next;
   }
+  return out;
 }
 
 // The features of `text` into `merged`, with room for 2 x text.size() keys at
-// `keys`. Every unigram key is below 2^63 and every bigram key above, so the
+// `keys` and as many features at `counted`. Every unigram key is below 2^63 and every bigram key above, so the
 // unigrams sorted, then the bigrams sorted, are all the keys in order.
-void featuresInto(const std::u32string& text, uint64_t* keys, std::vector<WeightedFeature>& merged) {
+void featuresInto(const std::u32string& text, uint64_t* keys, WeightedFeature* counted,
+                  std::vector<WeightedFeature>& merged) {
   uint64_t* const unigrams = keys;
   const std::size_t tokens = tokenizeTo(text, unigrams);
   uint64_t* const bigrams = keys + text.size();
@@ -103,9 +112,9 @@ void featuresInto(const std::u32string& text, uint64_t* keys, std::vector<Weight
   }
   sortKeys(unigrams, unigrams + tokens);
   sortKeys(bigrams, bigrams + pairs);
-  merged.reserve(tokens + pairs);
-  appendCounted(unigrams, unigrams + tokens, false, merged);
-  appendCounted(bigrams, bigrams + pairs, true, merged);
+  WeightedFeature* end = countDistinct(unigrams, unigrams + tokens, false, counted);
+  end = countDistinct(bigrams, bigrams + pairs, true, end);
+  merged.assign(counted, end);
 }
 
 }  // namespace
@@ -124,17 +133,20 @@ std::vector<WeightedFeature> extractFeatures(const std::u32string& text) {
 
 void extractFeatures(const std::u32string& text, std::vector<WeightedFeature>& merged) {
   merged.clear();
-  // A query's keys fit on the stack; a long text's take scratch space.
+  // A query's keys and features fit on the stack, whence the features are
+  // copied at once; a long text's take scratch space.
   constexpr std::size_t kLocal = 64;
   if (text.size() <= kLocal) {
     uint64_t keys[2 * kLocal];
-    featuresInto(text, keys, merged);
+    WeightedFeature counted[2 * kLocal];
+    featuresInto(text, keys, counted, merged);
     return;
   }
   const ScratchScope scope;
-  std::vector<uint64_t>& keys = scope.get<FeatureScratch>().keys;
-  keys.resize(2 * text.size());
-  featuresInto(text, keys.data(), merged);
+  FeatureScratch& scratch = scope.get<FeatureScratch>();
+  scratch.keys.resize(2 * text.size());
+  scratch.counted.resize(2 * text.size());
+  featuresInto(text, scratch.keys.data(), scratch.counted.data(), merged);
 }
 
 }  // namespace norvik

@@ -1,6 +1,8 @@
 #include "text_normalizer.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 #include "deskpet/utf8.h"
 
@@ -29,16 +31,31 @@ bool isDroppedNonAscii(char32_t cp) {
          cp == 0xFEFF || cp == 0xFFFD;
 }
 
+// Whether a word loaded from memory holds its first byte lowest.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool kLittleEndian = false;
+#else
+constexpr bool kLittleEndian = true;
+#endif
+
 // A CJK unified ideograph (U+4E00 to U+9FFF, lead bytes E4 to E9) at `pos`,
-// decoded: well-formed, and kept by foldCharacter as it is.
+// decoded: well-formed, and kept by foldCharacter as it is. The three bytes
+// are read as one little-endian word (by one load where a fourth byte follows)
+// and tested together.
 bool isIdeograph(std::string_view text, std::size_t pos, char32_t& cp) {
-  if (text.size() - pos < 3) return false;
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  const auto second = static_cast<unsigned char>(text[pos + 1]);
-  const auto third = static_cast<unsigned char>(text[pos + 2]);
-  if (lead < 0xE4 || lead > 0xE9 || (second & 0xC0) != 0x80 || (third & 0xC0) != 0x80) return false;
-  cp = (static_cast<char32_t>(lead & 0x0F) << 12) | (static_cast<char32_t>(second & 0x3F) << 6) | (third & 0x3F);
-  return cp >= 0x4E00;
+  const std::size_t left = text.size() - pos;
+  if (left < 3) return false;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data()) + pos;
+  uint32_t word = 0;
+  if (kLittleEndian && left >= 4) {
+    std::memcpy(&word, bytes, sizeof word);
+  } else {
+    word = bytes[0] | (uint32_t{bytes[1]} << 8) | (uint32_t{bytes[2]} << 16);
+  }
+  // A lead byte E0 to EF and two continuation bytes.
+  if ((word & 0xC0C0F0) != 0x8080E0) return false;
+  cp = ((word & 0x0F) << 12) | ((word >> 2) & 0xFC0) | ((word >> 16) & 0x3F);
+  return cp - 0x4E00 <= 0x9FFF - 0x4E00;
 }
 
 // foldCharacter of every ASCII character: digits and lower-case letters kept,
