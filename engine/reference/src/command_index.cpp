@@ -105,6 +105,16 @@ struct UninitializedAllocator : std::allocator<T> {
 
 using IdList = std::vector<uint32_t, UninitializedAllocator<uint32_t>>;
 
+// A command's best text so far: its similarity (-1 before any), and the
+// highest dot product of its texts met (-1 before any). A similarity never
+// falls as the dot product rises, so a text whose dot product is not above
+// that cannot have a higher similarity, and its division is skipped.
+struct CommandBest {
+  float similarity;
+  float dot;
+};
+constexpr CommandBest kNoBest = {-1.0f, -1.0f};
+
 // Scratch space for scoring, reused across queries (see scratch_space.h).
 struct Scratch {
   std::vector<float> textScore;
@@ -113,7 +123,7 @@ struct Scratch {
   // a walk needs more and kept, so that the walks do not resize it.
   IdList touchedTexts;
   std::size_t textCount = 0;
-  std::vector<float> commandBest;
+  std::vector<CommandBest> commandBest;
   std::vector<float> commandRaw;
   IdList touchedCommands;
   std::size_t commandCount = 0;
@@ -124,7 +134,7 @@ struct Scratch {
   // Each vector on its own: a resize that fails leaves the others consistent.
   void fit(std::size_t texts, std::size_t commands) {
     if (textScore.size() < texts) textScore.resize(texts, 0.0f);
-    if (commandBest.size() < commands) commandBest.resize(commands, -1.0f);
+    if (commandBest.size() < commands) commandBest.resize(commands, kNoBest);
     if (commandRaw.size() < commands) commandRaw.resize(commands, 0.0f);
     if (commandIncluded.size() < commands) commandIncluded.resize(commands, 0);
   }
@@ -140,7 +150,7 @@ struct Scratch {
   void clear(const std::vector<uint32_t>& include) noexcept {
     for (std::size_t i = 0; i < textCount; ++i) textScore[touchedTexts[i]] = 0.0f;
     for (const auto& entry : order) textScore[entry.second] = 0.0f;
-    for (std::size_t i = 0; i < commandCount; ++i) commandBest[touchedCommands[i]] = -1.0f;
+    for (std::size_t i = 0; i < commandCount; ++i) commandBest[touchedCommands[i]] = kNoBest;
     for (uint32_t c : include) {
       if (c < commandIncluded.size()) commandIncluded[c] = 0;
     }
@@ -222,20 +232,20 @@ constexpr std::size_t kFewBest = 16;
 // The keys of the `limit` commands of `touched` with the highest similarity
 // (equal similarities by command id), best first, at the start of `order`
 // (whose size is only room); returns how many. Every touched command's best
-// similarity is set back to -1 on the way.
-std::size_t bestCommands(const uint32_t* touched, std::size_t count, float* best, const uint32_t* idRank,
+// is set back to kNoBest on the way.
+std::size_t bestCommands(const uint32_t* touched, std::size_t count, CommandBest* best, const uint32_t* idRank,
                          std::size_t limit, std::vector<uint64_t>& order) {
   const std::size_t kept = std::min(limit, count);
   if (kept == 0) {
-    for (std::size_t i = 0; i < count; ++i) best[touched[i]] = -1.0f;
+    for (std::size_t i = 0; i < count; ++i) best[touched[i]] = kNoBest;
     return 0;
   }
   if (limit > kFewBest) {
     if (order.size() < count) order.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
       const uint32_t c = touched[i];
-      order[i] = rankKey(best[c], idRank[c]);
-      best[c] = -1.0f;
+      order[i] = rankKey(best[c].similarity, idRank[c]);
+      best[c] = kNoBest;
     }
     const auto first = order.begin();
     std::nth_element(first, first + static_cast<long>(kept), first + static_cast<long>(count));
@@ -247,8 +257,8 @@ std::size_t bestCommands(const uint32_t* touched, std::size_t count, float* best
   std::size_t listed = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const uint32_t c = touched[i];
-    const uint64_t key = rankKey(best[c], idRank[c]);
-    best[c] = -1.0f;
+    const uint64_t key = rankKey(best[c].similarity, idRank[c]);
+    best[c] = kNoBest;
     if (listed == kept) {
       if (key > top[kept - 1]) continue;
       --listed;  // the last one kept gives way
@@ -630,13 +640,16 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
 
   // Each text's similarity, and the best text of each command. A similarity is
   // never negative, so a command not met yet (best -1) always takes its first
-  // text, and is listed then.
+  // text, and is listed then. A text whose dot product is not above the
+  // highest of its command's texts so far cannot raise the command's
+  // similarity (ties keep the text met first), and is passed over before the
+  // division.
   const std::size_t touched = s.textCount;
   uint32_t* const commandList = Scratch::roomFor(s.touchedCommands, s.commandCount, touched);
   std::size_t commandCount = s.commandCount;
   const uint32_t* const texts = s.touchedTexts.data();
   float* const score = s.textScore.data();
-  float* const best = s.commandBest.data();
+  CommandBest* const best = s.commandBest.data();
   float* const raw = s.commandRaw.data();
   const uint32_t* const commandOf = textCommand_.data();
   const float* const norm = textNorm_.data();
@@ -644,11 +657,13 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     const float dot = score[t];
     score[t] = 0.0f;
     const uint32_t c = commandOf[t];
+    if (!(dot > best[c].dot)) return;
+    best[c].dot = dot;
     const float similarity = std::min(1.0f, dot / queryNorm);
-    if (similarity > best[c]) {
+    if (similarity > best[c].similarity) {
       commandList[commandCount] = c;
-      commandCount += best[c] < 0.0f ? 1 : 0;
-      best[c] = similarity;
+      commandCount += best[c].similarity < 0.0f ? 1 : 0;
+      best[c].similarity = similarity;
       raw[c] = dot * norm[t];
     }
   };
@@ -683,7 +698,8 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
   std::vector<SimilarityHit>& included = q.included;
   included.clear();
   for (uint32_t c : include) {
-    included.push_back({c, std::max(0.0f, s.commandBest[c]), s.commandBest[c] < 0.0f ? 0.0f : s.commandRaw[c]});
+    const float similarity = s.commandBest[c].similarity;
+    included.push_back({c, std::max(0.0f, similarity), similarity < 0.0f ? 0.0f : s.commandRaw[c]});
   }
   std::vector<uint64_t>& order = q.order;
   const std::size_t kept = bestCommands(s.touchedCommands.data(), s.commandCount, best, idRank_.data(), limit, order);
