@@ -178,12 +178,6 @@ class ScratchGuard {
   bool finished_ = false;
 };
 
-// Not inlined: the caller keeps the address instead of asking the scope for it
-// again inside its loops.
-[[gnu::noinline]] Scratch& scratch(const ScratchScope& scope) {
-  return scope.get<Scratch>();
-}
-
 // Scattered reads of the index (scores, offsets and features of texts,
 // figures of commands) miss the caches at 100,000 commands; the loops over
 // them ask for the data of an entry a few entries ahead, so that the misses
@@ -291,7 +285,9 @@ void sortByPostings(Feature* first, Feature* last) {
 
 }  // namespace
 
+// All the space of a search in one scratch object: one lookup a search.
 struct CommandIndex::QueryScratch {
+  Scratch scoring;
   std::vector<WeightedFeature> features;
   std::vector<QueryFeature> known;      // room for the features the corpus has
   std::vector<QueryFeature> deferred;   // those left to addDeferred
@@ -299,7 +295,8 @@ struct CommandIndex::QueryScratch {
   std::vector<uint64_t> order;          // sort keys of the best commands
 };
 
-// Not inlined, like scratch().
+// Not inlined: the caller keeps the address instead of asking the scope for it
+// again inside its loops.
 [[gnu::noinline]] CommandIndex::QueryScratch& CommandIndex::queryScratch(const ScratchScope& scope) {
   return scope.get<QueryScratch>();
 }
@@ -458,10 +455,9 @@ float CommandIndex::deferredDot(uint32_t text, const std::vector<QueryFeature>& 
 // `limit`-th best command among them sets a bar, and a text whose partial score
 // plus `bound` stays below it cannot enter the result and is dropped. Texts of
 // included commands are always completed. The scores returned stay exact.
-void CommandIndex::addDeferred(std::vector<QueryFeature>& deferred, std::size_t limit,
-                               const std::vector<uint32_t>& include) const {
-  const ScratchScope scope;
-  Scratch& s = scratch(scope);
+void CommandIndex::addDeferred(QueryScratch& q, std::size_t limit, const std::vector<uint32_t>& include) const {
+  Scratch& s = q.scoring;
+  std::vector<QueryFeature>& deferred = q.deferred;
   std::sort(deferred.begin(), deferred.end(), [](const QueryFeature& a, const QueryFeature& b) { return a.id < b.id; });
   float bound = 0.0f;
   float deferredNorm2 = 0.0f;
@@ -566,10 +562,10 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
   hits.clear();
   if ((limit == 0 && include.empty()) || normalizedQuery.empty() || textCommand_.empty()) return;
   const ScratchScope scope;
-  Scratch& s = scratch(scope);
+  QueryScratch& q = queryScratch(scope);
+  Scratch& s = q.scoring;
   ScratchGuard guard(s, include);
   s.fit(textCommand_.size(), commandIds_.size());
-  QueryScratch& q = queryScratch(scope);
   std::vector<WeightedFeature>& features = q.features;
   std::vector<QueryFeature>& known = q.known;
   std::vector<QueryFeature>& deferred = q.deferred;
@@ -635,7 +631,7 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
   }
   if (firstDeferred < knownCount) {
     deferred.assign(rarest + firstDeferred, rarest + knownCount);
-    addDeferred(deferred, limit, include);
+    addDeferred(q, limit, include);
   }
 
   // Each text's similarity, and the best text of each command. A similarity is

@@ -82,9 +82,9 @@ class CommandIndex {
   // Dot product of a text with query features sorted by id.
   float deferredDot(uint32_t text, const std::vector<QueryFeature>& byId) const;
   // Completes the scores of the texts reached (in the scratch of the search) with the
-  // features that were not walked (sorted here by id), skipping texts that
-  // cannot enter the result.
-  void addDeferred(std::vector<QueryFeature>& deferred, std::size_t limit, const std::vector<uint32_t>& include) const;
+  // features that were not walked (its deferred list, sorted here by id),
+  // skipping texts that cannot enter the result.
+  void addDeferred(QueryScratch& q, std::size_t limit, const std::vector<uint32_t>& include) const;
 
   FeatureTable featureIds_;
   std::vector<float> idf_;
