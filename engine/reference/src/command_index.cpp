@@ -663,7 +663,22 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
       raw[c] = dot * norm[t];
     }
   };
-  if (readAhead) {
+  if (limit == 0) {
+    // Only the included commands are listed: the other texts' scores are
+    // just cleared.
+    uint8_t* const wanted = s.commandIncluded.data();
+    for (uint32_t c : include) wanted[c] = 1;
+    for (std::size_t i = 0; i < touched; ++i) {
+      if (readAhead && i + kPrefetchFar < touched) prefetch(&commandOf[texts[i + kPrefetchFar]]);
+      const uint32_t t = texts[i];
+      if (wanted[commandOf[t]] != 0) {
+        complete(t);
+      } else {
+        score[t] = 0.0f;
+      }
+    }
+    for (uint32_t c : include) wanted[c] = 0;
+  } else if (readAhead) {
     for (std::size_t i = 0; i < touched; ++i) {
       if (i + kPrefetchFar < touched) {
         const uint32_t ahead = texts[i + kPrefetchFar];
