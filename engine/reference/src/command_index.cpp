@@ -248,19 +248,30 @@ std::size_t bestCommands(const uint32_t* touched, std::size_t count, CommandBest
   }
   if (order.size() < kFewBest) order.resize(kFewBest);
   uint64_t* const top = order.data();
-  std::size_t listed = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const uint32_t c = touched[i];
-    const uint64_t key = rankKey(best[c].similarity, idRank[c]);
-    best[c] = kNoBest;
-    if (listed == kept) {
-      if (key > top[kept - 1]) continue;
-      --listed;  // the last one kept gives way
-    }
+  // Shifts `key` into place among the first `listed` keys.
+  const auto insert = [top](std::size_t listed, uint64_t key) {
     std::size_t j = listed;
     for (; j > 0 && top[j - 1] > key; --j) top[j] = top[j - 1];
     top[j] = key;
-    ++listed;
+  };
+  // The first `kept` commands all enter.
+  for (std::size_t i = 0; i < kept; ++i) {
+    const uint32_t c = touched[i];
+    insert(i, rankKey(best[c].similarity, idRank[c]));
+    best[c] = kNoBest;
+  }
+  // Then a command enters when it comes before the last one kept, which gives
+  // way; one below that one's similarity is passed over without its key.
+  float lowest = similarityOf(top[kept - 1]);
+  for (std::size_t i = kept; i < count; ++i) {
+    const uint32_t c = touched[i];
+    const float similarity = best[c].similarity;
+    best[c] = kNoBest;
+    if (similarity < lowest) continue;
+    const uint64_t key = rankKey(similarity, idRank[c]);
+    if (key > top[kept - 1]) continue;
+    insert(kept - 1, key);
+    lowest = similarityOf(top[kept - 1]);
   }
   return kept;
 }
