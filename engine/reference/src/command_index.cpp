@@ -608,13 +608,21 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     walked += rarest[i].postings;
     const Posting* const first = postings_.data() + postingOffsets_[rarest[i].id];
     const Posting* const last = postings_.data() + postingOffsets_[rarest[i].id + 1];
-    const float weight = rarest[i].weight;
     float* const score = s.textScore.data();
     // Room for every text of the list; each is written and kept when it was
     // not touched before (no branch).
     uint32_t* const touched = Scratch::roomFor(s.touchedTexts, s.textCount, static_cast<std::size_t>(last - first));
+    // Read after the call above, so that it stays in a register in the loops.
+    const float weight = rarest[i].weight;
     std::size_t count = s.textCount;
-    if (readAhead) {
+    if (i == 0) {
+      // Every score is 0 before the first list, which holds a text once: each
+      // text is new, and its score is the product (0 + x is x).
+      for (const Posting* p = first; p != last; ++p) {
+        touched[count++] = p->text;
+        score[p->text] = weight * p->weight;
+      }
+    } else if (readAhead) {
       for (const Posting* p = first; p < last; ++p) {
         if (last - p > static_cast<long>(kPrefetchFar)) prefetch(&score[p[kPrefetchFar].text]);
         touched[count] = p->text;
