@@ -152,6 +152,8 @@ const WordTable kSearchFillers = {U"请",   U"帮我", U"帮忙", U"麻烦你", 
                                   U"了",   U"的",   U"把",   U"好吗",   U"可以吗", U"行吗", U"谢谢", U"那个",
                                   U"这个", U"嗯",   U"呃",   U"就是",   U"呗"};
 
+}  // namespace
+
 void searchText(const std::u32string& query, std::u32string& text) {
   text.clear();
   for (std::size_t pos = 0; pos < query.size();) {
@@ -161,6 +163,8 @@ void searchText(const std::u32string& query, std::u32string& text) {
   }
   if (text.empty()) text = query;
 }
+
+namespace {
 
 // What ranking reuses from one query to the next on a thread.
 struct RankingScratch {
@@ -408,6 +412,7 @@ void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
     candidate.position = hit.command;
     candidate.similarity = hit.similarity;
     candidate.raw = hit.raw;
+    candidate.searched = true;
     // Many candidates hold no keyword that starts with a character of the query:
     // told here, without the call.
     if (candidate.command->keywordFirsts.mayShare(characterBits)) {

@@ -108,6 +108,7 @@ struct RouterSpace {
   std::string detail;
   std::string held;
   NormalizedText query;  // the router's query
+  std::u32string searched;  // the query as ranking searched for it
 };
 
 // One space per router that can be open at once on a thread: a route, and the
@@ -922,6 +923,13 @@ GateDecision QueryRouter::admit(const RouteCandidate& c, Evidence& e, bool withR
 double QueryRouter::contentSimilarity(const RouteCandidate& c) const {
   const CoveredQuery& words = covered();
   if (words.content().size() >= query_.size() || query_.size() > kMaxCoveredQueryLength) return 0.0;
+  // A candidate of this route's ranking was found by searching for the query
+  // without its politeness: when that is the same text, the search would give
+  // its similarity again.
+  if (c.searched && &c >= d_.candidates.data() && &c < d_.candidates.data() + d_.candidates.size()) {
+    searchText(query_.chars, space_.searched);
+    if (space_.searched == words.content()) return c.similarity;
+  }
   for (const SimilarityHit& hit : snapshot_.index->search(words.content(), 0, {c.position})) {
     if (hit.command == c.position) return hit.similarity;
   }
