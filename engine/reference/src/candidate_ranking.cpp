@@ -307,9 +307,7 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
   // Only the slot of a command that opens or closes by name holds a name: what
   // a search, a translation or a reminder holds is its content ("搜索关机",
   // "提醒我关机" shut nothing down), and a specific command's slot is a detail.
-  const bool takesAName =
-      generic.action.size() == 1 && (generic.hasActionType("open_app") || generic.hasActionType("close_app") ||
-                                     generic.hasActionType("open_website"));
+  const bool takesAName = generic.action.size() == 1 && generic.isOfKind(kOpenApp | kCloseApp | kOpenWebsite);
   if (!takesAName) return;
   for (std::size_t i = 1; i < candidates.size(); ++i) {
     // A command with patterns of its own reads its details from slots too: it

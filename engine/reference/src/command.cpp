@@ -32,6 +32,26 @@ const std::string* Command::actionValue(std::string_view member) const {
   return nullptr;
 }
 
+uint32_t actionKindOf(const std::string* type) {
+  if (type == nullptr) return 0;
+  static constexpr std::pair<std::string_view, uint32_t> kKinds[] = {
+      {"open_app", kOpenApp},
+      {"close_app", kCloseApp},
+      {"open_website", kOpenWebsite},
+      {"open_folder", kOpenFolder},
+      {"pet", kPet},
+      {"play_music", kPlayMusic},
+      {"music_request", kMusicRequest},
+      {"play_video", kPlayVideo},
+      {"search_video", kSearchVideo},
+      {"play_media", kPlayMedia},
+  };
+  for (const auto& [name, kind] : kKinds) {
+    if (*type == name) return kind;
+  }
+  return 0;
+}
+
 bool Command::hasActionType(std::string_view type) const {
   const std::string* value = actionValue("type");
   return value != nullptr && *value == type;

@@ -107,7 +107,7 @@ struct RouterSpace {
   std::string text;
   std::string detail;
   std::string held;
-  NormalizedText query;  // the router's query
+  NormalizedText query;     // the router's query
   std::u32string searched;  // the query as ranking searched for it
 };
 
@@ -146,8 +146,7 @@ const NormalizedText& readQuery(std::string_view raw, NormalizedText& text, std:
 
 // The generic commands that open or close an app or a site by the name in their slot.
 bool takesAName(const Command& command) {
-  return command.action.size() < 2 && (command.hasActionType("open_app") || command.hasActionType("open_website") ||
-                                       command.hasActionType("close_app"));
+  return command.action.size() < 2 && command.isOfKind(kOpenApp | kOpenWebsite | kCloseApp);
 }
 
 bool reportable(const RouteCandidate& c) {
@@ -413,10 +412,9 @@ std::optional<Reading> QueryRouter::mediaReading(MediaKind kind, std::size_t beg
   // A media command whose pattern read the request knows best what it holds.
   const auto isMedia = [kind](const Command& command) {
     if (command.target == CommandTarget::Local) return false;
-    if (kind == MediaKind::Music) return command.hasActionType("play_music") || command.hasActionType("music_request");
-    if (kind == MediaKind::Video) return command.hasActionType("play_video") || command.hasActionType("search_video");
-    return command.hasActionType("play_media") || command.hasActionType("play_music") ||
-           command.hasActionType("play_video");
+    if (kind == MediaKind::Music) return command.isOfKind(kPlayMusic | kMusicRequest);
+    if (kind == MediaKind::Video) return command.isOfKind(kPlayVideo | kSearchVideo);
+    return command.isOfKind(kPlayMedia | kPlayMusic | kPlayVideo);
   };
   if (kind == MediaKind::Spoken || kind == MediaKind::Channel) {
     // A programme: the LLM command that knows its words (news, radio, TV).
@@ -515,7 +513,7 @@ std::optional<Reading> QueryRouter::kindOpener(std::size_t begin, std::size_t en
   if (owners == snapshot_.keywordOwners.end()) return std::nullopt;
   for (const uint32_t position : owners->second) {
     const Command& command = *snapshot_.active[position];
-    if (command.target != CommandTarget::Local || command.action.size() < 2 || !command.hasActionType("open_app")) {
+    if (command.target != CommandTarget::Local || command.action.size() < 2 || !command.isOfKind(kOpenApp)) {
       continue;
     }
     RouteCandidate c = candidateFor(snapshot_, position, query_);
@@ -615,7 +613,7 @@ bool QueryRouter::knownApp(std::size_t begin, std::size_t end) const {
   if (latin) return true;
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
-    if (command.action.size() >= 2 && (command.hasActionType("open_app") || command.hasActionType("close_app")) &&
+    if (command.action.size() >= 2 && command.isOfKind(kOpenApp | kCloseApp) &&
         covered().cover(command, begin, end).share() >= kNameExplained) {
       return true;
     }
@@ -632,7 +630,7 @@ bool QueryRouter::misheard(std::size_t begin, std::size_t end) const {
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
     if (command.target != CommandTarget::Local) continue;
-    const bool app = command.hasActionType("open_app") || command.hasActionType("close_app");
+    const bool app = command.isOfKind(kOpenApp | kCloseApp);
     if (!app && !takesAName(command) && command.risk != RiskClass::None && !latin) {
       // "打开蓝芽": the thing of a command that changes the machine, misheard.
       for (const std::u32string& keyword : command.normalizedKeywords) {
@@ -687,7 +685,7 @@ bool oneEditApart(std::u32string_view a, std::u32string_view b) {
 // user says that they do it themselves: "我要睡觉了" is no request for the pet
 // to sleep, "我出来了" none for it to come out.
 bool QueryRouter::speakerDoes(const Command& command) const {
-  if (!command.hasActionType("pet")) return false;
+  if (!command.isOfKind(kPet)) return false;
   for (const std::size_t verb : form_.speakerVerbs) {
     const std::size_t length = std::min<std::size_t>(2, query_.size() - verb);
     // "我要换衣服": a verb of action that the command uses is the speaker's own.
@@ -768,9 +766,7 @@ std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std
 // names the Word app).
 bool QueryRouter::holdsNames(const RouteCandidate& c) const {
   const Command& command = *c.command;
-  const bool opensByName =
-      command.action.size() == 1 && (command.hasActionType("open_app") || command.hasActionType("close_app") ||
-                                     command.hasActionType("open_website"));
+  const bool opensByName = command.action.size() == 1 && command.isOfKind(kOpenApp | kCloseApp | kOpenWebsite);
   if (command.risk == RiskClass::Destructive && c.pattern != nullptr) {
     // A destructive timer runs at a definite time: "十点关机", not "明天关机" or
     // "每天十点关机" (a schedule no command keeps).
@@ -787,16 +783,16 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
     // Closing loses work: only an app the corpus knows, a name in Latin letters
     // ("wps", "steam") or the app at hand ("这个软件") is closed by name;
     // "关掉弹窗" and "退出游戏" name no app.
-    if (command.hasActionType("close_app") && !knownApp(begin, end)) return false;
+    if (command.isOfKind(kCloseApp) && !knownApp(begin, end)) return false;
     // "为信": a known app, misheard; "微信电脑版": a known app, named with its version.
     const std::size_t name = end - kindSuffixLength(query_.chars, begin, end);
     if (misheard(begin, name) || (name < end && explainer(begin, name, true, false) != nullptr)) return false;
     // Opening by name needs a plain name, as when the request is read as one.
-    if (command.hasActionType("open_app") && !notAName(begin, name).empty()) return false;
+    if (command.isOfKind(kOpenApp) && !notAName(begin, name).empty()) return false;
     for (const RouteCandidate& other : d_.candidates) {
       const Command& known = *other.command;
-      if (&known == &command || known.target != CommandTarget::Local || known.hasActionType("open_app") ||
-          known.hasActionType("close_app") || other.similarity < kMinReportedSimilarity) {
+      if (&known == &command || known.target != CommandTarget::Local || known.isOfKind(kOpenApp | kCloseApp) ||
+          other.similarity < kMinReportedSimilarity) {
         continue;
       }
       if (covered().cover(known, begin, end).share() >= kNamePartlyKnown) return false;
@@ -877,8 +873,7 @@ bool QueryRouter::levelZero(const RouteCandidate& c) const {
 // does not know: the user wants the app, not the command's action.
 bool QueryRouter::wantsAnApp(const Command& command) const {
   static const WordTable kAppWords = {U"软件", U"程序", U"应用", U"app", U"客户端", U"工具"};
-  if (command.hasActionType("open_app") || command.hasActionType("close_app") ||
-      command.hasActionType("open_website") || command.hasActionType("open_folder")) {
+  if (command.isOfKind(kOpenApp | kCloseApp | kOpenWebsite | kOpenFolder)) {
     return false;
   }
   for (std::size_t pos = 0; pos < query_.size(); ++pos) {
