@@ -206,7 +206,11 @@ void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const
     // The quick test of mayMatch, with what it reads of the text read once.
     const char32_t front = text.chars.front();
     const char32_t back = text.chars.back();
-    for (const Pattern& pattern : candidate.command->patterns) {
+    const Command& command = *candidate.command;
+    // None of the command's patterns starts or ends as the text does: none is tried.
+    const bool mayStart = ((command.patternFirsts >> (front & 63)) & 1) != 0;
+    if (!mayStart || ((command.patternLasts >> (back & 63)) & 1) == 0) continue;
+    for (const Pattern& pattern : command.patterns) {
       if ((pattern.first != 0 && pattern.first != front) || (pattern.last != 0 && pattern.last != back)) continue;
       if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
       if (!matchSlots(pattern, text, trial)) continue;

@@ -52,6 +52,17 @@ uint32_t actionKindOf(const std::string* type) {
   return 0;
 }
 
+void notePatternEnds(Command& command) {
+  uint64_t firsts = 0;
+  uint64_t lasts = 0;
+  for (const Pattern& pattern : command.patterns) {
+    firsts |= pattern.first == 0 ? ~uint64_t{0} : uint64_t{1} << (pattern.first & 63);
+    lasts |= pattern.last == 0 ? ~uint64_t{0} : uint64_t{1} << (pattern.last & 63);
+  }
+  command.patternFirsts = firsts;
+  command.patternLasts = lasts;
+}
+
 bool Command::hasActionType(std::string_view type) const {
   const std::string* value = actionValue("type");
   return value != nullptr && *value == type;

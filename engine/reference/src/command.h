@@ -93,6 +93,11 @@ struct Command {
   bool answersQuestions = false;
   // What its name says it does to its object (打开微信, 调高音量, 播放音乐).
   Operation operation = Operation::None;
+  // The first and the last characters of its patterns, a bit each (c & 63),
+  // or every bit when some pattern starts (ends) with a slot: a text whose
+  // first or last character has no bit here matches none of them.
+  uint64_t patternFirsts = ~uint64_t{0};
+  uint64_t patternLasts = ~uint64_t{0};
   // The ActionKind of its action's type, read with the action (a command made
   // otherwise leaves it unread and has its type looked up on each test).
   static constexpr uint32_t kKindUnread = ~uint32_t{0};
@@ -108,6 +113,9 @@ struct Command {
   // Whether a normalised request with this textHash is the name or an example.
   bool hasOwnText(uint64_t hash) const;
 };
+
+// Sets the command's patternFirsts and patternLasts from its patterns.
+void notePatternEnds(Command& command);
 
 using CommandPtr = std::shared_ptr<const Command>;
 
