@@ -1397,13 +1397,16 @@ void routeQueryInto(const CorpusSnapshot& snapshot, std::string_view query, Rout
   std::vector<RouteCandidate> candidates = std::move(decision.candidates);
   std::string reasoning = std::move(decision.reasoning);
   ActionFields patternAction = std::move(decision.patternAction);
+  SlotValues slots = std::move(decision.best.slots);  // the chosen command's, copied into this space
   candidates.clear();
   reasoning.clear();
   patternAction.clear();
+  slots.clear();
   decision = RouteDecision{};
   decision.candidates = std::move(candidates);
   decision.reasoning = std::move(reasoning);
   decision.patternAction = std::move(patternAction);
+  decision.best.slots = std::move(slots);
   QueryRouter(snapshot, query, true, strictnessLevel(strictness), decision).route();
 }
 
