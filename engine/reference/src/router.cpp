@@ -17,6 +17,7 @@
 #include "risk_class.h"
 #include "risk_gate.h"
 #include "scratch_space.h"
+#include "text_buffer.h"
 #include "text_normalizer.h"
 #include "text_scan.h"
 #include "deskpet/fixed_decimals.h"
@@ -63,7 +64,7 @@ struct Reading {
 // RouterSpace) and copied once into the decision.
 
 // Appends a number with two decimals.
-void appendFixed(std::string& text, double value) {
+void appendFixed(TextBuffer& text, double value) {
 #ifdef __SIZEOF_INT128__
   // Scores and similarities (0 to 1, a threshold below 10): one digit, the
   // point and two decimals, rounded as fixedDecimals rounds them.
@@ -86,12 +87,12 @@ void appendFixed(std::string& text, double value) {
   text.append(buffer, length);
 }
 
-void appendCount(std::string& text, std::size_t value) {
+void appendCount(TextBuffer& text, std::size_t value) {
   char buffer[24];
   text.append(buffer, static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer));
 }
 
-void appendMatch(std::string& text, const RouteCandidate& c) {
+void appendMatch(TextBuffer& text, const RouteCandidate& c) {
   text.append("closest command \""sv).append(c.command->name).append("\" (similarity "sv);
   appendFixed(text, c.similarity);
   if (c.pattern != nullptr) text.append(", pattern \""sv).append(c.pattern->source).append("\""sv);
@@ -104,9 +105,9 @@ void appendMatch(std::string& text, const RouteCandidate& c) {
 struct RouterSpace {
   CoveredQuery words;
   std::vector<uint8_t> given;  // the characters a pattern captured, for weigh
-  std::string text;
-  std::string detail;
-  std::string held;
+  TextBuffer text;
+  TextBuffer detail;
+  TextBuffer held;
   NormalizedText query;     // the router's query
   std::u32string searched;  // the query as ranking searched for it
 };
@@ -218,8 +219,8 @@ class QueryRouter {
     double confidence = 0.0;
   };
   // Writes why into `detail`.
-  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative, std::string& detail);
-  void explainCoverage(const Evidence& evidence, std::string& detail) const;
+  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative, TextBuffer& detail);
+  void explainCoverage(const Evidence& evidence, TextBuffer& detail) const;
   struct Clause {
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -977,11 +978,8 @@ void QueryRouter::setScores(const RouteCandidate* c, bool explicitForm) {
 
 // The parts joined in the decision's reasoning, which is sized once.
 void QueryRouter::setReasoning(std::initializer_list<std::string_view> parts) {
-  // The reasoning written whole in the scratch text is taken over, not copied:
-  // the two strings trade their space.
-  if (parts.size() == 1 && parts.begin()->data() == space_.text.data() &&
-      parts.begin()->size() == space_.text.size()) {
-    d_.reasoning.swap(space_.text);
+  if (parts.size() == 1) {
+    d_.reasoning.assign(parts.begin()->data(), parts.begin()->size());
     return;
   }
   std::size_t size = 0;
@@ -1119,7 +1117,7 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
 // Whether the command may serve the query, and at what confidence; the details
 // (why it runs, or why not) are written only when `explain` asks for them.
 QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative,
-                                        std::string& detail) {
+                                        TextBuffer& detail) {
   Verdict v;
   detail.clear();
   weighed_ = nullptr;
@@ -1131,16 +1129,16 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     v.target = command.target;
     v.confidence = explicitForm ? std::max(0.8, std::min(1.0, c.rank)) : std::min(1.0, c.rank);
     if (!v.serve) {
-      detail = "too loose a match";
+      detail.assign("too loose a match"sv);
     } else {
-      detail = command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"
-                                                    : "small talk for the pet";
+      detail.assign(command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"sv
+                                                         : "small talk for the pet"sv);
     }
     return v;
   }
   // The generic opener or closer runs on a name only: "打开软件" names no app.
   if (takesAName(command) && c.slots.empty()) {
-    if (explain) detail = "held back: the request does not say which app or site";
+    if (explain) detail.assign("held back: the request does not say which app or site"sv);
     return v;
   }
   const bool belowThreshold = d_.scores.combined < threshold;
@@ -1186,7 +1184,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
       }
       if (form_.question == QuestionKind::About) {
         detail.append(" (\""sv);
-        for (const char32_t cp : form_.questionWords) deskpet::appendUtf8(detail, cp);
+        detail.append(deskpet::toUtf8(form_.questionWords));
         detail.append("\")"sv);
       }
     }
@@ -1206,7 +1204,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   return v;
 }
 
-void QueryRouter::explainCoverage(const Evidence& evidence, std::string& detail) const {
+void QueryRouter::explainCoverage(const Evidence& evidence, TextBuffer& detail) const {
   detail.append("explains "sv);
   appendCount(detail, evidence.coverage.explained);
   detail.append(" of "sv);
@@ -1252,7 +1250,7 @@ const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) 
 
 // A command found by reading the form of the request, or nothing.
 void QueryRouter::decideReading(const Reading& reading) {
-  std::string& text = space_.text;
+  TextBuffer& text = space_.text;
   text.clear();
   text.append(reading.why).append("; "sv);
   appendMatch(text, reading.candidate);
@@ -1260,7 +1258,7 @@ void QueryRouter::decideReading(const Reading& reading) {
     text.append("; several steps"sv);
     return fallBack(text, &reading.candidate);
   }
-  std::string& detail = space_.detail;
+  TextBuffer& detail = space_.detail;
   const Verdict v = judge(reading.candidate, true, true, false, detail);
   text.append("; "sv).append(detail);
   if (v.serve) return choose(reading.candidate, v.target, v.confidence, {text});
@@ -1274,7 +1272,7 @@ void QueryRouter::decideReading(const Reading& reading) {
 // same checks on its own.
 void QueryRouter::decideByRank() {
   const RouteCandidate& first = d_.candidates.front();
-  std::string& text = space_.text;
+  TextBuffer& text = space_.text;
   text.clear();
   if (signals_.multiStep) {
     setScores(&first, false);
@@ -1282,8 +1280,8 @@ void QueryRouter::decideByRank() {
     text.append("; several steps"sv);
     return fallBack(text, &first);
   }
-  std::string& detail = space_.detail;
-  std::string& firstHeld = space_.held;
+  TextBuffer& detail = space_.detail;
+  TextBuffer& firstHeld = space_.held;
   firstHeld.clear();
   const std::size_t count = std::min(d_.candidates.size(), kAlternatives);
   for (std::size_t i = 0; i < count; ++i) {
@@ -1312,7 +1310,7 @@ void QueryRouter::decideByRank() {
       text.append("; "sv).append(detail);
       return choose(c, v.target, v.confidence, {text});
     }
-    if (i == 0) std::swap(firstHeld, detail);
+    if (i == 0) firstHeld.swap(detail);
     // The slot of a generic pattern named this command: the generic one must not
     // take what it names for an app ("关掉蓝牙功能" is no app called 蓝牙功能).
     if (c.namedBySlot) break;
