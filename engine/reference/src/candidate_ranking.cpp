@@ -152,6 +152,8 @@ const WordTable kSearchFillers = {U"请",   U"帮我", U"帮忙", U"麻烦你", 
                                   U"了",   U"的",   U"把",   U"好吗",   U"可以吗", U"行吗", U"谢谢", U"那个",
                                   U"这个", U"嗯",   U"呃",   U"就是",   U"呗"};
 
+}  // namespace
+
 void searchText(const std::u32string& query, std::u32string& text) {
   text.clear();
   for (std::size_t pos = 0; pos < query.size();) {
@@ -161,6 +163,8 @@ void searchText(const std::u32string& query, std::u32string& text) {
   }
   if (text.empty()) text = query;
 }
+
+namespace {
 
 // What ranking reuses from one query to the next on a thread.
 struct RankingScratch {
@@ -202,7 +206,11 @@ void matchPatterns(RouteCandidate& candidate, const NormalizedText& query, const
     // The quick test of mayMatch, with what it reads of the text read once.
     const char32_t front = text.chars.front();
     const char32_t back = text.chars.back();
-    for (const Pattern& pattern : candidate.command->patterns) {
+    const Command& command = *candidate.command;
+    // None of the command's patterns starts or ends as the text does: none is tried.
+    const bool mayStart = ((command.patternFirsts >> (front & 63)) & 1) != 0;
+    if (!mayStart || ((command.patternLasts >> (back & 63)) & 1) == 0) continue;
+    for (const Pattern& pattern : command.patterns) {
       if ((pattern.first != 0 && pattern.first != front) || (pattern.last != 0 && pattern.last != back)) continue;
       if (candidate.pattern != nullptr && pattern.literalLength <= candidate.pattern->literalLength) continue;
       if (!matchSlots(pattern, text, trial)) continue;
@@ -303,9 +311,7 @@ void preferSpecific(std::vector<RouteCandidate>& candidates, const CorpusSnapsho
   // Only the slot of a command that opens or closes by name holds a name: what
   // a search, a translation or a reminder holds is its content ("搜索关机",
   // "提醒我关机" shut nothing down), and a specific command's slot is a detail.
-  const bool takesAName =
-      generic.action.size() == 1 && (generic.hasActionType("open_app") || generic.hasActionType("close_app") ||
-                                     generic.hasActionType("open_website"));
+  const bool takesAName = generic.action.size() == 1 && generic.isOfKind(kOpenApp | kCloseApp | kOpenWebsite);
   if (!takesAName) return;
   for (std::size_t i = 1; i < candidates.size(); ++i) {
     // A command with patterns of its own reads its details from slots too: it
@@ -408,6 +414,7 @@ void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
     candidate.position = hit.command;
     candidate.similarity = hit.similarity;
     candidate.raw = hit.raw;
+    candidate.searched = true;
     // Many candidates hold no keyword that starts with a character of the query:
     // told here, without the call.
     if (candidate.command->keywordFirsts.mayShare(characterBits)) {

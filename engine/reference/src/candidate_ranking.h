@@ -24,6 +24,8 @@ struct RouteCandidate {
   SlotValues slots;
   SlotSpans slotSpans;       // where the slots stand in the normalised query
   bool namedBySlot = false;  // a generic command's slot named this command
+  // The similarity is the ranking search's, of the query as searchText reads it.
+  bool searched = false;
   double rank = 0.0;
 };
 
@@ -33,6 +35,11 @@ struct RouteCandidate {
 // said them (see colloquial_words.h): what a slot names is read in them.
 void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query, const std::u32string& spoken,
                     std::string_view raw, bool tryPatterns, std::vector<RouteCandidate>& candidates);
+
+// The query as ranking searches the commands' texts for it: without
+// politeness and particles ("帮我把音量调大一点吧" is "音量调大"), or whole when
+// that leaves nothing.
+void searchText(const std::u32string& query, std::u32string& text);
 
 // Share of the query's characters covered by the command's keywords, doubled,
 // capped at 1. `characters` holds the query's characters.

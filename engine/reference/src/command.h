@@ -46,6 +46,24 @@ class CharacterBits {
   uint64_t bits_[8] = {};
 };
 
+// The action types that routing asks about, a bit each: a command's type is
+// tested against several at once with one AND.
+enum ActionKind : uint32_t {
+  kOpenApp = 1u << 0,
+  kCloseApp = 1u << 1,
+  kOpenWebsite = 1u << 2,
+  kOpenFolder = 1u << 3,
+  kPet = 1u << 4,
+  kPlayMusic = 1u << 5,
+  kMusicRequest = 1u << 6,
+  kPlayVideo = 1u << 7,
+  kSearchVideo = 1u << 8,
+  kPlayMedia = 1u << 9,
+};
+
+// The kind bit of an action type (0 for another type or none).
+uint32_t actionKindOf(const std::string* type);
+
 struct Command {
   int32_t id = 0;
   std::string name;
@@ -75,13 +93,29 @@ struct Command {
   bool answersQuestions = false;
   // What its name says it does to its object (打开微信, 调高音量, 播放音乐).
   Operation operation = Operation::None;
+  // The first and the last characters of its patterns, a bit each (c & 63),
+  // or every bit when some pattern starts (ends) with a slot: a text whose
+  // first or last character has no bit here matches none of them.
+  uint64_t patternFirsts = ~uint64_t{0};
+  uint64_t patternLasts = ~uint64_t{0};
+  // The ActionKind of its action's type, read with the action (a command made
+  // otherwise leaves it unread and has its type looked up on each test).
+  static constexpr uint32_t kKindUnread = ~uint32_t{0};
+  uint32_t actionKind = kKindUnread;
 
   // The value of an action member ("type", "op"…), or null.
   const std::string* actionValue(std::string_view member) const;
   bool hasActionType(std::string_view type) const;
+  // Whether the action's type is one of `kinds` (ActionKind bits).
+  bool isOfKind(uint32_t kinds) const {
+    return ((actionKind != kKindUnread ? actionKind : actionKindOf(actionValue("type"))) & kinds) != 0;
+  }
   // Whether a normalised request with this textHash is the name or an example.
   bool hasOwnText(uint64_t hash) const;
 };
+
+// Sets the command's patternFirsts and patternLasts from its patterns.
+void notePatternEnds(Command& command);
 
 using CommandPtr = std::shared_ptr<const Command>;
 

@@ -193,6 +193,8 @@ struct CommandReader {
     command.ownTextHashes = collectOwnTextHashes(command);
     command.thingWords = collectThingWords(command);
     command.operation = namedOperation(command.name);
+    command.actionKind = actionKindOf(command.actionValue("type"));
+    notePatternEnds(command);
     command.answersQuestions = std::any_of(command.examples.begin(), command.examples.end(), [](const std::string& e) {
       return readQueryForm(e, normalizeChars(e)).question != QuestionKind::None;
     });

@@ -113,40 +113,48 @@ void markWords(const std::u32string& text, const WordTable& words, std::vector<u
 }  // namespace
 
 void CoveredQuery::reset(const std::u32string& query, const std::vector<std::size_t>& negations) {
-  filler_.assign(query.size(), 0);
-  direction_.assign(query.size(), 0);
+  const std::size_t size = query.size();
+  filler_.assign(size, 0);
+  direction_.resize(size);
   negations_.assign(negations.begin(), negations.end());
-  folded_.clear();
-  folded_.reserve(query.size());
-  for (const char32_t c : query) folded_.push_back(fold(c));
+  // Written in place: the strings are sized once, not grown a character at a time.
+  folded_.resize(size);
+  char32_t* const folded = folded_.data();
+  for (std::size_t i = 0; i < size; ++i) folded[i] = fold(query[i]);
   markWords(query, kFillers, filler_, 1);
-  for (std::size_t i = 0; i < query.size(); ++i) {
-    direction_[i] = isDirectionCharacter(query[i]) && !completesVerb(query, i);
+  uint8_t* const filler = filler_.data();
+  uint8_t* const direction = direction_.data();
+  for (std::size_t i = 0; i < size; ++i) {
+    const char32_t c = query[i];
+    direction[i] = isDirectionCharacter(c) && !completesVerb(query, i);
     // "大声点", "调亮些": 点 and 些 after a word of direction are "a little".
-    if ((query[i] == U'点' || query[i] == U'些') && i > 0 && direction_[i - 1]) filler_[i] = 1;
+    if ((c == U'点' || c == U'些') && i > 0 && direction[i - 1]) filler[i] = 1;
     // "记事本儿": 儿 that ends a word adds no meaning.
-    if (query[i] == U'儿' && i > 0 && isHan(query[i - 1]) && (i + 1 == query.size() || filler_[i + 1])) {
-      filler_[i] = 1;
-    }
+    if (c == U'儿' && i > 0 && isHan(query[i - 1]) && (i + 1 == size || filler[i + 1])) filler[i] = 1;
   }
   markWords(query, kNotDirections, direction_, 0);
   query_ = &query;
   contentRead_ = false;
-  foldedContent_.clear();
-  foldedContentBits_ = 0;
-  for (std::size_t i = 0; i < query.size(); ++i) {
-    if (filler_[i]) continue;
-    foldedContent_.push_back(folded_[i]);
-    foldedContentBits_ |= characterBit(folded_[i]);
+  foldedContent_.resize(size);
+  std::size_t kept = 0;
+  uint64_t bits = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (filler[i]) continue;
+    foldedContent_[kept++] = folded[i];
+    bits |= characterBit(folded[i]);
   }
+  foldedContent_.resize(kept);
+  foldedContentBits_ = bits;
 }
 
 const std::u32string& CoveredQuery::content() const {
   if (!contentRead_) {
-    content_.clear();
+    content_.resize(filler_.size());
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < filler_.size(); ++i) {
-      if (!filler_[i]) content_.push_back((*query_)[i]);
+      if (!filler_[i]) content_[kept++] = (*query_)[i];
     }
+    content_.resize(kept);
     contentRead_ = true;
   }
   return content_;

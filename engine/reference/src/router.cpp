@@ -17,6 +17,7 @@
 #include "risk_class.h"
 #include "risk_gate.h"
 #include "scratch_space.h"
+#include "text_buffer.h"
 #include "text_normalizer.h"
 #include "text_scan.h"
 #include "deskpet/fixed_decimals.h"
@@ -63,7 +64,7 @@ struct Reading {
 // RouterSpace) and copied once into the decision.
 
 // Appends a number with two decimals.
-void appendFixed(std::string& text, double value) {
+void appendFixed(TextBuffer& text, double value) {
 #ifdef __SIZEOF_INT128__
   // Scores and similarities (0 to 1, a threshold below 10): one digit, the
   // point and two decimals, rounded as fixedDecimals rounds them.
@@ -86,12 +87,12 @@ void appendFixed(std::string& text, double value) {
   text.append(buffer, length);
 }
 
-void appendCount(std::string& text, std::size_t value) {
+void appendCount(TextBuffer& text, std::size_t value) {
   char buffer[24];
   text.append(buffer, static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer));
 }
 
-void appendMatch(std::string& text, const RouteCandidate& c) {
+void appendMatch(TextBuffer& text, const RouteCandidate& c) {
   text.append("closest command \""sv).append(c.command->name).append("\" (similarity "sv);
   appendFixed(text, c.similarity);
   if (c.pattern != nullptr) text.append(", pattern \""sv).append(c.pattern->source).append("\""sv);
@@ -104,10 +105,11 @@ void appendMatch(std::string& text, const RouteCandidate& c) {
 struct RouterSpace {
   CoveredQuery words;
   std::vector<uint8_t> given;  // the characters a pattern captured, for weigh
-  std::string text;
-  std::string detail;
-  std::string held;
-  NormalizedText query;  // the router's query
+  TextBuffer text;
+  TextBuffer detail;
+  TextBuffer held;
+  NormalizedText query;     // the router's query
+  std::u32string searched;  // the query as ranking searched for it
 };
 
 // One space per router that can be open at once on a thread: a route, and the
@@ -145,8 +147,7 @@ const NormalizedText& readQuery(std::string_view raw, NormalizedText& text, std:
 
 // The generic commands that open or close an app or a site by the name in their slot.
 bool takesAName(const Command& command) {
-  return command.action.size() < 2 && (command.hasActionType("open_app") || command.hasActionType("open_website") ||
-                                       command.hasActionType("close_app"));
+  return command.action.size() < 2 && command.isOfKind(kOpenApp | kOpenWebsite | kCloseApp);
 }
 
 bool reportable(const RouteCandidate& c) {
@@ -218,8 +219,8 @@ class QueryRouter {
     double confidence = 0.0;
   };
   // Writes why into `detail`.
-  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative, std::string& detail);
-  void explainCoverage(const Evidence& evidence, std::string& detail) const;
+  Verdict judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative, TextBuffer& detail);
+  void explainCoverage(const Evidence& evidence, TextBuffer& detail) const;
   struct Clause {
     std::size_t begin = 0;
     std::size_t end = 0;
@@ -412,10 +413,9 @@ std::optional<Reading> QueryRouter::mediaReading(MediaKind kind, std::size_t beg
   // A media command whose pattern read the request knows best what it holds.
   const auto isMedia = [kind](const Command& command) {
     if (command.target == CommandTarget::Local) return false;
-    if (kind == MediaKind::Music) return command.hasActionType("play_music") || command.hasActionType("music_request");
-    if (kind == MediaKind::Video) return command.hasActionType("play_video") || command.hasActionType("search_video");
-    return command.hasActionType("play_media") || command.hasActionType("play_music") ||
-           command.hasActionType("play_video");
+    if (kind == MediaKind::Music) return command.isOfKind(kPlayMusic | kMusicRequest);
+    if (kind == MediaKind::Video) return command.isOfKind(kPlayVideo | kSearchVideo);
+    return command.isOfKind(kPlayMedia | kPlayMusic | kPlayVideo);
   };
   if (kind == MediaKind::Spoken || kind == MediaKind::Channel) {
     // A programme: the LLM command that knows its words (news, radio, TV).
@@ -514,7 +514,7 @@ std::optional<Reading> QueryRouter::kindOpener(std::size_t begin, std::size_t en
   if (owners == snapshot_.keywordOwners.end()) return std::nullopt;
   for (const uint32_t position : owners->second) {
     const Command& command = *snapshot_.active[position];
-    if (command.target != CommandTarget::Local || command.action.size() < 2 || !command.hasActionType("open_app")) {
+    if (command.target != CommandTarget::Local || command.action.size() < 2 || !command.isOfKind(kOpenApp)) {
       continue;
     }
     RouteCandidate c = candidateFor(snapshot_, position, query_);
@@ -614,7 +614,7 @@ bool QueryRouter::knownApp(std::size_t begin, std::size_t end) const {
   if (latin) return true;
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
-    if (command.action.size() >= 2 && (command.hasActionType("open_app") || command.hasActionType("close_app")) &&
+    if (command.action.size() >= 2 && command.isOfKind(kOpenApp | kCloseApp) &&
         covered().cover(command, begin, end).share() >= kNameExplained) {
       return true;
     }
@@ -631,7 +631,7 @@ bool QueryRouter::misheard(std::size_t begin, std::size_t end) const {
   for (const RouteCandidate& c : d_.candidates) {
     const Command& command = *c.command;
     if (command.target != CommandTarget::Local) continue;
-    const bool app = command.hasActionType("open_app") || command.hasActionType("close_app");
+    const bool app = command.isOfKind(kOpenApp | kCloseApp);
     if (!app && !takesAName(command) && command.risk != RiskClass::None && !latin) {
       // "打开蓝芽": the thing of a command that changes the machine, misheard.
       for (const std::u32string& keyword : command.normalizedKeywords) {
@@ -686,7 +686,7 @@ bool oneEditApart(std::u32string_view a, std::u32string_view b) {
 // user says that they do it themselves: "我要睡觉了" is no request for the pet
 // to sleep, "我出来了" none for it to come out.
 bool QueryRouter::speakerDoes(const Command& command) const {
-  if (!command.hasActionType("pet")) return false;
+  if (!command.isOfKind(kPet)) return false;
   for (const std::size_t verb : form_.speakerVerbs) {
     const std::size_t length = std::min<std::size_t>(2, query_.size() - verb);
     // "我要换衣服": a verb of action that the command uses is the speaker's own.
@@ -767,9 +767,7 @@ std::size_t kindSuffixLength(const std::u32string& query, std::size_t begin, std
 // names the Word app).
 bool QueryRouter::holdsNames(const RouteCandidate& c) const {
   const Command& command = *c.command;
-  const bool opensByName =
-      command.action.size() == 1 && (command.hasActionType("open_app") || command.hasActionType("close_app") ||
-                                     command.hasActionType("open_website"));
+  const bool opensByName = command.action.size() == 1 && command.isOfKind(kOpenApp | kCloseApp | kOpenWebsite);
   if (command.risk == RiskClass::Destructive && c.pattern != nullptr) {
     // A destructive timer runs at a definite time: "十点关机", not "明天关机" or
     // "每天十点关机" (a schedule no command keeps).
@@ -786,16 +784,16 @@ bool QueryRouter::holdsNames(const RouteCandidate& c) const {
     // Closing loses work: only an app the corpus knows, a name in Latin letters
     // ("wps", "steam") or the app at hand ("这个软件") is closed by name;
     // "关掉弹窗" and "退出游戏" name no app.
-    if (command.hasActionType("close_app") && !knownApp(begin, end)) return false;
+    if (command.isOfKind(kCloseApp) && !knownApp(begin, end)) return false;
     // "为信": a known app, misheard; "微信电脑版": a known app, named with its version.
     const std::size_t name = end - kindSuffixLength(query_.chars, begin, end);
     if (misheard(begin, name) || (name < end && explainer(begin, name, true, false) != nullptr)) return false;
     // Opening by name needs a plain name, as when the request is read as one.
-    if (command.hasActionType("open_app") && !notAName(begin, name).empty()) return false;
+    if (command.isOfKind(kOpenApp) && !notAName(begin, name).empty()) return false;
     for (const RouteCandidate& other : d_.candidates) {
       const Command& known = *other.command;
-      if (&known == &command || known.target != CommandTarget::Local || known.hasActionType("open_app") ||
-          known.hasActionType("close_app") || other.similarity < kMinReportedSimilarity) {
+      if (&known == &command || known.target != CommandTarget::Local || known.isOfKind(kOpenApp | kCloseApp) ||
+          other.similarity < kMinReportedSimilarity) {
         continue;
       }
       if (covered().cover(known, begin, end).share() >= kNamePartlyKnown) return false;
@@ -876,8 +874,7 @@ bool QueryRouter::levelZero(const RouteCandidate& c) const {
 // does not know: the user wants the app, not the command's action.
 bool QueryRouter::wantsAnApp(const Command& command) const {
   static const WordTable kAppWords = {U"软件", U"程序", U"应用", U"app", U"客户端", U"工具"};
-  if (command.hasActionType("open_app") || command.hasActionType("close_app") ||
-      command.hasActionType("open_website") || command.hasActionType("open_folder")) {
+  if (command.isOfKind(kOpenApp | kCloseApp | kOpenWebsite | kOpenFolder)) {
     return false;
   }
   for (std::size_t pos = 0; pos < query_.size(); ++pos) {
@@ -922,6 +919,13 @@ GateDecision QueryRouter::admit(const RouteCandidate& c, Evidence& e, bool withR
 double QueryRouter::contentSimilarity(const RouteCandidate& c) const {
   const CoveredQuery& words = covered();
   if (words.content().size() >= query_.size() || query_.size() > kMaxCoveredQueryLength) return 0.0;
+  // A candidate of this route's ranking was found by searching for the query
+  // without its politeness: when that is the same text, the search would give
+  // its similarity again.
+  if (c.searched && &c >= d_.candidates.data() && &c < d_.candidates.data() + d_.candidates.size()) {
+    searchText(query_.chars, space_.searched);
+    if (space_.searched == words.content()) return c.similarity;
+  }
   for (const SimilarityHit& hit : snapshot_.index->search(words.content(), 0, {c.position})) {
     if (hit.command == c.position) return hit.similarity;
   }
@@ -974,11 +978,8 @@ void QueryRouter::setScores(const RouteCandidate* c, bool explicitForm) {
 
 // The parts joined in the decision's reasoning, which is sized once.
 void QueryRouter::setReasoning(std::initializer_list<std::string_view> parts) {
-  // The reasoning written whole in the scratch text is taken over, not copied:
-  // the two strings trade their space.
-  if (parts.size() == 1 && parts.begin()->data() == space_.text.data() &&
-      parts.begin()->size() == space_.text.size()) {
-    d_.reasoning.swap(space_.text);
+  if (parts.size() == 1) {
+    d_.reasoning.assign(parts.begin()->data(), parts.begin()->size());
     return;
   }
   std::size_t size = 0;
@@ -1116,7 +1117,7 @@ std::optional<QueryRouter::Clause> QueryRouter::requestClause(const RouteCandida
 // Whether the command may serve the query, and at what confidence; the details
 // (why it runs, or why not) are written only when `explain` asks for them.
 QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitForm, bool explain, bool alternative,
-                                        std::string& detail) {
+                                        TextBuffer& detail) {
   Verdict v;
   detail.clear();
   weighed_ = nullptr;
@@ -1128,16 +1129,16 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
     v.target = command.target;
     v.confidence = explicitForm ? std::max(0.8, std::min(1.0, c.rank)) : std::min(1.0, c.rank);
     if (!v.serve) {
-      detail = "too loose a match";
+      detail.assign("too loose a match"sv);
     } else {
-      detail = command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"
-                                                    : "small talk for the pet";
+      detail.assign(command.target == CommandTarget::Llm ? "the command needs details that the LLM extracts"sv
+                                                         : "small talk for the pet"sv);
     }
     return v;
   }
   // The generic opener or closer runs on a name only: "打开软件" names no app.
   if (takesAName(command) && c.slots.empty()) {
-    if (explain) detail = "held back: the request does not say which app or site";
+    if (explain) detail.assign("held back: the request does not say which app or site"sv);
     return v;
   }
   const bool belowThreshold = d_.scores.combined < threshold;
@@ -1183,7 +1184,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
       }
       if (form_.question == QuestionKind::About) {
         detail.append(" (\""sv);
-        for (const char32_t cp : form_.questionWords) deskpet::appendUtf8(detail, cp);
+        detail.append(deskpet::toUtf8(form_.questionWords));
         detail.append("\")"sv);
       }
     }
@@ -1203,7 +1204,7 @@ QueryRouter::Verdict QueryRouter::judge(const RouteCandidate& c, bool explicitFo
   return v;
 }
 
-void QueryRouter::explainCoverage(const Evidence& evidence, std::string& detail) const {
+void QueryRouter::explainCoverage(const Evidence& evidence, TextBuffer& detail) const {
   detail.append("explains "sv);
   appendCount(detail, evidence.coverage.explained);
   detail.append(" of "sv);
@@ -1249,7 +1250,7 @@ const RouteCandidate* QueryRouter::equallyFitting(const RouteCandidate& chosen) 
 
 // A command found by reading the form of the request, or nothing.
 void QueryRouter::decideReading(const Reading& reading) {
-  std::string& text = space_.text;
+  TextBuffer& text = space_.text;
   text.clear();
   text.append(reading.why).append("; "sv);
   appendMatch(text, reading.candidate);
@@ -1257,7 +1258,7 @@ void QueryRouter::decideReading(const Reading& reading) {
     text.append("; several steps"sv);
     return fallBack(text, &reading.candidate);
   }
-  std::string& detail = space_.detail;
+  TextBuffer& detail = space_.detail;
   const Verdict v = judge(reading.candidate, true, true, false, detail);
   text.append("; "sv).append(detail);
   if (v.serve) return choose(reading.candidate, v.target, v.confidence, {text});
@@ -1271,7 +1272,7 @@ void QueryRouter::decideReading(const Reading& reading) {
 // same checks on its own.
 void QueryRouter::decideByRank() {
   const RouteCandidate& first = d_.candidates.front();
-  std::string& text = space_.text;
+  TextBuffer& text = space_.text;
   text.clear();
   if (signals_.multiStep) {
     setScores(&first, false);
@@ -1279,8 +1280,8 @@ void QueryRouter::decideByRank() {
     text.append("; several steps"sv);
     return fallBack(text, &first);
   }
-  std::string& detail = space_.detail;
-  std::string& firstHeld = space_.held;
+  TextBuffer& detail = space_.detail;
+  TextBuffer& firstHeld = space_.held;
   firstHeld.clear();
   const std::size_t count = std::min(d_.candidates.size(), kAlternatives);
   for (std::size_t i = 0; i < count; ++i) {
@@ -1309,7 +1310,7 @@ void QueryRouter::decideByRank() {
       text.append("; "sv).append(detail);
       return choose(c, v.target, v.confidence, {text});
     }
-    if (i == 0) std::swap(firstHeld, detail);
+    if (i == 0) firstHeld.swap(detail);
     // The slot of a generic pattern named this command: the generic one must not
     // take what it names for an app ("关掉蓝牙功能" is no app called 蓝牙功能).
     if (c.namedBySlot) break;
@@ -1394,13 +1395,16 @@ void routeQueryInto(const CorpusSnapshot& snapshot, std::string_view query, Rout
   std::vector<RouteCandidate> candidates = std::move(decision.candidates);
   std::string reasoning = std::move(decision.reasoning);
   ActionFields patternAction = std::move(decision.patternAction);
+  SlotValues slots = std::move(decision.best.slots);  // the chosen command's, copied into this space
   candidates.clear();
   reasoning.clear();
   patternAction.clear();
+  slots.clear();
   decision = RouteDecision{};
   decision.candidates = std::move(candidates);
   decision.reasoning = std::move(reasoning);
   decision.patternAction = std::move(patternAction);
+  decision.best.slots = std::move(slots);
   QueryRouter(snapshot, query, true, strictnessLevel(strictness), decision).route();
 }
 

@@ -153,6 +153,27 @@ TEST(CorpusParser, ReadsEveryMemberAndTheConfig) {
   EXPECT_EQ(c.action, (ActionFields{{"type", "open_app"}, {"app", "x"}}));
 }
 
+TEST(Command, KindOfTheActionTypeAgreesWithTheTypeForParsedAndHandMadeCommands) {
+  struct Case {
+    const char* type;  // null: no type member
+    uint32_t kind;
+  };
+  const Case cases[] = {{"open_app", kOpenApp},     {"close_app", kCloseApp}, {"pet", kPet},
+                        {"play_media", kPlayMedia}, {"open_app_x", 0},        {nullptr, 0}};
+  for (const Case& c : cases) {
+    const std::string action = c.type == nullptr ? R"({"app": "x"})" : std::string(R"({"type": ")") + c.type + "\"}";
+    const auto parsed = commandsFrom(R"([{"id": 1, "name": "n", "action": )" + action + "}]");
+    ASSERT_EQ(parsed.size(), 1u);
+    Command handMade;
+    if (c.type != nullptr) handMade.action = {{"type", c.type}};
+    for (const Command* command : {parsed[0].get(), static_cast<const Command*>(&handMade)}) {
+      EXPECT_EQ(command->isOfKind(kOpenApp | kCloseApp | kPet | kPlayMedia), c.kind != 0) << (c.type ? c.type : "none");
+      EXPECT_EQ(command->isOfKind(c.kind), c.kind != 0) << (c.type ? c.type : "none");
+      EXPECT_FALSE(command->isOfKind(kOpenFolder | kSearchVideo));
+    }
+  }
+}
+
 TEST(DefaultCorpus, CoversTheDesktopPetAndNamesTheMediaCommands) {
   const auto snapshot = defaultSnapshot();
   EXPECT_GE(snapshot->active.size(), 80u);
