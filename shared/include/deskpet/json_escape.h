@@ -15,6 +15,16 @@
 #if defined(_MSC_VER) && !defined(__clang__)
 #include <intrin.h>
 #endif
+// The general writer stays one call wherever it is used: only the short path
+// is worth copying into the caller.
+#if defined(__GNUC__) || defined(__clang__)
+#define DESKPET_JSON_ESCAPE_NOINLINE __attribute__((noinline))
+#elif defined(_MSC_VER)
+#define DESKPET_JSON_ESCAPE_NOINLINE __declspec(noinline)
+#else
+#define DESKPET_JSON_ESCAPE_NOINLINE
+#endif
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
 #define DESKPET_JSON_ESCAPE_SSE2 1
@@ -188,13 +198,9 @@ inline std::size_t writeSpecial(char*& out, std::string_view text, std::size_t p
   return pos + 1;
 }
 
-}  // namespace json_escape_detail
-
-// Writes `text` as a JSON string, quotes included, at `out`, which has room for
-// jsonStringBound(text.size()) bytes; returns the end of the string. Bytes of
-// that room past the end may have been written too.
-inline char* writeJsonString(char* out, std::string_view text, ControlEscapes escapes = ControlEscapes::kShortForms) {
-  using namespace json_escape_detail;
+// writeJsonString for any text: blocks of plain bytes copied at once, the
+// other bytes one sequence at a time.
+DESKPET_JSON_ESCAPE_NOINLINE inline char* writeAnyJsonString(char* out, std::string_view text, ControlEscapes escapes) {
   *out++ = '"';
   std::size_t pos = 0;
   const std::size_t size = text.size();
@@ -241,6 +247,41 @@ inline char* writeJsonString(char* out, std::string_view text, ControlEscapes es
   }
   *out++ = '"';
   return out;
+}
+
+// Writes a text of 2 to 16 bytes that holds nothing to escape, read as one or
+// two (overlapping) words, with its quotes; returns nullptr, writing nothing
+// that counts, for any other text. The room of such a text (at least 14
+// bytes, 56 from nine bytes on) takes the eight bytes stored past its start.
+inline char* writeShortPlainString(char* out, std::string_view text) {
+  const std::size_t size = text.size();
+  if (!kWordScan || size < 2 || size > 16) return nullptr;
+  const char* bytes = text.data();
+  const std::uint64_t first = size >= 8 ? loadWord(bytes) : loadTail(bytes, size);
+  const std::uint64_t second = size > 8 ? loadWord(bytes + size - 8) : first;
+#ifdef DESKPET_JSON_ESCAPE_SSE2
+  if (specialBlock(_mm_set_epi64x(static_cast<long long>(second), static_cast<long long>(first))) != 0) return nullptr;
+#else
+  if ((specialBytes(first) | specialBytes(second)) != 0) return nullptr;
+#endif
+  out[0] = '"';
+  std::memcpy(out + 1, &first, sizeof first);
+  if (size > 8) std::memcpy(out + 1 + size - 8, &second, sizeof second);
+  out[size + 1] = '"';
+  return out + size + 2;
+}
+
+}  // namespace json_escape_detail
+
+// Writes `text` as a JSON string, quotes included, at `out`, which has room for
+// jsonStringBound(text.size()) bytes; returns the end of the string. Bytes of
+// that room past the end may have been written too. Most texts written are
+// short words of plain ASCII (the members of an action): those are written
+// here, without a call.
+inline char* writeJsonString(char* out, std::string_view text, ControlEscapes escapes = ControlEscapes::kShortForms) {
+  using namespace json_escape_detail;
+  if (char* end = writeShortPlainString(out, text)) return end;
+  return writeAnyJsonString(out, text, escapes);
 }
 
 }  // namespace deskpet
