@@ -496,7 +496,6 @@ void CommandIndex::addDeferred(QueryScratch& q, std::size_t limit, const std::ve
   const float commonNorm = std::sqrt(commonNorm2);
   const float rarerPart = std::min(rarerBound, std::sqrt(rarerNorm2));
   const auto boundOf = [&](uint32_t text) { return std::min(bound, commonNorm * textCommonNorm_[text] + rarerPart); };
-  for (uint32_t c : include) s.commandIncluded[c] = 1;
 
   s.order.clear();
   for (std::size_t i = 0; i < s.textCount; ++i) s.order.emplace_back(s.textScore[s.touchedTexts[i]], s.touchedTexts[i]);
@@ -536,7 +535,6 @@ void CommandIndex::addDeferred(QueryScratch& q, std::size_t limit, const std::ve
     s.textScore[t] += deferredDot(t, deferred);
     s.touchedTexts[s.textCount++] = t;
   }
-  for (uint32_t c : include) s.commandIncluded[c] = 0;
 }
 
 std::vector<uint32_t> CommandIndex::patternCommands(const std::u32string& query, std::size_t limit) const {
@@ -595,11 +593,16 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
   }
   const float queryNorm = std::sqrt(queryNorm2);
   sortByPostings(rarest, rarest + knownCount);
+  uint8_t* const includedFlag = s.commandIncluded.data();
+  for (uint32_t c : include) includedFlag[c] = 1;
 
   // A small index stays in the caches: reading ahead would only add work.
   const bool readAhead = textCommand_.size() > kReadAheadTexts;
   std::size_t walked = 0;
   std::size_t firstDeferred = knownCount;
+  // With no limit, only the texts of included commands can be listed: the
+  // others are passed over in the walk instead of being scored and cleared.
+  const bool includedOnly = limit == 0;
   for (std::size_t i = 0; i < knownCount; ++i) {
     if (walked > 0 && (walked + rarest[i].postings > kPostingBudget || rarest[i].postings > kLongPostingList)) {
       firstDeferred = i;
@@ -615,7 +618,16 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
     // Read after the call above, so that it stays in a register in the loops.
     const float weight = rarest[i].weight;
     std::size_t count = s.textCount;
-    if (i == 0) {
+    if (includedOnly) {
+      const uint32_t* const commandOf = textCommand_.data();
+      for (const Posting* p = first; p != last; ++p) {
+        const uint32_t t = p->text;
+        if (includedFlag[commandOf[t]] == 0) continue;
+        touched[count] = t;
+        count += untouched(score[t]);
+        score[t] += weight * p->weight;
+      }
+    } else if (i == 0) {
       // Every score is 0 before the first list, which holds a text once: each
       // text is new, and its score is the product (0 + x is x).
       for (const Posting* p = first; p != last; ++p) {
@@ -685,8 +697,7 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
   if (limit == 0) {
     // Only the included commands are listed: the other texts' scores are
     // just cleared.
-    uint8_t* const wanted = s.commandIncluded.data();
-    for (uint32_t c : include) wanted[c] = 1;
+    const uint8_t* const wanted = includedFlag;
     for (std::size_t i = 0; i < touched; ++i) {
       if (readAhead && i + kPrefetchFar < touched) prefetch(&commandOf[texts[i + kPrefetchFar]]);
       const uint32_t t = texts[i];
@@ -696,7 +707,6 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
         score[t] = 0.0f;
       }
     }
-    for (uint32_t c : include) wanted[c] = 0;
   } else if (readAhead) {
     for (std::size_t i = 0; i < touched; ++i) {
       if (i + kPrefetchFar < touched) {
@@ -724,6 +734,7 @@ void CommandIndex::search(const std::u32string& normalizedQuery, std::size_t lim
   }
   s.commandCount = commandCount;
   s.textCount = 0;
+  for (uint32_t c : include) includedFlag[c] = 0;
 
   std::vector<SimilarityHit>& included = q.included;
   included.clear();
