@@ -418,8 +418,9 @@ void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
     // Many candidates hold no keyword that starts with a character of the query:
     // told here, without the call.
     if (candidate.command->keywordFirsts.mayShare(characterBits)) {
-      candidate.keywordCoverage = indexed ? scratch.places.coverage(*candidate.command)
-                                          : keywordCoverage(*candidate.command, query.chars, *characters, scratch.covered);
+      candidate.keywordCoverage = indexed
+                                      ? scratch.places.coverage(*candidate.command)
+                                      : keywordCoverage(*candidate.command, query.chars, *characters, scratch.covered);
     }
     if (tryPatterns && !candidate.command->patterns.empty()) matchPatterns(candidate, query, trimmed, raw);
     candidate.rank = candidate.similarity + kKeywordBonus * candidate.keywordCoverage;

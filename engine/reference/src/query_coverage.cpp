@@ -191,8 +191,7 @@ bool CoveredQuery::namesThing(const Command& command, std::size_t begin, std::si
   const std::u32string& content = whole ? foldedContent_ : stretch;
   // A word whose first character is not in the text is not searched for.
   return std::any_of(command.thingWords.begin(), command.thingWords.end(), [&](const std::u32string& word) {
-    return word.empty() ||
-           ((held & characterBit(word.front())) != 0 && content.find(word) != std::u32string::npos);
+    return word.empty() || ((held & characterBit(word.front())) != 0 && content.find(word) != std::u32string::npos);
   });
 }
 

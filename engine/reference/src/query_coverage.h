@@ -73,7 +73,7 @@ class CoveredQuery {
   const std::u32string* query_ = nullptr;  // the query prepared, which outlives the preparation
   mutable std::u32string content_;
   mutable bool contentRead_ = false;
-  std::u32string foldedContent_;  // the meaningful characters folded
+  std::u32string foldedContent_;    // the meaningful characters folded
   uint64_t foldedContentBits_ = 0;  // its characters, one bit each (c & 63)
   // The meaningful characters of the stretch namesThing looks at: space kept
   // from one call to the next (an object serves one route on one thread).
