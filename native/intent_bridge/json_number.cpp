@@ -86,9 +86,16 @@ bool fixedSixDecimals(const char* digits, const char* end, bool negative, double
   // at most 9 (the classic test: no byte, nor its sum with 0x76, reaches 0x80).
   const std::uint64_t values = ((word & ~std::uint64_t{0xFF00}) | 0x3000) ^ 0x3030303030303030ull;
   if (((values + 0x7676767676767676ull) | values) & 0x8080808080808080ull) return false;
-  const auto at = [values](int index) { return static_cast<std::uint64_t>((values >> (8 * index)) & 0xFF); };
-  const std::uint64_t fraction = ((((at(2) * 10 + at(3)) * 10 + at(4)) * 10 + at(5)) * 10 + at(6)) * 10 + at(7);
-  return exactDecimal(negative, at(0) * 1000000 + fraction, -6, value);
+  // The leading digit moved into the point's byte and a zero before it: the
+  // eight bytes are then the digits of the seven-digit mantissa, most
+  // significant first, combined in pairs, then pairs of pairs, then halves.
+  std::uint64_t pairs = (values & ~std::uint64_t{0xFFFF}) | ((values & 0xFF) << 8);
+  pairs = pairs * 10 + (pairs >> 8);
+  constexpr std::uint64_t kEveryFourth = 0x000000FF000000FFull;
+  const std::uint64_t mantissa = ((pairs & kEveryFourth) * (100 + (std::uint64_t{1000000} << 32)) +
+                                  ((pairs >> 16) & kEveryFourth) * (1 + (std::uint64_t{10000} << 32))) >>
+                                 32;
+  return exactDecimal(negative, mantissa, -6, value);
 #else
   (void)digits;
   (void)end;
@@ -130,6 +137,12 @@ double scanNumber(const char* start, const char* end, const char*& spanEnd) {
   const bool negative = p < end && *p == '-';
   const bool plus = p < end && *p == '+';
   if (negative || plus) ++p;
+  // A single digit before ',' or '}' (the engine's whole scores): its value.
+  if (!plus && end - p >= 2 && isDigit(p[0]) && (p[1] == ',' || p[1] == '}')) {
+    spanEnd = p + 1;
+    const double digit = static_cast<double>(p[0] - '0');
+    return negative ? -digit : digit;
+  }
   double fixed = 0.0;
   if (!plus && fixedSixDecimals(p, end, negative, fixed)) {
     spanEnd = p + 8;
