@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <initializer_list>
 #include <optional>
 #include <string_view>
@@ -65,19 +64,6 @@ struct Reading {
 
 // Appends a number with two decimals.
 void appendFixed(TextBuffer& text, double value) {
-#ifdef __SIZEOF_INT128__
-  // Scores and similarities (0 to 1, a threshold below 10): one digit, the
-  // point and two decimals, rounded as fixedDecimals rounds them.
-  if (value >= 0.0 && value < 9.99 && !std::signbit(value)) {
-    using namespace deskpet::fixed_decimals_detail;
-    std::uint64_t scaled = 0;
-    if (!roundedScale(value, 100, scaled)) scaled = scaledMagnitude(value, 100);
-    const char digits[4] = {static_cast<char>('0' + scaled / 100), '.', kDigitPairs[2 * (scaled % 100)],
-                            kDigitPairs[2 * (scaled % 100) + 1]};
-    text.append(digits, sizeof digits);
-    return;
-  }
-#endif
   char buffer[32];
   std::size_t length = deskpet::fixedDecimals(value, 2, buffer);
   if (length == 0) {

@@ -93,10 +93,19 @@ inline std::size_t fixedDecimals(double value, int decimals, char* out) {
   if (!fixed_decimals_detail::roundedScale(std::fabs(value), scale, scaled)) {
     scaled = fixed_decimals_detail::scaledMagnitude(std::fabs(value), scale);
   }
-  p = fixed_decimals_detail::writeUnsigned(p, scaled / scale);
+  const std::uint64_t whole = scaled / scale;
+  if (whole < 10) {  // scores and similarities: one digit
+    *p++ = static_cast<char>('0' + whole);
+  } else {
+    p = fixed_decimals_detail::writeUnsigned(p, whole);
+  }
   if (decimals == 0) return static_cast<std::size_t>(p - out);
   *p++ = '.';
-  std::uint32_t fraction = static_cast<std::uint32_t>(scaled % scale);
+  std::uint32_t fraction = static_cast<std::uint32_t>(scaled - whole * scale);
+  if (decimals == 2) {
+    std::memcpy(p, fixed_decimals_detail::kDigitPairs + 2 * fraction, 2);
+    return static_cast<std::size_t>(p + 2 - out);
+  }
   for (int i = decimals - 1; i >= 0; --i) {
     p[i] = static_cast<char>('0' + fraction % 10);
     fraction /= 10;
