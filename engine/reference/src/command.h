@@ -33,13 +33,23 @@ using ActionFields = std::vector<std::pair<std::string, std::string>>;
 
 // A set of characters as 512 bits, a character's bit chosen by its low bits:
 // two sets that share no bit share no character.
-class CharacterBits {
+// Aligned so that the test of two sets reads them 16 bytes at a time where
+// the compiler has vectors (GCC, Clang).
+class alignas(16) CharacterBits {
  public:
   void add(char32_t c) { bits_[(c >> 6) & 7] |= uint64_t{1} << (c & 63); }
   bool mayShare(const CharacterBits& other) const {
+#if defined(__GNUC__)
+    using Pair = uint64_t __attribute__((vector_size(16), may_alias));
+    const auto* const mine = reinterpret_cast<const Pair*>(bits_);
+    const auto* const theirs = reinterpret_cast<const Pair*>(other.bits_);
+    const Pair common = (mine[0] & theirs[0]) | (mine[1] & theirs[1]) | (mine[2] & theirs[2]) | (mine[3] & theirs[3]);
+    return (common[0] | common[1]) != 0;
+#else
     uint64_t common = 0;
     for (std::size_t i = 0; i < 8; ++i) common |= bits_[i] & other.bits_[i];
     return common != 0;
+#endif
   }
 
  private:
