@@ -98,8 +98,8 @@ class QueryPlaces {
     const std::u32string& query = *query_;
     uint64_t covered = 0;
     for (const std::u32string& keyword : command.normalizedKeywords) {
+      // A keyword longer than the query fits at no place: each place tests that.
       const std::size_t length = keyword.size();
-      if (length > query.size()) continue;
       const char32_t first = keyword.front();
       for (uint8_t place = first_[slot(first)]; place != 0; place = next_[place - 1]) {
         const std::size_t pos = place - 1u;
