@@ -409,12 +409,8 @@ void rankCandidates(const CorpusSnapshot& snapshot, const NormalizedText& query,
   // Room for one more: a command that a slot names may join them (preferSpecific).
   candidates.reserve(kCandidateCount + kPatternCandidateCount + 1);
   for (const SimilarityHit& hit : scratch.hits) {
-    RouteCandidate& candidate = candidates.emplace_back();
-    candidate.command = snapshot.active[hit.command].get();
-    candidate.position = hit.command;
-    candidate.similarity = hit.similarity;
-    candidate.raw = hit.raw;
-    candidate.searched = true;
+    RouteCandidate& candidate =
+        candidates.emplace_back(snapshot.active[hit.command].get(), hit.command, hit.similarity, hit.raw);
     // Many candidates hold no keyword that starts with a character of the query:
     // told here, without the call.
     if (candidate.command->keywordFirsts.mayShare(characterBits)) {

@@ -15,6 +15,11 @@
 namespace norvik {
 
 struct RouteCandidate {
+  RouteCandidate() = default;
+  // A candidate found by ranking's search.
+  RouteCandidate(const Command* found, uint32_t at, double similarityFound, double rawFound)
+      : command(found), position(at), similarity(similarityFound), raw(rawFound), searched(true) {}
+
   const Command* command = nullptr;
   uint32_t position = 0;  // in the snapshot's active commands (and the index)
   double similarity = 0.0;
