@@ -1377,20 +1377,20 @@ RouteDecision routeQuery(const CorpusSnapshot& snapshot, std::string_view query,
 
 void routeQueryInto(const CorpusSnapshot& snapshot, std::string_view query, RouteDecision& decision, int strictness) {
   // A fresh decision, with the space its candidates, reasoning and action
-  // took in an earlier route.
-  std::vector<RouteCandidate> candidates = std::move(decision.candidates);
-  std::string reasoning = std::move(decision.reasoning);
-  ActionFields patternAction = std::move(decision.patternAction);
+  // took in an earlier route: every member set as RouteDecision{} sets it,
+  // the containers emptied in place.
+  decision.target = CommandTarget::Chat;
+  decision.confidence = 0.0;
+  decision.reasoning.clear();
+  decision.scores = RouteScores{};
+  decision.hasMatch = false;
   SlotValues slots = std::move(decision.best.slots);  // the chosen command's, copied into this space
-  candidates.clear();
-  reasoning.clear();
-  patternAction.clear();
   slots.clear();
-  decision = RouteDecision{};
-  decision.candidates = std::move(candidates);
-  decision.reasoning = std::move(reasoning);
-  decision.patternAction = std::move(patternAction);
+  decision.best = RouteCandidate{};
   decision.best.slots = std::move(slots);
+  decision.hasPatternAction = false;
+  decision.patternAction.clear();
+  decision.candidates.clear();
   QueryRouter(snapshot, query, true, strictnessLevel(strictness), decision).route();
 }
 

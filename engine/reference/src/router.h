@@ -23,6 +23,8 @@ struct RouteScores {
   double combined = 0.0;
 };
 
+// routeQueryInto sets each member back as a fresh decision has it: a member
+// added here is reset there too.
 struct RouteDecision {
   CommandTarget target = CommandTarget::Chat;
   double confidence = 0.0;
