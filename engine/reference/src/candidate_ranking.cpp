@@ -56,8 +56,7 @@ double keywordCoverage(const Command& command, const std::u32string& query, cons
       const char32_t first = keyword.front();
       const std::size_t last = query.size() - keyword.size();
       for (std::size_t pos = 0; pos <= last; ++pos) {
-        if (query[pos] == first &&
-            std::equal(keyword.begin() + 1, keyword.end(), query.begin() + static_cast<long>(pos) + 1)) {
+        if (query[pos] == first && sameCharacters(keyword.data() + 1, query.data() + pos + 1, keyword.size() - 1)) {
           mark(pos, keyword.size());
         }
       }
@@ -104,7 +103,7 @@ class QueryPlaces {
       for (uint8_t place = first_[slot(first)]; place != 0; place = next_[place - 1]) {
         const std::size_t pos = place - 1u;
         if (query[pos] != first || pos + length > query.size() ||
-            !std::equal(keyword.begin() + 1, keyword.end(), query.begin() + static_cast<long>(pos) + 1)) {
+            !sameCharacters(keyword.data() + 1, query.data() + pos + 1, length - 1)) {
           continue;
         }
         covered |= (length == kMaxLength ? ~uint64_t{0} : (uint64_t{1} << length) - 1) << pos;

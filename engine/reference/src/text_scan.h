@@ -35,6 +35,16 @@ inline std::size_t wordBefore(std::u32string_view text, std::size_t end, WordLis
   return best;
 }
 
+// Whether the `count` characters at `a` and at `b` are the same. Words are a
+// few characters long: compared in place, they cost less than the call that
+// std::equal makes of them (memcmp).
+inline bool sameCharacters(const char32_t* a, const char32_t* b, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 inline bool containsAny(std::u32string_view text, WordList words) {
   for (const std::u32string_view word : words) {
     if (text.find(word) != std::u32string_view::npos) return true;
