@@ -180,7 +180,7 @@ struct Matcher {
 
   bool literalAt(const std::u32string& literal, std::size_t pos) const {
     return pos + literal.size() <= query.size() &&
-           std::equal(literal.begin(), literal.end(), query.chars.begin() + static_cast<long>(pos));
+           sameCharacters(literal.data(), query.chars.data() + pos, literal.size());
   }
 
   // The same search as tryMatch, never repeated from a state that failed.
@@ -258,10 +258,10 @@ bool matchSlots(const Pattern& pattern, const QueryView& query, SlotSpans& spans
   // starts or ends with it.
   const std::u32string_view chars = query.chars;
   const PatternSegment& first = pattern.segments.front();
-  if (!first.isSlot && !std::equal(first.literal.begin(), first.literal.end(), chars.begin())) return false;
+  if (!first.isSlot && !sameCharacters(first.literal.data(), chars.data(), first.literal.size())) return false;
   const PatternSegment& last = pattern.segments.back();
   if (!last.isSlot &&
-      !std::equal(last.literal.begin(), last.literal.end(), chars.end() - static_cast<long>(last.literal.size()))) {
+      !sameCharacters(last.literal.data(), chars.data() + chars.size() - last.literal.size(), last.literal.size())) {
     return false;
   }
   // Every literal part must occur somewhere: most other patterns fail here,
