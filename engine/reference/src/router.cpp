@@ -64,18 +64,18 @@ struct Reading {
 
 // Appends a number with two decimals.
 void appendFixed(TextBuffer& text, double value) {
-  char buffer[32];
+  char buffer[32] = {};
   std::size_t length = deskpet::fixedDecimals(value, 2, buffer);
   if (length == 0) {
     length = static_cast<std::size_t>(
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2).ptr - buffer);
   }
-  text.append(buffer, length);
+  text.appendFrom(buffer, length);
 }
 
 void appendCount(TextBuffer& text, std::size_t value) {
-  char buffer[24];
-  text.append(buffer, static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer));
+  char buffer[24] = {};
+  text.appendFrom(buffer, static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer));
 }
 
 void appendMatch(TextBuffer& text, const RouteCandidate& c) {

@@ -35,6 +35,16 @@ class TextBuffer {
     return *this;
   }
   TextBuffer& append(const char* piece, std::size_t length) { return append(std::string_view(piece, length)); }
+  // The first `length` bytes of `piece` (a number written on the stack): with
+  // room for the whole array, it is copied whole, in a few moves of known size,
+  // and the text grows by `length`.
+  template <std::size_t N>
+  [[gnu::always_inline]] TextBuffer& appendFrom(const char (&piece)[N], std::size_t length) {
+    if (space_.size() - size_ < N) return append(piece, length);
+    std::memcpy(&space_[size_], piece, N);
+    size_ += length;
+    return *this;
+  }
   void swap(TextBuffer& other) noexcept {
     space_.swap(other.space_);
     std::swap(size_, other.size_);
