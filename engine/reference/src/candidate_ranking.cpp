@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <iterator>
 #include <optional>
 
 #include "occurrences.h"
@@ -81,9 +82,8 @@ class QueryPlaces {
   bool index(const std::u32string& query) {
     query_ = &query;
     if (query.size() > kMaxLength) return false;
-    // Back to all-clear from the last query, which set only its own slots.
-    for (const char32_t c : last_) first_[slot(c)] = 0;
-    last_.assign(query.begin(), query.end());
+    // Back to all-clear from the last query: a few wide stores.
+    std::fill(std::begin(first_), std::end(first_), uint8_t{0});
     for (std::size_t pos = query.size(); pos-- > 0;) {
       uint8_t& first = first_[slot(query[pos])];
       next_[pos] = first;
@@ -118,7 +118,6 @@ class QueryPlaces {
   static uint32_t slot(char32_t c) { return static_cast<uint32_t>(c) & 511; }
 
   const std::u32string* query_ = nullptr;
-  std::u32string last_;  // the characters whose slots are set
   uint8_t first_[512] = {};
   uint8_t next_[kMaxLength] = {};
 };
