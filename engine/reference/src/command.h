@@ -92,10 +92,6 @@ struct Command {
   // keywords (numerals folded together), sorted: the words the command knows,
   // for telling how much of a query it explains.
   std::vector<uint64_t> knownPairs;
-  // The same pairs in an open-addressing table (a power of two of slots, all bits
-  // set in an empty one; see knowsFolded in query_coverage.cpp), or nothing, when
-  // the sorted pairs are searched instead.
-  std::vector<uint64_t> knownPairTable;
   // The words that name what the command acts on, folded and without fillers:
   // its keywords and the words of its name that say more than a direction or
   // an action (亮度, 回收站, 桌宠; not 调低), for telling whether a request names it.

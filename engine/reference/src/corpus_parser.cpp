@@ -190,7 +190,6 @@ struct CommandReader {
     }
     if (!seen.risk) command.risk = defaultRisk(defaultRiskRules(), command.action, command.target);
     command.knownPairs = collectKnownPairs(command);
-    command.knownPairTable = knownPairTable(command.knownPairs);
     command.ownTextHashes = collectOwnTextHashes(command);
     command.thingWords = collectThingWords(command);
     command.operation = namedOperation(command.name);

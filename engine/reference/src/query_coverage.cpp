@@ -92,25 +92,9 @@ void addPairs(const std::u32string& text, std::vector<uint64_t>& pairs) {
   for (std::size_t i = 0; i + 1 < text.size(); ++i) pairs.push_back(pairKey(fold(text[i]), fold(text[i + 1])));
 }
 
-// An empty slot of a known-pair table: no pair of code points.
-constexpr uint64_t kNoPair = ~uint64_t{0};
-
-// Where a pair's search starts in a known-pair table of mask + 1 slots.
-std::size_t pairSlot(uint64_t pair, std::size_t mask) {
-  return static_cast<std::size_t>((pair * 0x9E3779B97F4A7C15ull) >> 40) & mask;
-}
-
-// `a` and `b` folded. Looked up in the command's table, where one or two
-// slots are read, rather than searched in its sorted pairs.
+// `a` and `b` folded.
 bool knowsFolded(const Command& command, char32_t a, char32_t b) {
-  const uint64_t pair = pairKey(a, b);
-  const std::vector<uint64_t>& table = command.knownPairTable;
-  if (table.empty()) return std::binary_search(command.knownPairs.begin(), command.knownPairs.end(), pair);
-  const std::size_t mask = table.size() - 1;
-  for (std::size_t slot = pairSlot(pair, mask);; slot = (slot + 1) & mask) {
-    if (table[slot] == pair) return true;
-    if (table[slot] == kNoPair) return false;
-  }
+  return std::binary_search(command.knownPairs.begin(), command.knownPairs.end(), pairKey(a, b));
 }
 
 // Marks the positions of the listed words (`mark` true) or clears them.
@@ -362,19 +346,6 @@ std::vector<uint64_t> collectKnownPairs(const Command& command) {
   pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
   pairs.shrink_to_fit();
   return pairs;
-}
-
-std::vector<uint64_t> knownPairTable(const std::vector<uint64_t>& pairs) {
-  // At most half full.
-  std::size_t size = 16;
-  while (size < 2 * pairs.size()) size *= 2;
-  std::vector<uint64_t> table(size, kNoPair);
-  for (const uint64_t pair : pairs) {
-    std::size_t slot = pairSlot(pair, size - 1);
-    while (table[slot] != kNoPair) slot = (slot + 1) & (size - 1);
-    table[slot] = pair;
-  }
-  return table;
 }
 
 bool knowsWords(const Command& command, const std::u32string& words) {

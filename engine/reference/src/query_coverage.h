@@ -83,9 +83,6 @@ class CoveredQuery {
 // The sorted pairs of adjacent characters of the command's texts.
 std::vector<uint64_t> collectKnownPairs(const Command& command);
 
-// The command's known pairs as knownPairTable holds them.
-std::vector<uint64_t> knownPairTable(const std::vector<uint64_t>& pairs);
-
 // The command's thing words (see Command::thingWords): its keywords and name
 // when they hold more than words of direction or action, and the stretches of
 // its name and examples that say no direction or action; none when its name
