@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "reply_keys.h"
+#include "reply_members.h"
 #include "reply_values.h"
 
 namespace intent_bridge {
@@ -40,6 +41,36 @@ constexpr std::string_view kBuilderTail = R"JS(        case 0:
         case 1: registers[steps[at + 1]] = {}; at += 2; continue;
         case 2: registers[steps[at + 1]] = []; at += 2; continue;
         case 9: registers[steps[at + 1]][steps[at + 2]] = registers[steps[at + 3]]; at += 4; continue;
+        case 11:
+          o = {};
+          o.semantic = numbers[n];
+          o.complexity = numbers[n + 1];
+          o.domainKeyword = numbers[n + 2];
+          o.openEnded = numbers[n + 3];
+          o.entityMatch = numbers[n + 4];
+          o.combined = numbers[n + 5];
+          n += 6;
+          registers[steps[at + 1]] = o;
+          at += 2;
+          continue;
+        case 12:
+          o = {};
+          o.id = numbers[n];
+          o.similarity = numbers[n + 1];
+          o.name = arguments[s++];
+          n += 2;
+          registers[steps[at + 1]] = o;
+          at += 2;
+          continue;
+        case 13:
+          o = {};
+          o.id = numbers[n];
+          o.similarity = numbers[n + 1];
+          o.name = values[steps[at + 2]];
+          n += 2;
+          registers[steps[at + 1]] = o;
+          at += 3;
+          continue;
       }
       o = registers[steps[at + 1]];
       key = arguments[s++];
@@ -84,14 +115,21 @@ static_assert(sizeof kValueKinds / sizeof kValueKinds[0] == ReplyTape::kValueKin
 static_assert(ReplyTape::kNewObject == 1 && ReplyTape::kNewArray == 2 && ReplyTape::kSetNumber == 3 &&
                   ReplyTape::kSetString == 4 && ReplyTape::kSetTrue == 5 && ReplyTape::kSetFalse == 6 &&
                   ReplyTape::kSetNull == 7 && ReplyTape::kSetValue == 8 && ReplyTape::kSetElement == 9 &&
-                  ReplyTape::kSetHeld == 10,
+                  ReplyTape::kSetHeld == 10 && ReplyTape::kNewScores == 11 && ReplyTape::kNewCommand == 12 &&
+                  ReplyTape::kNewCommandHeld == 13,
               "the builder's step numbers");
 static_assert(ReplyTape::valueKind(ReplyTape::kSetNumber) == 0 && ReplyTape::valueKind(ReplyTape::kSetString) == 1 &&
                   ReplyTape::valueKind(ReplyTape::kSetTrue) == 2 && ReplyTape::valueKind(ReplyTape::kSetFalse) == 3 &&
                   ReplyTape::valueKind(ReplyTape::kSetNull) == 4 && ReplyTape::valueKind(ReplyTape::kSetValue) == 5 &&
                   ReplyTape::valueKind(ReplyTape::kSetHeld) == 6,
               "the builder's kinds of value");
-static_assert(ReplyTape::kFirstNamedSet > ReplyTape::kSetHeld, "named set steps follow the others");
+static_assert(ReplyTape::kFirstNamedSet > ReplyTape::kNewCommandHeld, "named set steps follow the others");
+static_assert(kReplyKeys[member_run::kScores] == "semantic" && kReplyKeys[member_run::kScores + 1] == "complexity" &&
+                  kReplyKeys[member_run::kScores + 2] == "domainKeyword" &&
+                  kReplyKeys[member_run::kScores + 3] == "openEnded" &&
+                  kReplyKeys[member_run::kScores + 4] == "entityMatch" &&
+                  kReplyKeys[member_run::kScores + 5] == "combined" && kScoreRunLength == 6,
+              "the builder's score run");
 
 constexpr std::size_t decimalDigits(std::size_t value) {
   std::size_t digits = 1;

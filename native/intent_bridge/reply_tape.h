@@ -48,6 +48,13 @@ class ReplyTape {
     kSetValue,    // register, key, register of the value
     kSetElement,  // register, index, register of the value
     kSetHeld,     // register, key, index into kReplyValues: that string
+    // Objects of a member run (reply_members.h), each member set by plain
+    // assignment in the run's order:
+    kNewScores,       // register: a new object of the next six numbers
+    kNewCommand,      // register: a new object of id and similarity (the next
+                      // two numbers) and name (the next string argument)
+    kNewCommandHeld,  // register, index into kReplyValues: the same with
+                      // that string as name
   };
   // A key operand that is not an index into kReplyKeys: the key is the next
   // string argument (taken before a string value of the same step).

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "reply_keys.h"
+#include "reply_members.h"
 #include "reply_tape.h"
 #include "reply_values.h"
 #include "script_string.h"
@@ -27,6 +28,32 @@ class TapeReplySink {
   TapeReplySink(napi_env env, ReplyTape& tape) : env_(env), tape_(tape) {}
 
   Object newObject() { return newRegister(ReplyTape::kNewObject); }
+
+  // An object of a member run (reply_members.h) in one step.
+  Object newRunObject(MemberRun run, const double* numbers, std::string_view text) {
+    if (run == MemberRun::kScores) {
+      makeRoom(kScoreRunLength, 0);
+      const Object value = takeRegister();
+      tape_.step(ReplyTape::kNewScores);
+      tape_.step(value);
+      for (std::size_t i = 0; i < kScoreRunLength; ++i) tape_.number(numbers[i]);
+      return value;
+    }
+    const std::int32_t held = text.size() <= kLongestReplyValue ? replyValueIndex(text) : -1;
+    makeRoom(2, held >= 0 ? 0 : 1);
+    const Object value = takeRegister();
+    if (held >= 0) {
+      writeCommand(ReplyTape::kNewCommandHeld, value, numbers, held);
+      return value;
+    }
+    tape_.step(ReplyTape::kNewCommand);
+    tape_.step(value);
+    tape_.number(numbers[0]);
+    tape_.number(numbers[1]);
+    addString(text);
+    return value;
+  }
+
   Array newArray() { return newRegister(ReplyTape::kNewArray); }
 
   void setNumber(Object& target, ReplyKey key, double value) {
@@ -73,9 +100,19 @@ class TapeReplySink {
     if (!tape_.hasRoom(numbers, strings)) tape_.run(-1, registerCount_);
   }
 
+  void writeCommand(ReplyTape::Step step, Object value, const double* numbers, std::int32_t operand) {
+    tape_.step(step);
+    tape_.step(value);
+    tape_.step(operand);
+    tape_.number(numbers[0]);
+    tape_.number(numbers[1]);
+  }
+
+  Object takeRegister() { return freeCount_ > 0 ? free_[--freeCount_] : registerCount_++; }
+
   Object newRegister(ReplyTape::Step step) {
     makeRoom(0, 0);
-    const Object value = freeCount_ > 0 ? free_[--freeCount_] : registerCount_++;
+    const Object value = takeRegister();
     tape_.step(step);
     tape_.step(value);
     return value;
