@@ -19,12 +19,17 @@ namespace {
 // passed over without an error. It reaches no global (script code may have
 // replaced them) and keeps its registers in an object without a prototype,
 // made once. The step numbers are those of ReplyTape::Step. The strings of
-// kReplyValues (`"local", `) stand between kBuilderOpen and kBuilderHead, the
+// kReplyValues (`"local", `) stand between kBuilderOpen and kNamesOpen, an
+// empty string for each slot of the name cache (NameCache, the strings of
+// command names) between kNamesOpen and kBuilderHead, the
 // named set steps (one per name of kReplyKeys and kind of value,
 // `case 16: registers[steps[at + 1]].target = numbers[n++]; at += 2; continue;`)
 // between kBuilderHead and kBuilderTail, in one switch with the other steps.
 constexpr std::string_view kBuilderOpen = R"JS((function (steps, numbers) {
   var registers = { __proto__: null }, values = [)JS";
+constexpr std::string_view kNamesOpen = R"JS(];
+  var names = [)JS";
+constexpr std::string_view kNameSlot = "\"\", ";
 constexpr std::string_view kBuilderHead = R"JS(];
   return function () {
     var at = 0, n = 0, s = 0, op = 0, k = 0, i = 0, o, v, key;
@@ -67,6 +72,26 @@ constexpr std::string_view kBuilderTail = R"JS(        case 0:
           o.id = numbers[n];
           o.similarity = numbers[n + 1];
           o.name = values[steps[at + 2]];
+          n += 2;
+          registers[steps[at + 1]] = o;
+          at += 3;
+          continue;
+        case 14:
+          o = {};
+          o.id = numbers[n];
+          o.similarity = numbers[n + 1];
+          o.name = names[steps[at + 2]];
+          n += 2;
+          registers[steps[at + 1]] = o;
+          at += 3;
+          continue;
+        case 15:
+          o = {};
+          o.id = numbers[n];
+          o.similarity = numbers[n + 1];
+          v = arguments[s++];
+          names[steps[at + 2]] = v;
+          o.name = v;
           n += 2;
           registers[steps[at + 1]] = o;
           at += 3;
@@ -116,14 +141,15 @@ static_assert(ReplyTape::kNewObject == 1 && ReplyTape::kNewArray == 2 && ReplyTa
                   ReplyTape::kSetString == 4 && ReplyTape::kSetTrue == 5 && ReplyTape::kSetFalse == 6 &&
                   ReplyTape::kSetNull == 7 && ReplyTape::kSetValue == 8 && ReplyTape::kSetElement == 9 &&
                   ReplyTape::kSetHeld == 10 && ReplyTape::kNewScores == 11 && ReplyTape::kNewCommand == 12 &&
-                  ReplyTape::kNewCommandHeld == 13,
+                  ReplyTape::kNewCommandHeld == 13 && ReplyTape::kNewCommandNamed == 14 &&
+                  ReplyTape::kNewCommandNaming == 15,
               "the builder's step numbers");
 static_assert(ReplyTape::valueKind(ReplyTape::kSetNumber) == 0 && ReplyTape::valueKind(ReplyTape::kSetString) == 1 &&
                   ReplyTape::valueKind(ReplyTape::kSetTrue) == 2 && ReplyTape::valueKind(ReplyTape::kSetFalse) == 3 &&
                   ReplyTape::valueKind(ReplyTape::kSetNull) == 4 && ReplyTape::valueKind(ReplyTape::kSetValue) == 5 &&
                   ReplyTape::valueKind(ReplyTape::kSetHeld) == 6,
               "the builder's kinds of value");
-static_assert(ReplyTape::kFirstNamedSet > ReplyTape::kNewCommandHeld, "named set steps follow the others");
+static_assert(ReplyTape::kFirstNamedSet > ReplyTape::kNewCommandNaming, "named set steps follow the others");
 static_assert(kReplyKeys[member_run::kScores] == "semantic" && kReplyKeys[member_run::kScores + 1] == "complexity" &&
                   kReplyKeys[member_run::kScores + 2] == "domainKeyword" &&
                   kReplyKeys[member_run::kScores + 3] == "openEnded" &&
@@ -138,7 +164,8 @@ constexpr std::size_t decimalDigits(std::size_t value) {
 }
 
 constexpr std::size_t builderSourceLength() {
-  std::size_t length = kBuilderOpen.size() + kBuilderHead.size() + kBuilderTail.size();
+  std::size_t length = kBuilderOpen.size() + kNamesOpen.size() + NameCache::kSlots * kNameSlot.size() +
+                       kBuilderHead.size() + kBuilderTail.size();
   for (const std::string_view value : kReplyValues) length += kValueOpen.size() + value.size() + kValueClose.size();
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
     for (std::size_t kind = 0; kind < ReplyTape::kValueKinds; ++kind) {
@@ -175,6 +202,8 @@ constexpr BuilderSource makeBuilderSource() {
     append(source.text, at, value);
     append(source.text, at, kValueClose);
   }
+  append(source.text, at, kNamesOpen);
+  for (std::size_t slot = 0; slot < NameCache::kSlots; ++slot) append(source.text, at, kNameSlot);
   append(source.text, at, kBuilderHead);
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
     for (std::size_t kind = 0; kind < ReplyTape::kValueKinds; ++kind) {
@@ -296,6 +325,7 @@ napi_value ReplyTape::run(std::int32_t root, std::int32_t registers) {
   if (status == napi_ok) status = napi_call_function(env_, receiver, builder, stringCount_, strings_, &result);
   stepCount_ = numberCount_ = stringCount_ = 0;
   if (status != napi_ok) {
+    names_.clear();  // the steps after a failure did not store their names
     raiseLastError(env_);
     return nullptr;
   }

@@ -30,6 +30,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "name_cache.h"
+
 namespace intent_bridge {
 
 class ReplyTape {
@@ -50,11 +52,15 @@ class ReplyTape {
     kSetHeld,     // register, key, index into kReplyValues: that string
     // Objects of a member run (reply_members.h), each member set by plain
     // assignment in the run's order:
-    kNewScores,       // register: a new object of the next six numbers
-    kNewCommand,      // register: a new object of id and similarity (the next
-                      // two numbers) and name (the next string argument)
-    kNewCommandHeld,  // register, index into kReplyValues: the same with
-                      // that string as name
+    kNewScores,         // register: a new object of the next six numbers
+    kNewCommand,        // register: a new object of id and similarity (the next
+                        // two numbers) and name (the next string argument)
+    kNewCommandHeld,    // register, index into kReplyValues: the same with
+                        // that string as name
+    kNewCommandNamed,   // register, slot of the name cache: the same with the
+                        // string the builder holds in that slot as name
+    kNewCommandNaming,  // register, slot: the same as kNewCommand, the name
+                        // also stored in that slot
   };
   // A key operand that is not an index into kReplyKeys: the key is the next
   // string argument (taken before a string value of the same step).
@@ -115,6 +121,9 @@ class ReplyTape {
   // the builder could not run.
   napi_value run(std::int32_t root, std::int32_t registers);
 
+  // The command names the builder holds (see name_cache.h).
+  NameCache& names() { return names_; }
+
  private:
   static constexpr std::size_t kStepCapacity = 4096;
   static constexpr std::size_t kNumberCapacity = 1024;
@@ -138,6 +147,7 @@ class ReplyTape {
   bool lent_ = false;
   char routeReply_[kRouteReplyBytes] = {};
   bool routeReplyLent_ = false;
+  NameCache names_;
 };
 
 }  // namespace intent_bridge

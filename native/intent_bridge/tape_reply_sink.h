@@ -46,10 +46,21 @@ class TapeReplySink {
       writeCommand(ReplyTape::kNewCommandHeld, value, numbers, held);
       return value;
     }
-    tape_.step(ReplyTape::kNewCommand);
-    tape_.step(value);
-    tape_.number(numbers[0]);
-    tape_.number(numbers[1]);
+    // A name kept in the cache needs no string; one it cannot keep goes as a
+    // plain string argument.
+    const NameCache::Slot slot = tape_.names().find(text);
+    if (slot.hit) {
+      writeCommand(ReplyTape::kNewCommandNamed, value, numbers, slot.index);
+      return value;
+    }
+    if (slot.index >= 0) {
+      writeCommand(ReplyTape::kNewCommandNaming, value, numbers, slot.index);
+    } else {
+      tape_.step(ReplyTape::kNewCommand);
+      tape_.step(value);
+      tape_.number(numbers[0]);
+      tape_.number(numbers[1]);
+    }
     addString(text);
     return value;
   }
