@@ -22,8 +22,9 @@ namespace {
 // kReplyValues (`"local", `) stand between kBuilderOpen and kNamesOpen, an
 // empty string for each slot of the name cache (NameCache, the strings of
 // command names) between kNamesOpen and kBuilderHead, the
-// named set steps (one per name of kReplyKeys and kind of value,
-// `case 16: registers[steps[at + 1]].target = numbers[n++]; at += 2; continue;`)
+// run steps (kRunSteps, each also in its into form) and the named set steps
+// (one per name of kReplyKeys and kind of value,
+// `case 24: registers[steps[at + 1]].target = numbers[n++]; at += 2; continue;`)
 // between kBuilderHead and kBuilderTail, in one switch with the other steps.
 constexpr std::string_view kBuilderOpen = R"JS((function (steps, numbers) {
   var registers = { __proto__: null }, values = [)JS";
@@ -46,56 +47,6 @@ constexpr std::string_view kBuilderTail = R"JS(        case 0:
         case 1: registers[steps[at + 1]] = {}; at += 2; continue;
         case 2: registers[steps[at + 1]] = []; at += 2; continue;
         case 9: registers[steps[at + 1]][steps[at + 2]] = registers[steps[at + 3]]; at += 4; continue;
-        case 11:
-          o = {};
-          o.semantic = numbers[n];
-          o.complexity = numbers[n + 1];
-          o.domainKeyword = numbers[n + 2];
-          o.openEnded = numbers[n + 3];
-          o.entityMatch = numbers[n + 4];
-          o.combined = numbers[n + 5];
-          n += 6;
-          registers[steps[at + 1]] = o;
-          at += 2;
-          continue;
-        case 12:
-          o = {};
-          o.id = numbers[n];
-          o.similarity = numbers[n + 1];
-          o.name = arguments[s++];
-          n += 2;
-          registers[steps[at + 1]] = o;
-          at += 2;
-          continue;
-        case 13:
-          o = {};
-          o.id = numbers[n];
-          o.similarity = numbers[n + 1];
-          o.name = values[steps[at + 2]];
-          n += 2;
-          registers[steps[at + 1]] = o;
-          at += 3;
-          continue;
-        case 14:
-          o = {};
-          o.id = numbers[n];
-          o.similarity = numbers[n + 1];
-          o.name = names[steps[at + 2]];
-          n += 2;
-          registers[steps[at + 1]] = o;
-          at += 3;
-          continue;
-        case 15:
-          o = {};
-          o.id = numbers[n];
-          o.similarity = numbers[n + 1];
-          v = arguments[s++];
-          names[steps[at + 2]] = v;
-          o.name = v;
-          n += 2;
-          registers[steps[at + 1]] = o;
-          at += 3;
-          continue;
       }
       o = registers[steps[at + 1]];
       key = arguments[s++];
@@ -120,6 +71,38 @@ constexpr std::string_view kCaseStore = ": registers[steps[at + 1]].";
 constexpr std::string_view kCaseValue = " = ";
 constexpr std::string_view kCaseAdvance = "; at += ";
 constexpr std::string_view kCaseClose = "; continue;\n";
+constexpr std::string_view kRunOpen = ": o = {}; ";
+constexpr std::string_view kRunStore = " registers[steps[at + 1]]";
+constexpr std::string_view kRunInto = ".";
+constexpr std::string_view kRunValue = " = o";
+
+// The run steps (ReplyTape::kNewScores ..): the members each sets on a new
+// object `o`, in the run's order, the length of the step, and the key under
+// which its "into" form (ReplyTape::into) sets the object on the step's
+// register.
+struct RunStep {
+  std::string_view members;
+  std::size_t length;
+  std::string_view intoKey;
+};
+constexpr RunStep kRunSteps[] = {
+    {"o.semantic = numbers[n]; o.complexity = numbers[n + 1]; o.domainKeyword = numbers[n + 2]; "
+     "o.openEnded = numbers[n + 3]; o.entityMatch = numbers[n + 4]; o.combined = numbers[n + 5]; n += 6;",
+     2, "scores"},
+    {"o.id = numbers[n]; o.similarity = numbers[n + 1]; o.name = arguments[s++]; n += 2;", 2, "matchedCommand"},
+    {"o.id = numbers[n]; o.similarity = numbers[n + 1]; o.name = values[steps[at + 2]]; n += 2;", 3, "matchedCommand"},
+    {"o.id = numbers[n]; o.similarity = numbers[n + 1]; o.name = names[steps[at + 2]]; n += 2;", 3, "matchedCommand"},
+    {"o.id = numbers[n]; o.similarity = numbers[n + 1]; v = arguments[s++]; names[steps[at + 2]] = v; o.name = v; "
+     "n += 2;",
+     3, "matchedCommand"},
+};
+static_assert(sizeof kRunSteps / sizeof kRunSteps[0] == ReplyTape::kRunSteps, "one text per run step");
+static_assert(ReplyTape::kRunIntoKeys[0] == result_key::scores &&
+                  ReplyTape::kRunIntoKeys[1] == result_key::matchedCommand &&
+                  ReplyTape::kRunIntoKeys[2] == result_key::matchedCommand &&
+                  ReplyTape::kRunIntoKeys[3] == result_key::matchedCommand &&
+                  ReplyTape::kRunIntoKeys[4] == result_key::matchedCommand,
+              "the keys of the run steps' into forms");
 
 // The value each kind of named set step assigns, and the length of the step
 // (the step number, the register and the value's operand if any), in the
@@ -149,7 +132,8 @@ static_assert(ReplyTape::valueKind(ReplyTape::kSetNumber) == 0 && ReplyTape::val
                   ReplyTape::valueKind(ReplyTape::kSetNull) == 4 && ReplyTape::valueKind(ReplyTape::kSetValue) == 5 &&
                   ReplyTape::valueKind(ReplyTape::kSetHeld) == 6,
               "the builder's kinds of value");
-static_assert(ReplyTape::kFirstNamedSet > ReplyTape::kNewCommandNaming, "named set steps follow the others");
+static_assert(ReplyTape::kFirstNamedSet > ReplyTape::kNewCommandNaming + ReplyTape::kRunSteps,
+              "named set steps follow the others");
 static_assert(kReplyKeys[member_run::kScores] == "semantic" && kReplyKeys[member_run::kScores + 1] == "complexity" &&
                   kReplyKeys[member_run::kScores + 2] == "domainKeyword" &&
                   kReplyKeys[member_run::kScores + 3] == "openEnded" &&
@@ -163,10 +147,24 @@ constexpr std::size_t decimalDigits(std::size_t value) {
   return digits;
 }
 
+// The step number of run step `run`, or of its into form.
+constexpr std::size_t runCaseNumber(std::size_t run, bool into) {
+  return static_cast<std::size_t>(ReplyTape::kNewScores) + run + (into ? ReplyTape::kRunSteps : 0);
+}
+
+constexpr std::size_t runCaseLength(std::size_t run, bool into) {
+  return kCaseOpen.size() + decimalDigits(runCaseNumber(run, into)) + kRunOpen.size() + kRunSteps[run].members.size() +
+         kRunStore.size() + (into ? kRunInto.size() + kRunSteps[run].intoKey.size() : 0) + kRunValue.size() +
+         kCaseAdvance.size() + decimalDigits(kRunSteps[run].length) + kCaseClose.size();
+}
+
 constexpr std::size_t builderSourceLength() {
   std::size_t length = kBuilderOpen.size() + kNamesOpen.size() + NameCache::kSlots * kNameSlot.size() +
                        kBuilderHead.size() + kBuilderTail.size();
   for (const std::string_view value : kReplyValues) length += kValueOpen.size() + value.size() + kValueClose.size();
+  for (std::size_t run = 0; run < static_cast<std::size_t>(ReplyTape::kRunSteps); ++run) {
+    length += runCaseLength(run, false) + runCaseLength(run, true);
+  }
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
     for (std::size_t kind = 0; kind < ReplyTape::kValueKinds; ++kind) {
       const std::size_t step = ReplyTape::kFirstNamedSet + i * ReplyTape::kValueKinds + kind;
@@ -205,6 +203,23 @@ constexpr BuilderSource makeBuilderSource() {
   append(source.text, at, kNamesOpen);
   for (std::size_t slot = 0; slot < NameCache::kSlots; ++slot) append(source.text, at, kNameSlot);
   append(source.text, at, kBuilderHead);
+  for (const bool into : {false, true}) {
+    for (std::size_t run = 0; run < static_cast<std::size_t>(ReplyTape::kRunSteps); ++run) {
+      append(source.text, at, kCaseOpen);
+      appendDecimal(source.text, at, runCaseNumber(run, into));
+      append(source.text, at, kRunOpen);
+      append(source.text, at, kRunSteps[run].members);
+      append(source.text, at, kRunStore);
+      if (into) {
+        append(source.text, at, kRunInto);
+        append(source.text, at, kRunSteps[run].intoKey);
+      }
+      append(source.text, at, kRunValue);
+      append(source.text, at, kCaseAdvance);
+      appendDecimal(source.text, at, kRunSteps[run].length);
+      append(source.text, at, kCaseClose);
+    }
+  }
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
     for (std::size_t kind = 0; kind < ReplyTape::kValueKinds; ++kind) {
       append(source.text, at, kCaseOpen);
