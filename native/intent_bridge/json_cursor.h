@@ -112,7 +112,9 @@ class JsonCursor {
       }
       if (c == ',') {
         ++position_;
-        continue;
+        // A key's quote right after the comma (engine replies) is the next
+        // member at once; anything else goes round the loop as before.
+        if (atEnd() || *position_ != '"') continue;
       }
       const char* const memberStart = position_;
       const std::string_view key =

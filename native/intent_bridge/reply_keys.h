@@ -79,6 +79,22 @@ constexpr std::string_view replyKeyName(std::int32_t index) {
   return index >= 0 && static_cast<std::size_t>(index) < kReplyKeyCount ? kReplyKeys[index] : std::string_view();
 }
 
+namespace reply_keys_detail {
+
+// kReplyKeys and an empty name after its last: the name after any member
+// found (or after none, -1) without a test of the index.
+struct NamesAndEnd {
+  std::string_view names[kReplyKeyCount + 1];
+};
+constexpr NamesAndEnd makeNamesAndEnd() {
+  NamesAndEnd table{};
+  for (std::size_t i = 0; i < kReplyKeyCount; ++i) table.names[i] = kReplyKeys[i];
+  return table;
+}
+inline constexpr NamesAndEnd kNamesAndEnd = makeNamesAndEnd();
+
+}  // namespace reply_keys_detail
+
 // The member a reader expects next in an object, starting from a given one
 // and moving to the one after each member found (kReplyKeys lists members in
 // the order the engine writes them). name() is the guess the cursor's member
@@ -94,8 +110,8 @@ class ExpectedKey {
     // A key the walk took by the guess is the guess itself.
     const bool guessed = !name_.empty() && key.data() == name_.data() && key.size() == name_.size();
     const std::int32_t found = guessed ? index_ : replyKeyIndex(key, index_);
-    index_ = found + 1;
-    name_ = replyKeyName(index_);
+    index_ = found + 1;  // 0 .. kReplyKeyCount
+    name_ = reply_keys_detail::kNamesAndEnd.names[index_];
     return found;
   }
 

@@ -25,7 +25,10 @@
 // configuration readers share.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 #include "json_cursor.h"
 #include "reply_keys.h"
@@ -53,21 +56,82 @@ namespace member_run {
 constexpr std::int32_t kScores = result_key::cmdId + 1;  // "semantic", ...
 constexpr std::int32_t kAction = kScores + 6;            // "type", ...
 static_assert(kReplyKeys[kScores] == "semantic" && kReplyKeys[kAction] == "type", "member runs of kReplyKeys");
+
+// Whether a sink makes objects of a member run itself (see newRunObject).
+template <typename Sink, typename = void>
+struct HasRunObjects : std::false_type {};
+template <typename Sink>
+struct HasRunObjects<Sink, std::void_t<decltype(&Sink::newRunObject)>> : std::true_type {};
 }  // namespace member_run
+
+// Objects whose members are a known run of kReplyKeys, in the order the
+// engine writes them, with nothing before, between or after: a sink may make
+// such an object at once (newRunObject), where it would otherwise take a new
+// object and one set per member.
+enum class MemberRun {
+  kScores,   // the six numbers of member_run::kScores
+  kCommand,  // id and similarity (numbers), then name (a string)
+};
+constexpr std::size_t kScoreRunLength = 6;
+
+// A new object holding the run's members: `numbers` in order, then `text`
+// for a run that ends with a string. Through the sink's own newRunObject
+// when it has one; otherwise a new object and one set per member, in order.
+template <typename Sink>
+typename Sink::Object newRunObject(Sink& sink, MemberRun run, const double* numbers, std::string_view text) {
+  if constexpr (member_run::HasRunObjects<Sink>::value) {
+    return sink.newRunObject(run, numbers, text);
+  } else {
+    typename Sink::Object object = sink.newObject();
+    if (run == MemberRun::kScores) {
+      for (std::size_t i = 0; i < kScoreRunLength; ++i) {
+        sink.setNumber(object, ReplyKey::known(member_run::kScores + static_cast<std::int32_t>(i)), numbers[i]);
+      }
+    } else {
+      sink.setNumber(object, ReplyKey::known(result_key::id), numbers[0]);
+      sink.setNumber(object, ReplyKey::known(result_key::similarity), numbers[1]);
+      sink.setString(object, ReplyKey::known(result_key::name), text);
+    }
+    return object;
+  }
+}
 
 // A new object holding every member of the object at the cursor, each value
 // read as a number; empty (and nothing consumed but whitespace) when no object
-// stands there.
+// stands there. The members are read ahead while they are the score run in
+// order; the object is made when the run is whole and the object ends, or
+// with the members read so far at the first member that breaks the run (the
+// sink then sees what it would have seen without reading ahead).
 template <typename Sink>
 typename Sink::Object readNumberMembers(Sink& sink, JsonCursor& cursor) {
-  typename Sink::Object members = sink.newObject();
-  if (cursor.enterObject()) {
-    ExpectedKey expected(member_run::kScores);
-    cursor.walkMembers(expected.name(), [&](std::string_view key) {
-      const std::string_view name = guessedOrMemberKey(key, expected);
-      sink.setNumber(members, ReplyKey{name, expected.indexOf(name)}, cursor.readNumber());
-    });
-  }
+  if (!cursor.enterObject()) return sink.newObject();
+  double ahead[kScoreRunLength];
+  std::size_t aheadCount = 0;
+  bool made = false;
+  typename Sink::Object members{};
+  const auto makeWithAhead = [&] {
+    members = sink.newObject();
+    made = true;
+    for (std::size_t i = 0; i < aheadCount; ++i) {
+      sink.setNumber(members, ReplyKey::known(member_run::kScores + static_cast<std::int32_t>(i)), ahead[i]);
+    }
+  };
+  ExpectedKey expected(member_run::kScores);
+  cursor.walkMembers(expected.name(), [&](std::string_view key) {
+    const std::string_view name = guessedOrMemberKey(key, expected);
+    const std::int32_t index = expected.indexOf(name);
+    if (!made) {
+      if (aheadCount < kScoreRunLength && index == member_run::kScores + static_cast<std::int32_t>(aheadCount)) {
+        ahead[aheadCount++] = cursor.readNumber();
+        return;
+      }
+      makeWithAhead();
+    }
+    sink.setNumber(members, ReplyKey{name, index}, cursor.readNumber());
+  });
+  if (made) return members;
+  if (aheadCount == kScoreRunLength) return newRunObject(sink, MemberRun::kScores, ahead, {});
+  makeWithAhead();
   return members;
 }
 

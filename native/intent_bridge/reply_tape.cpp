@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "reply_keys.h"
+#include "reply_members.h"
 #include "reply_values.h"
 
 namespace intent_bridge {
@@ -18,12 +19,18 @@ namespace {
 // passed over without an error. It reaches no global (script code may have
 // replaced them) and keeps its registers in an object without a prototype,
 // made once. The step numbers are those of ReplyTape::Step. The strings of
-// kReplyValues (`"local", `) stand between kBuilderOpen and kBuilderHead, the
-// named set steps (one per name of kReplyKeys and kind of value,
-// `case 16: registers[steps[at + 1]].target = numbers[n++]; at += 2; continue;`)
+// kReplyValues (`"local", `) stand between kBuilderOpen and kNamesOpen, an
+// empty string for each slot of the name cache (NameCache, the strings of
+// command names) between kNamesOpen and kBuilderHead, the
+// run steps (kRunSteps, each also in its into form) and the named set steps
+// (one per name of kReplyKeys and kind of value,
+// `case 24: registers[steps[at + 1]].target = numbers[n++]; at += 2; continue;`)
 // between kBuilderHead and kBuilderTail, in one switch with the other steps.
 constexpr std::string_view kBuilderOpen = R"JS((function (steps, numbers) {
   var registers = { __proto__: null }, values = [)JS";
+constexpr std::string_view kNamesOpen = R"JS(];
+  var names = [)JS";
+constexpr std::string_view kNameSlot = "\"\", ";
 constexpr std::string_view kBuilderHead = R"JS(];
   return function () {
     var at = 0, n = 0, s = 0, op = 0, k = 0, i = 0, o, v, key;
@@ -64,6 +71,38 @@ constexpr std::string_view kCaseStore = ": registers[steps[at + 1]].";
 constexpr std::string_view kCaseValue = " = ";
 constexpr std::string_view kCaseAdvance = "; at += ";
 constexpr std::string_view kCaseClose = "; continue;\n";
+constexpr std::string_view kRunOpen = ": o = {}; ";
+constexpr std::string_view kRunStore = " registers[steps[at + 1]]";
+constexpr std::string_view kRunInto = ".";
+constexpr std::string_view kRunValue = " = o";
+
+// The run steps (ReplyTape::kNewScores ..): the members each sets on a new
+// object `o`, in the run's order, the length of the step, and the key under
+// which its "into" form (ReplyTape::into) sets the object on the step's
+// register.
+struct RunStep {
+  std::string_view members;
+  std::size_t length;
+  std::string_view intoKey;
+};
+constexpr RunStep kRunSteps[] = {
+    {"o.semantic = numbers[n]; o.complexity = numbers[n + 1]; o.domainKeyword = numbers[n + 2]; "
+     "o.openEnded = numbers[n + 3]; o.entityMatch = numbers[n + 4]; o.combined = numbers[n + 5]; n += 6;",
+     2, "scores"},
+    {"o.id = numbers[n]; o.similarity = numbers[n + 1]; o.name = arguments[s++]; n += 2;", 2, "matchedCommand"},
+    {"o.id = numbers[n]; o.similarity = numbers[n + 1]; o.name = values[steps[at + 2]]; n += 2;", 3, "matchedCommand"},
+    {"o.id = numbers[n]; o.similarity = numbers[n + 1]; o.name = names[steps[at + 2]]; n += 2;", 3, "matchedCommand"},
+    {"o.id = numbers[n]; o.similarity = numbers[n + 1]; v = arguments[s++]; names[steps[at + 2]] = v; o.name = v; "
+     "n += 2;",
+     3, "matchedCommand"},
+};
+static_assert(sizeof kRunSteps / sizeof kRunSteps[0] == ReplyTape::kRunSteps, "one text per run step");
+static_assert(ReplyTape::kRunIntoKeys[0] == result_key::scores &&
+                  ReplyTape::kRunIntoKeys[1] == result_key::matchedCommand &&
+                  ReplyTape::kRunIntoKeys[2] == result_key::matchedCommand &&
+                  ReplyTape::kRunIntoKeys[3] == result_key::matchedCommand &&
+                  ReplyTape::kRunIntoKeys[4] == result_key::matchedCommand,
+              "the keys of the run steps' into forms");
 
 // The value each kind of named set step assigns, and the length of the step
 // (the step number, the register and the value's operand if any), in the
@@ -84,14 +123,23 @@ static_assert(sizeof kValueKinds / sizeof kValueKinds[0] == ReplyTape::kValueKin
 static_assert(ReplyTape::kNewObject == 1 && ReplyTape::kNewArray == 2 && ReplyTape::kSetNumber == 3 &&
                   ReplyTape::kSetString == 4 && ReplyTape::kSetTrue == 5 && ReplyTape::kSetFalse == 6 &&
                   ReplyTape::kSetNull == 7 && ReplyTape::kSetValue == 8 && ReplyTape::kSetElement == 9 &&
-                  ReplyTape::kSetHeld == 10,
+                  ReplyTape::kSetHeld == 10 && ReplyTape::kNewScores == 11 && ReplyTape::kNewCommand == 12 &&
+                  ReplyTape::kNewCommandHeld == 13 && ReplyTape::kNewCommandNamed == 14 &&
+                  ReplyTape::kNewCommandNaming == 15,
               "the builder's step numbers");
 static_assert(ReplyTape::valueKind(ReplyTape::kSetNumber) == 0 && ReplyTape::valueKind(ReplyTape::kSetString) == 1 &&
                   ReplyTape::valueKind(ReplyTape::kSetTrue) == 2 && ReplyTape::valueKind(ReplyTape::kSetFalse) == 3 &&
                   ReplyTape::valueKind(ReplyTape::kSetNull) == 4 && ReplyTape::valueKind(ReplyTape::kSetValue) == 5 &&
                   ReplyTape::valueKind(ReplyTape::kSetHeld) == 6,
               "the builder's kinds of value");
-static_assert(ReplyTape::kFirstNamedSet > ReplyTape::kSetHeld, "named set steps follow the others");
+static_assert(ReplyTape::kFirstNamedSet > ReplyTape::kNewCommandNaming + ReplyTape::kRunSteps,
+              "named set steps follow the others");
+static_assert(kReplyKeys[member_run::kScores] == "semantic" && kReplyKeys[member_run::kScores + 1] == "complexity" &&
+                  kReplyKeys[member_run::kScores + 2] == "domainKeyword" &&
+                  kReplyKeys[member_run::kScores + 3] == "openEnded" &&
+                  kReplyKeys[member_run::kScores + 4] == "entityMatch" &&
+                  kReplyKeys[member_run::kScores + 5] == "combined" && kScoreRunLength == 6,
+              "the builder's score run");
 
 constexpr std::size_t decimalDigits(std::size_t value) {
   std::size_t digits = 1;
@@ -99,9 +147,24 @@ constexpr std::size_t decimalDigits(std::size_t value) {
   return digits;
 }
 
+// The step number of run step `run`, or of its into form.
+constexpr std::size_t runCaseNumber(std::size_t run, bool into) {
+  return static_cast<std::size_t>(ReplyTape::kNewScores) + run + (into ? ReplyTape::kRunSteps : 0);
+}
+
+constexpr std::size_t runCaseLength(std::size_t run, bool into) {
+  return kCaseOpen.size() + decimalDigits(runCaseNumber(run, into)) + kRunOpen.size() + kRunSteps[run].members.size() +
+         kRunStore.size() + (into ? kRunInto.size() + kRunSteps[run].intoKey.size() : 0) + kRunValue.size() +
+         kCaseAdvance.size() + decimalDigits(kRunSteps[run].length) + kCaseClose.size();
+}
+
 constexpr std::size_t builderSourceLength() {
-  std::size_t length = kBuilderOpen.size() + kBuilderHead.size() + kBuilderTail.size();
+  std::size_t length = kBuilderOpen.size() + kNamesOpen.size() + NameCache::kSlots * kNameSlot.size() +
+                       kBuilderHead.size() + kBuilderTail.size();
   for (const std::string_view value : kReplyValues) length += kValueOpen.size() + value.size() + kValueClose.size();
+  for (std::size_t run = 0; run < static_cast<std::size_t>(ReplyTape::kRunSteps); ++run) {
+    length += runCaseLength(run, false) + runCaseLength(run, true);
+  }
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
     for (std::size_t kind = 0; kind < ReplyTape::kValueKinds; ++kind) {
       const std::size_t step = ReplyTape::kFirstNamedSet + i * ReplyTape::kValueKinds + kind;
@@ -137,7 +200,26 @@ constexpr BuilderSource makeBuilderSource() {
     append(source.text, at, value);
     append(source.text, at, kValueClose);
   }
+  append(source.text, at, kNamesOpen);
+  for (std::size_t slot = 0; slot < NameCache::kSlots; ++slot) append(source.text, at, kNameSlot);
   append(source.text, at, kBuilderHead);
+  for (const bool into : {false, true}) {
+    for (std::size_t run = 0; run < static_cast<std::size_t>(ReplyTape::kRunSteps); ++run) {
+      append(source.text, at, kCaseOpen);
+      appendDecimal(source.text, at, runCaseNumber(run, into));
+      append(source.text, at, kRunOpen);
+      append(source.text, at, kRunSteps[run].members);
+      append(source.text, at, kRunStore);
+      if (into) {
+        append(source.text, at, kRunInto);
+        append(source.text, at, kRunSteps[run].intoKey);
+      }
+      append(source.text, at, kRunValue);
+      append(source.text, at, kCaseAdvance);
+      appendDecimal(source.text, at, kRunSteps[run].length);
+      append(source.text, at, kCaseClose);
+    }
+  }
   for (std::size_t i = 0; i < kReplyKeyCount; ++i) {
     for (std::size_t kind = 0; kind < ReplyTape::kValueKinds; ++kind) {
       append(source.text, at, kCaseOpen);
@@ -258,6 +340,7 @@ napi_value ReplyTape::run(std::int32_t root, std::int32_t registers) {
   if (status == napi_ok) status = napi_call_function(env_, receiver, builder, stringCount_, strings_, &result);
   stepCount_ = numberCount_ = stringCount_ = 0;
   if (status != napi_ok) {
+    names_.clear();  // the steps after a failure did not store their names
     raiseLastError(env_);
     return nullptr;
   }

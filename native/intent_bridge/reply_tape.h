@@ -30,6 +30,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "name_cache.h"
+#include "reply_keys.h"
+
 namespace intent_bridge {
 
 class ReplyTape {
@@ -48,7 +51,28 @@ class ReplyTape {
     kSetValue,    // register, key, register of the value
     kSetElement,  // register, index, register of the value
     kSetHeld,     // register, key, index into kReplyValues: that string
+    // Objects of a member run (reply_members.h), each member set by plain
+    // assignment in the run's order:
+    kNewScores,         // register: a new object of the next six numbers
+    kNewCommand,        // register: a new object of id and similarity (the next
+                        // two numbers) and name (the next string argument)
+    kNewCommandHeld,    // register, index into kReplyValues: the same with
+                        // that string as name
+    kNewCommandNamed,   // register, slot of the name cache: the same with the
+                        // string the builder holds in that slot as name
+    kNewCommandNaming,  // register, slot: the same as kNewCommand, the name
+                        // also stored in that slot
   };
+  // The run steps kNewScores .. kNewCommandNaming, and for each its "into"
+  // form, into(step): the same operands, but the object is set on the
+  // register's object, by plain assignment, under kRunIntoKeys[step -
+  // kNewScores] instead of being kept in the register.
+  static constexpr std::int32_t kRunSteps = 5;
+  static constexpr std::int32_t into(Step run) { return run + kRunSteps; }
+  static constexpr std::int32_t kRunIntoKeys[kRunSteps] = {result_key::scores, result_key::matchedCommand,
+                                                           result_key::matchedCommand, result_key::matchedCommand,
+                                                           result_key::matchedCommand};
+
   // A key operand that is not an index into kReplyKeys: the key is the next
   // string argument (taken before a string value of the same step).
   static constexpr std::int32_t kKeyInArguments = -1;
@@ -58,7 +82,7 @@ class ReplyTape {
   // the register and, for kSetValue and kSetHeld, the value's operand; the
   // builder then goes straight to that key's own assignment. The step numbers
   // above take their key as an operand, and it is always kKeyInArguments.
-  static constexpr std::int32_t kFirstNamedSet = 16;
+  static constexpr std::int32_t kFirstNamedSet = 24;
   static constexpr std::int32_t kValueKinds = 7;  // kSetNumber .. kSetValue, then kSetHeld
   static constexpr std::int32_t valueKind(Step step) { return step == kSetHeld ? 6 : step - kSetNumber; }
   static constexpr std::int32_t namedSet(Step step, std::int32_t key) {
@@ -98,6 +122,11 @@ class ReplyTape {
            stringCount_ + strings <= kStringCapacity;
   }
   void step(std::int32_t value) { steps_[stepCount_++] = value; }
+  // Steps written so far in the current part, and a step written already
+  // changed in place.
+  std::size_t stepCount() const { return stepCount_; }
+  std::int32_t stepAt(std::size_t at) const { return steps_[at]; }
+  void rewriteStep(std::size_t at, std::int32_t value) { steps_[at] = value; }
   void number(double value) { numbers_[numberCount_++] = value; }
   void string(napi_value value) { strings_[stringCount_++] = value; }
 
@@ -107,6 +136,9 @@ class ReplyTape {
   // on with the same registers. Null, with a script exception pending, when
   // the builder could not run.
   napi_value run(std::int32_t root, std::int32_t registers);
+
+  // The command names the builder holds (see name_cache.h).
+  NameCache& names() { return names_; }
 
  private:
   static constexpr std::size_t kStepCapacity = 4096;
@@ -131,6 +163,7 @@ class ReplyTape {
   bool lent_ = false;
   char routeReply_[kRouteReplyBytes] = {};
   bool routeReplyLent_ = false;
+  NameCache names_;
 };
 
 }  // namespace intent_bridge

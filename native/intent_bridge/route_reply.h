@@ -16,6 +16,9 @@ namespace route_reply {
 
 // null for the word null; an object with id, similarity and name for an
 // object; otherwise nothing is set and the value stays for the outer walk.
+// The members are read ahead while they are id, similarity and name in that
+// order; the object is made when the three are all and the object ends, or
+// with the members read so far at the first member that breaks the run.
 template <typename Sink>
 void readMatchedCommand(Sink& sink, JsonCursor& cursor, typename Sink::Object& result) {
   if (cursor.takeLiteral("null")) {
@@ -23,11 +26,35 @@ void readMatchedCommand(Sink& sink, JsonCursor& cursor, typename Sink::Object& r
     return;
   }
   if (!cursor.enterObject()) return;
-  typename Sink::Object command = sink.newObject();
   TextBuffer scratch;
+  double ahead[2];
+  std::string_view name;
+  std::int32_t aheadCount = 0;  // members of the run read ahead: id, similarity, name
+  bool made = false;
+  typename Sink::Object command{};
+  const auto makeWithAhead = [&] {
+    command = sink.newObject();
+    made = true;
+    if (aheadCount > 0) sink.setNumber(command, ReplyKey::known(result_key::id), ahead[0]);
+    if (aheadCount > 1) sink.setNumber(command, ReplyKey::known(result_key::similarity), ahead[1]);
+    if (aheadCount > 2) sink.setString(command, ReplyKey::known(result_key::name), name);
+  };
   ExpectedKey expected(result_key::id);
   cursor.walkMembers(expected.name(), [&](std::string_view key) {
-    switch (expected.indexOf(key)) {
+    const std::int32_t index = expected.indexOf(key);
+    if (!made) {
+      if (aheadCount < 2 && index == result_key::id + aheadCount) {
+        ahead[aheadCount++] = cursor.readNumber();
+        return;
+      }
+      if (aheadCount == 2 && index == result_key::name) {
+        name = cursor.readStringView(scratch);
+        aheadCount = 3;
+        return;
+      }
+      makeWithAhead();
+    }
+    switch (index) {
       case result_key::id:
         sink.setNumber(command, ReplyKey::known(result_key::id), cursor.readNumber());
         break;
@@ -41,6 +68,13 @@ void readMatchedCommand(Sink& sink, JsonCursor& cursor, typename Sink::Object& r
         cursor.skipValue();
     }
   });
+  if (!made) {
+    if (aheadCount == 3) {
+      command = newRunObject(sink, MemberRun::kCommand, ahead, name);
+    } else {
+      makeWithAhead();
+    }
+  }
   sink.setObject(result, ReplyKey::known(result_key::matchedCommand), command);
 }
 

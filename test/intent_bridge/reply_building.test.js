@@ -139,3 +139,29 @@ test('members are set by assignment: __proto__, inherited setters and read-only 
   assert.strictEqual(Object.getPrototypeOf(result.scores), Object.prototype);
   assert.strictEqual(result.patternAction.fixed, 'inherited');
 });
+
+test('score and command objects: the engine\'s run of members whole or broken anywhere, names kept between calls', (t) => {
+  const scores = ['"semantic":0.5', '"complexity":0', '"domainKeyword":1', '"openEnded":-0.25', '"entityMatch":2e-3',
+    '"combined":0.75'];
+  const command = (name) => ['"id":101', '"similarity":0.645017', `"name":${name}`];
+  // The run, cut short, with a member after it or between, out of order, and
+  // with a key that reads as the run's only once unescaped.
+  const variants = (run, other) => [run, ...run.map((_, i) => run.slice(0, i)), [...run, other], [...run, run[0]],
+    [run[1], run[0], ...run.slice(2)], [run[0], other, ...run.slice(1)], [run[0].replace('i', '\\u0069'), ...run.slice(1)]];
+  const names = ['"打开计算器"', '"calculator"', '"abc"', '""', `"${'长'.repeat(20)}"`, '"\\u6253\\"开"'];
+  const replies = [
+    ...variants(scores, '"x":7').map((members) => `{"target":"local","scores":{${members.join(',')}}}`),
+    ...names.flatMap((name) => variants(command(name), '"x":{"a":1}')
+      .map((members) => `{"confidence":1,"matchedCommand":{${members.join(',')}}}`)),
+  ];
+  // Each reply twice: the second time a name is found kept from the first.
+  const thrown = '{"confidence":1,"matchedCommand":{"id":1,"similarity":1,"name":"新的名字"}}';
+  useReplies({ Norvik_Route: [...replies, ...replies, thrown, thrown].map((json) => ({ json })) });
+  for (const json of [...replies, ...replies]) assertSame(bridge.route('q'), expectedRoute(JSON.parse(json)), json);
+  // A build that stops at a throwing setter keeps no name it did not reach.
+  Object.defineProperty(Object.prototype, 'confidence', { configurable: true, set() { throw new Error('refused'); } });
+  t.after(() => delete Object.prototype.confidence);
+  assert.throws(() => bridge.route('q'), /refused/);
+  delete Object.prototype.confidence;
+  assertSame(bridge.route('q'), expectedRoute(JSON.parse(thrown)));
+});

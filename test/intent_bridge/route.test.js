@@ -14,6 +14,15 @@ test('first call: 8192 zeroed bytes, outLength 0, the query cut at a NUL', () =>
   assert.strictEqual(call.query_hex, hex('放歌'));
 });
 
+test('the query reaches the engine as the host\'s UTF-8 of every kind of string and length', () => {
+  const queries = ['', 'a', 'é', '放歌', '😀', '\ud83d', '\ude00x', 'a\ud83d\ud83d\ude00\ude00', '\uffff\u0800\u07ff\u0080',
+    ...[126, 127, 128, 129, 400].flatMap((n) => ['a'.repeat(n), '开'.repeat(n), `${'b'.repeat(n - 1)}😀`,
+      `${'c'.repeat(n - 1)}\ud83d`])];
+  const session = useReplies({ Norvik_Route: queries.map(() => ({ json: '{}' })) });
+  for (const query of queries) bridge.route(query);
+  assert.deepStrictEqual(session.calls('Norvik_Route').map((call) => call.query_hex), queries.map(hex));
+});
+
 test('BufferTooSmall grows the buffer once to exactly the needed length plus one', () => {
   const reasoning = 'r'.repeat(9000);
   const json = JSON.stringify({ target: 'cloud', reasoning });
