@@ -7,9 +7,14 @@
 // on the same commands over the same queries. Prints figures; asserts nothing
 // about time.
 //
-//   node bench/route/run.js [--no-build] [--quick] [--build-dir DIR]
+//   node bench/route/run.js [--no-build] [--quick] [--build-dir DIR] [--cpu N]
 //
 // --quick leaves out the engine at 100,000 commands (about half a minute).
+// --cpu N (Linux, with taskset) holds the run, this process and the engine
+// driver it starts, to processor N. The virtual processors of a shared host
+// can differ in speed by a third, and unheld, the engine's figures and the
+// module's may then come from different ones. Held, NLP.js shares the
+// processor with its own collector and compiler threads and runs slower.
 // The module is loaded through lib/ (DESKPET_NATIVE_DIR picks another build).
 
 const { spawnSync } = require('child_process');
@@ -23,11 +28,12 @@ const { timeInRounds, timeAsync } = require('./timing');
 const root = path.resolve(__dirname, '..', '..');
 
 function parseArgs(argv) {
-  const opts = { build: true, quick: false, buildDir: path.join(root, 'build', 'cmake') };
+  const opts = { build: true, quick: false, buildDir: path.join(root, 'build', 'cmake'), cpu: undefined };
   for (let i = 0; i < argv.length; i++) {
     if (argv[i] === '--no-build') opts.build = false;
     else if (argv[i] === '--quick') opts.quick = true;
     else if (argv[i] === '--build-dir') opts.buildDir = path.resolve(argv[++i]);
+    else if (argv[i] === '--cpu' && /^[0-9]+$/.test(argv[i + 1] || '')) opts.cpu = argv[++i];
     else throw new Error(`unknown option ${argv[i]}`);
   }
   return opts;
@@ -39,6 +45,30 @@ function build(opts) {
     '--target', 'route_bench_engine', '--target', 'intent_bridge', '--', '-DDESKPET_BUILD_BENCH=ON'];
   const result = spawnSync(process.execPath, args, { stdio: ['ignore', 'ignore', 'inherit'], cwd: root });
   if (result.status !== 0) throw new Error(`building the benchmark failed (exit ${result.status})`);
+}
+
+// With --cpu, runs this benchmark again held to that processor, once what it
+// runs is built; its exit status, or null when this process runs it as it is
+// (no --cpu, held already, or not held: not Linux, or no taskset).
+const kPinnedVariable = 'DESKPET_BENCH_CPU';
+function runPinned(opts) {
+  if (opts.cpu === undefined || process.env[kPinnedVariable] !== undefined) return null;
+  if (process.platform !== 'linux') {
+    console.error('--cpu: holding the run to a processor needs Linux and taskset; running it unheld');
+    return null;
+  }
+  const args = ['-c', opts.cpu, process.execPath, __filename, ...process.argv.slice(2), '--no-build'];
+  const result = spawnSync('taskset', args, { stdio: 'inherit', env: { ...process.env, [kPinnedVariable]: opts.cpu } });
+  if (result.error) {
+    console.error(`--cpu: taskset could not run (${result.error.code}); running it unheld`);
+    return null;
+  }
+  return result.status === null ? 1 : result.status;
+}
+
+function placement() {
+  const cpu = process.env[kPinnedVariable];
+  return cpu !== undefined ? `held to processor ${cpu} (taskset), the engine driver too` : 'not held to a processor';
 }
 
 function runDriver(driver, args) {
@@ -161,13 +191,19 @@ function benchLargeEngine(driver, workDir) {
 async function main() {
   const opts = parseArgs(process.argv.slice(2));
   if (opts.build) build(opts);
+  const pinnedStatus = runPinned(opts);
+  if (pinnedStatus !== null) {
+    process.exitCode = pinnedStatus;
+    return;
+  }
   const driver = path.join(opts.buildDir, 'bench', 'route', 'route_bench_engine');
   const bridge = require(path.join(root, 'lib')).intentBridge;
   const workDir = fs.mkdtempSync(path.join(os.tmpdir(), 'deskpet-route-bench-'));
   try {
     const cpus = os.cpus();
     console.log(`route benchmark: ${cpus.length} x ${cpus[0].model}, ${os.platform()} ${os.release()}, ` +
-      `Node ${process.version}, load average at start ${os.loadavg().map((l) => l.toFixed(1)).join(' ')}`);
+      `Node ${process.version}, load average at start ${os.loadavg().map((l) => l.toFixed(1)).join(' ')}; ` +
+      placement());
     console.log('method: every call timed alone with process.hrtime.bigint() (the engine: steady_clock in the ' +
       'driver), clock cost subtracted; rounds over all queries, each operation in turn; median and 99th ' +
       'percentile of the calls; CPU µs/call = process (driver: thread) CPU time of the counted rounds / calls, ' +
