@@ -1,5 +1,7 @@
 #include "napi_arguments.h"
 
+#include <cstdint>
+
 #include "napi_errors.h"
 
 namespace deskpet::napi {
@@ -10,6 +12,46 @@ bool hasType(const CallArguments& args, std::size_t index, napi_valuetype a, nap
   if (index >= args.count || index >= CallArguments::kRead) return false;
   napi_valuetype type = napi_undefined;
   return napi_typeof(args.env, args.values[index], &type) == napi_ok && (type == a || type == b);
+}
+
+bool isHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// Encodes `count` UTF-16 units as UTF-8 at `out` (room for three bytes a
+// unit), as the host encodes a string: a surrogate pair as one four-byte
+// character, any other surrogate as U+FFFD. Returns the end of the bytes.
+char* encodeUtf8(const char16_t* units, std::size_t count, char* out) {
+  const auto byte = [](std::uint32_t value) { return static_cast<char>(static_cast<unsigned char>(value)); };
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint32_t unit = units[i];
+    if (unit < 0x80) {
+      *out++ = byte(unit);
+      continue;
+    }
+    if (unit < 0x800) {
+      *out++ = byte(0xC0 | (unit >> 6));
+      *out++ = byte(0x80 | (unit & 0x3F));
+      continue;
+    }
+    if (isHighSurrogate(static_cast<char16_t>(unit)) && i + 1 < count && isLowSurrogate(units[i + 1])) {
+      const std::uint32_t cp = 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
+      ++i;
+      *out++ = byte(0xF0 | (cp >> 18));
+      *out++ = byte(0x80 | ((cp >> 12) & 0x3F));
+      *out++ = byte(0x80 | ((cp >> 6) & 0x3F));
+      *out++ = byte(0x80 | (cp & 0x3F));
+      continue;
+    }
+    if (unit >= 0xD800 && unit <= 0xDFFF) unit = 0xFFFD;
+    *out++ = byte(0xE0 | (unit >> 12));
+    *out++ = byte(0x80 | ((unit >> 6) & 0x3F));
+    *out++ = byte(0x80 | (unit & 0x3F));
+  }
+  return out;
 }
 
 }  // namespace
@@ -47,20 +89,19 @@ bool CallArguments::readUtf8(std::size_t index, std::string& text) const {
 }
 
 bool CallArguments::readUtf8(std::size_t index, Utf8Argument& text) const {
-  // The UTF-16 length is known to the host without a pass over the string.
-  std::size_t units = 0;
-  if (napi_get_value_string_utf16(env, values[index], nullptr, 0, &units) != napi_ok) {
+  // A short string's UTF-16 units are copied in one call and encoded here;
+  // one that fills the units (perhaps cut short) is copied at full length.
+  char16_t units[Utf8Argument::kInlineUnits + 1];
+  std::size_t copied = 0;
+  if (napi_get_value_string_utf16(env, values[index], units, Utf8Argument::kInlineUnits + 1, &copied) != napi_ok) {
     raiseLastNodeApiError(env);
     return false;
   }
-  if (units <= (Utf8Argument::kInlineBytes - 1) / 3) {
-    std::size_t length = 0;
-    if (napi_get_value_string_utf8(env, values[index], text.inline_, Utf8Argument::kInlineBytes, &length) != napi_ok) {
-      raiseLastNodeApiError(env);
-      return false;
-    }
+  if (copied < Utf8Argument::kInlineUnits) {
+    char* const end = encodeUtf8(units, copied, text.inline_);
+    *end = '\0';
     text.data_ = text.inline_;
-    text.size_ = length;
+    text.size_ = static_cast<std::size_t>(end - text.inline_);
     return true;
   }
   if (!readUtf8(index, text.heap_)) return false;

@@ -17,7 +17,10 @@ namespace deskpet::napi {
 // into itself).
 class Utf8Argument {
  public:
-  static constexpr std::size_t kInlineBytes = 256;
+  // Strings of fewer UTF-16 units than this are held inline, each unit taking
+  // at most three bytes.
+  static constexpr std::size_t kInlineUnits = 128;
+  static constexpr std::size_t kInlineBytes = 3 * kInlineUnits + 1;
 
   Utf8Argument() = default;
   Utf8Argument(const Utf8Argument&) = delete;
@@ -29,7 +32,7 @@ class Utf8Argument {
  private:
   friend struct CallArguments;
 
-  char inline_[kInlineBytes];  // written by Node-API before it is read
+  char inline_[kInlineBytes];  // written before it is read
   std::string heap_;
   const char* data_ = inline_;
   std::size_t size_ = 0;
@@ -54,9 +57,10 @@ struct CallArguments {
   // call failed and left a script exception pending. Throws std::bad_alloc when
   // the copy cannot be allocated.
   bool readUtf8(std::size_t index, std::string& text) const;
-  // The same bytes into `text`: a string of at most a third of
-  // Utf8Argument::kInlineBytes UTF-16 units (each takes at most 3 UTF-8
-  // bytes) with one Node-API copy and no allocation.
+  // The same bytes into `text`: a string of fewer than
+  // Utf8Argument::kInlineUnits UTF-16 units with one Node-API copy (its units,
+  // encoded here as the host encodes them: a lone surrogate becomes U+FFFD)
+  // and no allocation.
   bool readUtf8(std::size_t index, Utf8Argument& text) const;
 };
 

@@ -10,7 +10,6 @@
 #include "argument_messages.h"
 #include "json_cursor.h"
 #include "norvik.h"
-#include "query_argument.h"
 #include "reply_builder.h"
 #include "reply_tape.h"
 #include "route_reply.h"
@@ -28,7 +27,7 @@ constexpr std::int32_t kFirstRouteCapacity = static_cast<std::int32_t>(ReplyTape
 // that fit and zeros after them. A length whose buffer size does not fit the
 // engine's 32-bit capacity, or that cannot be allocated, is not attempted: the
 // call then ends as BufferTooSmall.
-std::int32_t routeWithRoomFor(const QueryArgument& query, const char* first, ZeroedBuffer& buffer,
+std::int32_t routeWithRoomFor(const Utf8Argument& query, const char* first, ZeroedBuffer& buffer,
                               std::uint32_t& outLength) {
   const std::uint64_t capacity = static_cast<std::uint64_t>(outLength) + 1;
   if (capacity > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) return NORVIK_BUFFER_TOO_SMALL;
@@ -78,8 +77,8 @@ napi_value buildRouteResult(napi_env env, ReplyTape* found, EngineReply reply) {
 }  // namespace
 
 napi_value handleRoute(const CallArguments& args) {
-  QueryArgument query;
-  if (!query.read(args, kExpectedQuery)) return undefinedValue(args.env);
+  Utf8Argument query;
+  if (!requireStringArgument(args, kExpectedQuery, query)) return undefinedValue(args.env);
 
   ZeroedBuffer buffer;
   const FirstReply first(args.env, buffer);
